@@ -1,0 +1,211 @@
+#include "model/extractionviewmodel.h"
+
+#include "grouping/filegrouper.h"
+#include "grouping/unicodetext.h"
+#include "service/extractioneventstream.h"
+#include "service/extractionservice.h"
+
+#include <QTimer>
+
+ExtractionViewModel::ExtractionViewModel(QObject* parent)
+    : ExtractionViewModel(new ExtractionService, parent)
+{
+}
+
+ExtractionViewModel::ExtractionViewModel(ExtractionService* service, QObject* parent)
+    : QObject(parent)
+    , m_extractionService(service)
+{
+    m_extractionService->setParent(this);
+}
+
+ExtractionViewModel::~ExtractionViewModel() = default;
+
+// Published fields: notify, store, then announce the new value.
+
+void ExtractionViewModel::setGroups(QList<ZipFileGroup> groups)
+{
+    Q_EMIT objectWillChange();
+    m_groups = std::move(groups);
+    Q_EMIT groupsChanged();
+}
+
+void ExtractionViewModel::setSelectedGroup(std::optional<ZipFileGroup> group)
+{
+    Q_EMIT objectWillChange();
+    m_selectedGroup = std::move(group);
+    Q_EMIT selectedGroupChanged();
+}
+
+void ExtractionViewModel::setDestinationURL(const std::optional<QUrl>& destination)
+{
+    Q_EMIT objectWillChange();
+    m_destinationURL = destination;
+    Q_EMIT destinationURLChanged();
+}
+
+void ExtractionViewModel::setState(ExtractionState state)
+{
+    Q_EMIT objectWillChange();
+    m_state = std::move(state);
+    Q_EMIT stateChanged();
+}
+
+void ExtractionViewModel::setProgress(double progress)
+{
+    Q_EMIT objectWillChange();
+    m_progress = progress;
+    Q_EMIT progressChanged();
+}
+
+void ExtractionViewModel::setConsoleOutput(const QString& text)
+{
+    Q_EMIT objectWillChange();
+    m_consoleOutput = text;
+    Q_EMIT consoleOutputChanged();
+}
+
+void ExtractionViewModel::appendConsoleOutput(const QString& piece)
+{
+    Q_EMIT objectWillChange();
+    m_consoleOutput += piece;
+    Q_EMIT consoleOutputAppended(piece);
+    Q_EMIT consoleOutputChanged();
+}
+
+// Operations.
+
+void ExtractionViewModel::addFiles(const QList<QUrl>& locations)
+{
+    QList<QUrl> all;
+    for (const ZipFileGroup& group : std::as_const(m_groups))
+        all += group.files;
+    for (const QUrl& location : locations) {
+        if (!all.contains(location))
+            all << location;
+    }
+
+    setGroups(groupFiles(all));
+
+    std::optional<ZipFileGroup> selection;
+    if (m_selectedGroup) {
+        const auto sameName = std::find_if(m_groups.cbegin(), m_groups.cend(), [&](const ZipFileGroup& group) {
+            return textEquals(group.baseName, m_selectedGroup->baseName);
+        });
+        if (sameName != m_groups.cend())
+            selection = *sameName;
+    }
+    if (!selection && !m_groups.isEmpty())
+        selection = m_groups.first();
+    setSelectedGroup(std::move(selection));
+}
+
+void ExtractionViewModel::removeGroup(const ZipFileGroup& group)
+{
+    QList<ZipFileGroup> remaining = m_groups;
+    remaining.removeIf([&](const ZipFileGroup& candidate) { return candidate.id == group.id; });
+    setGroups(std::move(remaining));
+
+    if (m_selectedGroup && m_selectedGroup->id == group.id) {
+        setSelectedGroup(m_groups.isEmpty() ? std::nullopt
+                                            : std::optional<ZipFileGroup>(m_groups.first()));
+    }
+}
+
+void ExtractionViewModel::removeFile(const QUrl& location)
+{
+    if (!m_selectedGroup)
+        return;
+    const qsizetype position = m_selectedGroup->files.indexOf(location);
+    if (position >= 0)
+        removeFile(position);
+}
+
+void ExtractionViewModel::removeFile(qsizetype position)
+{
+    if (!m_selectedGroup)
+        return;
+    const ZipFileGroup selected = *m_selectedGroup;
+    if (position < 0 || position >= selected.files.size())
+        return;
+
+    QList<QUrl> remaining = selected.files;
+    remaining.removeAt(position);
+    if (remaining.isEmpty()) {
+        removeGroup(selected);
+        return;
+    }
+
+    // The missing-part information is kept as it was: removing a part does
+    // not make the group report it as missing until the next regroup.
+    ZipFileGroup updated{QUuid::createUuid(), selected.baseName, std::move(remaining),
+                         selected.isMissingParts, selected.missingIndices};
+
+    const auto found = std::find_if(m_groups.cbegin(), m_groups.cend(), [&](const ZipFileGroup& group) {
+        return group.id == selected.id;
+    });
+    if (found != m_groups.cend()) {
+        QList<ZipFileGroup> groups = m_groups;
+        groups[found - m_groups.cbegin()] = updated;
+        setGroups(std::move(groups));
+    }
+    setSelectedGroup(std::move(updated));
+}
+
+void ExtractionViewModel::reset()
+{
+    setGroups({});
+    setSelectedGroup(std::nullopt);
+    setState(ExtractionState::idle());
+    setProgress(0.0);
+    setConsoleOutput(QString());
+}
+
+// The extraction run.
+
+bool ExtractionViewModel::canStartExtraction() const
+{
+    return m_selectedGroup && !m_selectedGroup->files.isEmpty() && m_destinationURL
+           && m_state.kind() != ExtractionState::Kind::Running;
+}
+
+void ExtractionViewModel::startExtraction()
+{
+    if (!m_selectedGroup || !m_destinationURL)
+        return;
+    // Only one run at a time: the window never offers Start while running.
+    if (m_state.kind() == ExtractionState::Kind::Running)
+        return;
+
+    setState(ExtractionState::running());
+    setProgress(0.0);
+    setConsoleOutput(QString());
+
+    // The run works on copies, so later changes to the groups or the
+    // destination do not reach it; it begins once the current main-thread
+    // work is done.
+    QTimer::singleShot(0, this, [this, group = *m_selectedGroup, destination = *m_destinationURL] {
+        runExtraction(group, destination);
+    });
+}
+
+void ExtractionViewModel::runExtraction(const ZipFileGroup& group, const QUrl& destination)
+{
+    ExtractionEventStream* stream = m_extractionService->extract(group, destination);
+    connect(stream, &ExtractionEventStream::event, this, &ExtractionViewModel::handleEvent);
+}
+
+void ExtractionViewModel::handleEvent(const ExtractionProgress& event)
+{
+    if (const auto* log = event.as<ExtractionProgress::Log>()) {
+        appendConsoleOutput(log->text);
+    } else if (const auto* progress = event.as<ExtractionProgress::Progress>()) {
+        setProgress(progress->fraction);
+    } else if (const auto* error = event.as<ExtractionProgress::Error>()) {
+        const QString message = error->error.errorDescription();
+        appendConsoleOutput(QStringLiteral("\n⚠ Error:\n") + message + QStringLiteral("\n"));
+        setState(ExtractionState::failed(message));
+    } else if (event.is<ExtractionProgress::Completed>()) {
+        setState(ExtractionState::succeeded());
+    }
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "grouping/zipfilegroup.h"
+#include "model/extractionstate.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+class ExtractionEventStream;
+class ExtractionProgress;
+class ExtractionService;
+
+// The model behind the main window: the archive groups made from dropped
+// files, the one group shown and extracted, the destination, and the state,
+// progress and console text of the current run. Lives on the main thread and
+// never touches the file system itself.
+//
+// Every write of a published field first emits objectWillChange() (also when
+// the value does not change), then stores the value, then emits the field's
+// own change signal.
+class ExtractionViewModel : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QList<ZipFileGroup> groups READ groups NOTIFY groupsChanged)
+    Q_PROPERTY(std::optional<ZipFileGroup> selectedGroup READ selectedGroup NOTIFY selectedGroupChanged)
+    Q_PROPERTY(std::optional<QUrl> destinationURL READ destinationURL WRITE setDestinationURL NOTIFY destinationURLChanged)
+    Q_PROPERTY(ExtractionState state READ state NOTIFY stateChanged)
+    Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
+    Q_PROPERTY(QString consoleOutput READ consoleOutput WRITE setConsoleOutput NOTIFY consoleOutputChanged)
+    Q_PROPERTY(bool canStartExtraction READ canStartExtraction)
+
+public:
+    explicit ExtractionViewModel(QObject* parent = nullptr);
+    // For tests and tools that run another extractor command.
+    explicit ExtractionViewModel(ExtractionService* service, QObject* parent = nullptr);
+    ~ExtractionViewModel() override;
+
+    ExtractionService* extractionService() const { return m_extractionService; }
+
+    const QList<ZipFileGroup>& groups() const { return m_groups; }
+    const std::optional<ZipFileGroup>& selectedGroup() const { return m_selectedGroup; }
+    const std::optional<QUrl>& destinationURL() const { return m_destinationURL; }
+    const ExtractionState& state() const { return m_state; }
+    double progress() const { return m_progress; }
+    const QString& consoleOutput() const { return m_consoleOutput; }
+
+    // Written directly by the views: the folder chooser and the console's Clear.
+    void setDestinationURL(const std::optional<QUrl>& destination);
+    void setConsoleOutput(const QString& text);
+
+    void addFiles(const QList<QUrl>& locations);
+    void removeGroup(const ZipFileGroup& group);
+    void removeFile(const QUrl& location);
+    void removeFile(qsizetype position);
+    void reset();
+
+    bool canStartExtraction() const;
+    void startExtraction();
+
+Q_SIGNALS:
+    void objectWillChange();
+    void groupsChanged();
+    void selectedGroupChanged();
+    void destinationURLChanged();
+    void stateChanged();
+    void progressChanged();
+    // Emitted after every change of the console text; an append also emits
+    // consoleOutputAppended() with just the new piece first, so a view can
+    // follow the text without re-reading all of it.
+    void consoleOutputAppended(const QString& piece);
+    void consoleOutputChanged();
+
+private:
+    void setGroups(QList<ZipFileGroup> groups);
+    void setSelectedGroup(std::optional<ZipFileGroup> group);
+    void setState(ExtractionState state);
+    void setProgress(double progress);
+    void appendConsoleOutput(const QString& piece);
+
+    void runExtraction(const ZipFileGroup& group, const QUrl& destination);
+    void handleEvent(const ExtractionProgress& event);
+
+    ExtractionService* m_extractionService;
+    QList<ZipFileGroup> m_groups;
+    std::optional<ZipFileGroup> m_selectedGroup;
+    std::optional<QUrl> m_destinationURL;
+    ExtractionState m_state;
+    double m_progress = 0.0;
+    QString m_consoleOutput;
+};

@@ -1,0 +1,33 @@
+#include "service/extractionerror.h"
+
+#include <QStringList>
+
+namespace {
+
+template<class... Ts> struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+
+} // namespace
+
+QString ExtractionError::errorDescription() const
+{
+    return std::visit(
+        Overloaded{
+            [](const MissingParts& error) {
+                QStringList numbers;
+                for (qint64 index : error.indices)
+                    numbers << QString::number(index);
+                return QStringLiteral("Missing zip parts: ") + numbers.join(QStringLiteral(", "));
+            },
+            [](const ReadPermissionDenied& error) {
+                return QStringLiteral("Cannot read file: ") + error.location.fileName();
+            },
+            [](const WritePermissionDenied& error) {
+                return QStringLiteral("Cannot write to destination: ") + error.location.fileName();
+            },
+            [](const ExtractionFailed& error) { return QStringLiteral("Extraction failed: ") + error.text; },
+            [](const DiskFull&) { return QStringLiteral("Disk is full."); },
+        },
+        m_case);
+}

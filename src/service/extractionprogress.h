@@ -1,0 +1,46 @@
+#pragma once
+
+#include "service/extractionerror.h"
+
+#include <QMetaType>
+#include <QString>
+
+#include <variant>
+
+// One event of an extraction run: console text, the overall completion
+// fraction, or the one closing event (error or completed).
+class ExtractionProgress {
+public:
+    struct Log {
+        QString text; // appended to the console unchanged; carries its own line breaks
+    };
+    struct Progress {
+        double fraction;
+    };
+    struct Error {
+        ExtractionError error;
+    };
+    struct Completed {};
+
+    using Case = std::variant<Log, Progress, Error, Completed>;
+
+    ExtractionProgress() = default;
+    ExtractionProgress(Case value) : m_case(std::move(value)) {}
+
+    static ExtractionProgress log(QString text) { return Case(Log{std::move(text)}); }
+    static ExtractionProgress progress(double fraction) { return Case(Progress{fraction}); }
+    static ExtractionProgress error(ExtractionError error) { return Case(Error{std::move(error)}); }
+    static ExtractionProgress completed() { return Case(Completed{}); }
+
+    const Case& value() const { return m_case; }
+    template<typename T> bool is() const { return std::holds_alternative<T>(m_case); }
+    template<typename T> const T* as() const { return std::get_if<T>(&m_case); }
+
+    // True for the two events that end a run.
+    bool isClosing() const { return is<Error>() || is<Completed>(); }
+
+private:
+    Case m_case = Completed{};
+};
+
+Q_DECLARE_METATYPE(ExtractionProgress)

@@ -1,0 +1,295 @@
+#include "grouping/filegrouper.h"
+#include "grouping/zipfilegroup.h"
+
+#include <QSet>
+#include <QTest>
+
+#include <limits>
+
+namespace {
+
+QUrl file(const QString& path)
+{
+    return QUrl::fromLocalFile(path.startsWith(u'/') ? path : QStringLiteral("/downloads/") + path);
+}
+
+QList<QUrl> files(const QStringList& names)
+{
+    QList<QUrl> urls;
+    for (const QString& name : names)
+        urls << file(name);
+    return urls;
+}
+
+QStringList fileNames(const ZipFileGroup& group)
+{
+    QStringList names;
+    for (const QUrl& url : group.files)
+        names << url.fileName();
+    return names;
+}
+
+QStringList baseNames(const QList<ZipFileGroup>& groups)
+{
+    QStringList names;
+    for (const ZipFileGroup& group : groups)
+        names << group.baseName;
+    return names;
+}
+
+ZipFileGroup group(const QString& baseName, bool isMissingParts, QList<qint64> missing)
+{
+    return {QUuid::createUuid(), baseName, {}, isMissingParts, std::move(missing)};
+}
+
+} // namespace
+
+class GroupingTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void parsesPartNames_data()
+    {
+        QTest::addColumn<QString>("partName");
+        QTest::addColumn<QString>("baseName");
+        QTest::addColumn<qint64>("index");
+
+        QTest::addRow("no suffix") << "archive" << "archive" << qint64(0);
+        QTest::addRow("numbered") << "archive(12)" << "archive" << qint64(12);
+        QTest::addRow("leading zeros") << "a(007)" << "a" << qint64(7);
+        QTest::addRow("zero") << "a(0)" << "a" << qint64(0);
+        QTest::addRow("only the last suffix counts") << "a(1)(2)" << "a(1)" << qint64(2);
+        QTest::addRow("empty base name") << "(3)" << "" << qint64(3);
+        QTest::addRow("space before the suffix stays") << "archive (1)" << "archive " << qint64(1);
+        QTest::addRow("space after the suffix: no suffix") << "a(1) " << "a(1) " << qint64(0);
+        QTest::addRow("empty parentheses") << "a()" << "a()" << qint64(0);
+        QTest::addRow("not only digits") << "a(1a)" << "a(1a)" << qint64(0);
+        QTest::addRow("negative") << "a(-1)" << "a(-1)" << qint64(0);
+        QTest::addRow("largest index") << "a(9223372036854775807)" << "a"
+                                       << std::numeric_limits<qint64>::max();
+        QTest::addRow("one past the largest index") << "a(9223372036854775808)"
+                                                    << "a(9223372036854775808)" << qint64(0);
+        QTest::addRow("twenty digits") << "a(12345678901234567890)" << "a(12345678901234567890)"
+                                       << qint64(0);
+        QTest::addRow("many leading zeros") << "a(000000000000000000000000042)" << "a" << qint64(42);
+        QTest::addRow("Arabic-Indic digits are not read") << QString::fromUtf8("a(\u0663)")
+                                                          << QString::fromUtf8("a(\u0663)") << qint64(0);
+        QTest::addRow("fullwidth digits are not read") << QString::fromUtf8("a(\uFF11)")
+                                                       << QString::fromUtf8("a(\uFF11)") << qint64(0);
+    }
+    void parsesPartNames()
+    {
+        QFETCH(QString, partName);
+        QFETCH(QString, baseName);
+        QFETCH(qint64, index);
+        const ParsedPartName parsed = parsePartName(partName);
+        QCOMPARE(parsed.baseName, baseName);
+        QCOMPARE(parsed.partIndex, index);
+    }
+
+    void findsMissingIndices_data()
+    {
+        QTest::addColumn<QList<qint64>>("present");
+        QTest::addColumn<QList<qint64>>("missing");
+
+        QTest::addRow("empty") << QList<qint64>{} << QList<qint64>{};
+        QTest::addRow("only the base") << QList<qint64>{0} << QList<qint64>{};
+        QTest::addRow("complete, any order") << QList<qint64>{2, 0, 1} << QList<qint64>{};
+        QTest::addRow("gap") << QList<qint64>{0, 1, 3} << QList<qint64>{2};
+        QTest::addRow("base missing") << QList<qint64>{2, 1} << QList<qint64>{0};
+        QTest::addRow("lone high part") << QList<qint64>{3} << QList<qint64>{0, 1, 2};
+        QTest::addRow("repeats make no difference") << QList<qint64>{3, 3, 0, 0} << QList<qint64>{1, 2};
+    }
+    void findsMissingIndices()
+    {
+        QFETCH(QList<qint64>, present);
+        QFETCH(QList<qint64>, missing);
+        const MissingIndices result = findMissingIndices(present);
+        QCOMPARE(result.indices, missing);
+        QCOMPARE(result.isMissingParts, !missing.isEmpty());
+    }
+
+    void boundsHugeIndices_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addRow("four billion") << "a(4000000000).zip";
+        QTest::addRow("largest index") << "a(9223372036854775807).zip";
+    }
+    void boundsHugeIndices()
+    {
+        QFETCH(QString, name);
+        // Enumerating the range would never finish; the list stops at the bound.
+        const QList<ZipFileGroup> groups = groupFiles(files({name}));
+
+        QCOMPARE(groups.size(), 1);
+        const ZipFileGroup& group = groups.first();
+        QVERIFY(group.isMissingParts);
+        QCOMPARE(group.missingIndices.size(), maxListedMissingIndices);
+        for (qsizetype i = 0; i < group.missingIndices.size(); ++i)
+            QCOMPARE(group.missingIndices[i], qint64(i));
+    }
+
+    void boundCountsOnlyMissingIndices()
+    {
+        // Present parts between the listed gaps do not use up the bound.
+        QList<qint64> present;
+        for (qint64 i = 0; i < 5000; i += 2)
+            present << i;
+        present << std::numeric_limits<qint64>::max() << std::numeric_limits<qint64>::max() - 1;
+        const MissingIndices result = findMissingIndices(present);
+        QCOMPARE(result.indices.size(), maxListedMissingIndices);
+        QCOMPARE(result.indices.first(), qint64(1));
+        QCOMPARE(result.indices.last(), qint64(2 * maxListedMissingIndices - 1));
+    }
+
+    void groupsFiles_data()
+    {
+        QTest::addColumn<QStringList>("input");
+        // One entry per group: "base name|file,file|missing,missing"
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::addRow("gap in the middle") << QStringList{"a.zip", "a(1).zip", "a(3).zip"}
+                                           << QStringList{"a|a.zip,a(1).zip,a(3).zip|2"};
+        QTest::addRow("reordered by part number") << QStringList{"a(2).zip", "a(1).zip"}
+                                                  << QStringList{"a|a(1).zip,a(2).zip|0"};
+        QTest::addRow("lone numbered part") << QStringList{"x(3).zip"} << QStringList{"x|x(3).zip|0,1,2"};
+        QTest::addRow("lone base") << QStringList{"a.zip"} << QStringList{"a|a.zip|"};
+        QTest::addRow("lone part zero") << QStringList{"a(0).zip"} << QStringList{"a|a(0).zip|"};
+        QTest::addRow("space before the suffix is another archive")
+            << QStringList{"archive.zip", "archive (1).zip"}
+            << QStringList{"archive|archive.zip|", "archive |archive (1).zip|0"};
+        QTest::addRow("upper case sorts first") << QStringList{"a.zip", "B.zip"}
+                                                << QStringList{"B|B.zip|", "a|a.zip|"};
+        QTest::addRow("digits compare as characters") << QStringList{"b2.zip", "b10.zip"}
+                                                      << QStringList{"b10|b10.zip|", "b2|b2.zip|"};
+        QTest::addRow("letter case separates archives") << QStringList{"A.zip", "a(1).zip"}
+                                                        << QStringList{"A|A.zip|", "a|a(1).zip|0"};
+        QTest::addRow("extension in any case") << QStringList{"a.ZIP", "a(1).Zip"}
+                                               << QStringList{"a|a.ZIP,a(1).Zip|"};
+        QTest::addRow("other extensions are ignored")
+            << QStringList{"a.zip.001", "notes.txt", "a.7z", "a.zipx", "README", "folder/"}
+            << QStringList{};
+        QTest::addRow("only the last extension is removed") << QStringList{"a.tar.zip"}
+                                                            << QStringList{"a.tar|a.tar.zip|"};
+        QTest::addRow("folders do not matter") << QStringList{"/x/a.zip", "/y/a(1).zip"}
+                                               << QStringList{"a|a.zip,a(1).zip|"};
+        QTest::addRow("stable among equal indices") << QStringList{"a(0).zip", "a.zip"}
+                                                    << QStringList{"a|a(0).zip,a.zip|"};
+        QTest::addRow("stable among equal indices, reversed") << QStringList{"a.zip", "a(0).zip"}
+                                                              << QStringList{"a|a.zip,a(0).zip|"};
+        QTest::addRow("repeated location kept") << QStringList{"a.zip", "a.zip"}
+                                                << QStringList{"a|a.zip,a.zip|"};
+        QTest::addRow("empty base name") << QStringList{"(3).zip"} << QStringList{"|(3).zip|0,1,2"};
+        QTest::addRow("twenty-digit suffix is part of the name")
+            << QStringList{"a(12345678901234567890).zip"}
+            << QStringList{"a(12345678901234567890)|a(12345678901234567890).zip|"};
+        QTest::addRow("empty input") << QStringList{} << QStringList{};
+    }
+    void groupsFiles()
+    {
+        QFETCH(QStringList, input);
+        QFETCH(QStringList, expected);
+
+        QStringList actual;
+        for (const ZipFileGroup& group : groupFiles(files(input))) {
+            QStringList missing;
+            for (qint64 index : group.missingIndices)
+                missing << QString::number(index);
+            QCOMPARE(group.isMissingParts, !missing.isEmpty());
+            actual << group.baseName + u'|' + fileNames(group).join(u',') + u'|' + missing.join(u',');
+        }
+        QCOMPARE(actual, expected);
+    }
+
+    void canonicallyEquivalentNamesShareAGroup()
+    {
+        const QString composed = QString::fromUtf8("caf\u00E9");
+        const QString decomposed = QString::fromUtf8("cafe\u0301");
+        const QList<ZipFileGroup> groups =
+            groupFiles(files({decomposed + "(1).zip", composed + ".zip"}));
+        QCOMPARE(groups.size(), 1);
+        QCOMPARE(groups.first().baseName, decomposed); // spelled as the first file
+        QCOMPARE(groups.first().files.size(), 2);
+        QCOMPARE(groups.first().files.first().fileName(), composed + ".zip");
+        QVERIFY(!groups.first().isMissingParts);
+    }
+
+    void ordersByCodePointNotCodeUnit()
+    {
+        // U+FF21 is one UTF-16 unit above the surrogates; U+1F600 is a pair of
+        // surrogates (D83D DE00). By code point U+FF21 comes first.
+        const QString fullwidthA = QString::fromUtf8("\uFF21");
+        const QString emoji = QString::fromUtf8("\U0001F600");
+        const QStringList expected{"a", fullwidthA, emoji};
+        QCOMPARE(baseNames(groupFiles(files({emoji + ".zip", fullwidthA + ".zip", "a.zip"}))), expected);
+        QCOMPARE(baseNames(groupFiles(files({"a.zip", fullwidthA + ".zip", emoji + ".zip"}))), expected);
+    }
+
+    void prefixSortsFirst()
+    {
+        QCOMPARE(baseNames(groupFiles(files({"ab.zip", "a.zip", "a b.zip"}))),
+                 (QStringList{"a", "a b", "ab"}));
+    }
+
+    void everyGroupIsNew()
+    {
+        const QList<QUrl> input = files({"a.zip", "a(1).zip"});
+        const ZipFileGroup first = groupFiles(input).first();
+        const ZipFileGroup second = groupFiles(input).first();
+        QVERIFY(first.id != second.id);
+        QVERIFY(first != second);
+
+        const ZipFileGroup copy = first;
+        QVERIFY(copy == first);
+        QCOMPARE(qHash(copy), qHash(first));
+    }
+
+    void equalityFollowsCanonicalEquivalence()
+    {
+        ZipFileGroup composed = group(QString::fromUtf8("caf\u00E9"), false, {});
+        ZipFileGroup decomposed = composed;
+        decomposed.baseName = QString::fromUtf8("cafe\u0301");
+        QVERIFY(composed == decomposed);
+        QCOMPARE(qHash(composed, 7), qHash(decomposed, 7));
+        QSet<ZipFileGroup> set{composed};
+        QVERIFY(set.contains(decomposed));
+
+        decomposed.missingIndices = {1};
+        QVERIFY(composed != decomposed);
+    }
+
+    void describesMissingParts_data()
+    {
+        QTest::addColumn<QString>("baseName");
+        QTest::addColumn<bool>("isMissingParts");
+        QTest::addColumn<QList<qint64>>("missing");
+        QTest::addColumn<QString>("description"); // "-" for none
+
+        QTest::addRow("one part") << "archive" << true << QList<qint64>{2} << "Missing parts: part (2)";
+        QTest::addRow("base and parts") << "archive" << true << QList<qint64>{0, 3, 4}
+                                        << "Missing parts: base (archive.zip), part (3), part (4)";
+        QTest::addRow("base name ending in a space") << "archive " << true << QList<qint64>{0}
+                                                     << "Missing parts: base (archive .zip)";
+        QTest::addRow("empty base name") << "" << true << QList<qint64>{0} << "Missing parts: base (.zip)";
+        QTest::addRow("no leading zeros") << "a" << true << QList<qint64>{10} << "Missing parts: part (10)";
+        QTest::addRow("flag off hides the list") << "a" << false << QList<qint64>{1} << "-";
+        QTest::addRow("flag on, empty list") << "a" << true << QList<qint64>{} << "Missing parts: ";
+        QTest::addRow("percent signs stay literal") << "%1%2" << true << QList<qint64>{0}
+                                                    << "Missing parts: base (%1%2.zip)";
+    }
+    void describesMissingParts()
+    {
+        QFETCH(QString, baseName);
+        QFETCH(bool, isMissingParts);
+        QFETCH(QList<qint64>, missing);
+        QFETCH(QString, description);
+        const std::optional<QString> text = group(baseName, isMissingParts, missing).missingPartsDescription();
+        if (description == u"-")
+            QVERIFY(!text);
+        else
+            QCOMPARE(text.value_or(QStringLiteral("(none)")), description);
+    }
+};
+
+QTEST_GUILESS_MAIN(GroupingTest)
+#include "tst_grouping.moc"

@@ -1,0 +1,325 @@
+#include "model/extractionviewmodel.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QList<QUrl> files(const QStringList& names)
+{
+    QList<QUrl> urls;
+    for (const QString& name : names)
+        urls << QUrl::fromLocalFile(QStringLiteral("/downloads/") + name);
+    return urls;
+}
+
+QStringList fileNames(const std::optional<ZipFileGroup>& group)
+{
+    QStringList names;
+    if (group) {
+        for (const QUrl& url : group->files)
+            names << url.fileName();
+    }
+    return names;
+}
+
+QStringList baseNames(const QList<ZipFileGroup>& groups)
+{
+    QStringList names;
+    for (const ZipFileGroup& group : groups)
+        names << group.baseName;
+    return names;
+}
+
+// Counts each published field's notifications and checks that every one of
+// them was announced by objectWillChange() before the value was stored.
+class Observer : public QObject {
+public:
+    explicit Observer(ExtractionViewModel* model) : m_model(model)
+    {
+        connect(model, &ExtractionViewModel::objectWillChange, this, [this] {
+            ++willChange;
+            m_groupsBefore = m_model->groups().size();
+            m_pending = true;
+        });
+        const auto track = [this](int& counter) {
+            return [this, &counter] {
+                QVERIFY2(m_pending, "a field changed without objectWillChange() first");
+                m_pending = false;
+                ++counter;
+            };
+        };
+        connect(model, &ExtractionViewModel::groupsChanged, this, track(groups));
+        connect(model, &ExtractionViewModel::selectedGroupChanged, this, track(selectedGroup));
+        connect(model, &ExtractionViewModel::destinationURLChanged, this, track(destination));
+        connect(model, &ExtractionViewModel::stateChanged, this, track(state));
+        connect(model, &ExtractionViewModel::progressChanged, this, track(progress));
+        connect(model, &ExtractionViewModel::consoleOutputChanged, this, track(console));
+    }
+
+    int total() const { return groups + selectedGroup + destination + state + progress + console; }
+
+    int willChange = 0;
+    int groups = 0;
+    int selectedGroup = 0;
+    int destination = 0;
+    int state = 0;
+    int progress = 0;
+    int console = 0;
+
+private:
+    ExtractionViewModel* m_model;
+    qsizetype m_groupsBefore = 0;
+    bool m_pending = false;
+};
+
+} // namespace
+
+class ViewModelTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startsEmpty()
+    {
+        ExtractionViewModel model;
+        QVERIFY(model.groups().isEmpty());
+        QVERIFY(!model.selectedGroup());
+        QVERIFY(!model.destinationURL());
+        QCOMPARE(model.state(), ExtractionState::idle());
+        QCOMPARE(model.progress(), 0.0);
+        QVERIFY(model.consoleOutput().isEmpty());
+        QVERIFY(model.extractionService());
+        QVERIFY(!model.canStartExtraction());
+    }
+
+    void firstDropSelectsFirstGroupByName()
+    {
+        ExtractionViewModel model;
+        Observer observer(&model);
+        model.addFiles(files({"b.zip", "a.zip"}));
+
+        QCOMPARE(baseNames(model.groups()), (QStringList{"a", "b"}));
+        QCOMPARE(model.selectedGroup()->baseName, QStringLiteral("a"));
+        QVERIFY(*model.selectedGroup() == model.groups().first());
+        QCOMPARE(observer.groups, 1);
+        QCOMPARE(observer.selectedGroup, 1);
+        QCOMPARE(observer.willChange, 2);
+        QCOMPARE(observer.total(), 2);
+    }
+
+    void selectionFollowsBaseNameAcrossRegroups()
+    {
+        ExtractionViewModel model;
+        model.addFiles(files({"b.zip", "a.zip"}));
+        const QUuid oldId = model.selectedGroup()->id;
+
+        model.addFiles(files({"0.zip"}));
+        QCOMPARE(baseNames(model.groups()), (QStringList{"0", "a", "b"}));
+        QCOMPARE(model.selectedGroup()->baseName, QStringLiteral("a"));
+        QVERIFY(model.selectedGroup()->id != oldId);
+        QVERIFY(*model.selectedGroup() == model.groups()[1]);
+    }
+
+    void selectionFollowsCanonicallyEquivalentName()
+    {
+        ExtractionViewModel model;
+        model.addFiles(files({QString::fromUtf8("caf\u00E9.zip")}));
+        model.removeFile(qsizetype(0));
+        QVERIFY(!model.selectedGroup());
+
+        model.addFiles(files({"z.zip", QString::fromUtf8("caf\u00E9(1).zip")}));
+        QCOMPARE(model.selectedGroup()->baseName, QString::fromUtf8("caf\u00E9"));
+        model.addFiles(files({"0.zip", QString::fromUtf8("cafe\u0301.zip")}));
+        QCOMPARE(model.selectedGroup()->files.size(), 2);
+        QCOMPARE(model.selectedGroup()->baseName, QString::fromUtf8("caf\u00E9"));
+    }
+
+    void droppingKnownFilesRegroupsWithoutDuplicates()
+    {
+        ExtractionViewModel model;
+        model.addFiles(files({"a.zip", "a(1).zip"}));
+        const QUuid oldId = model.groups().first().id;
+        Observer observer(&model);
+
+        model.addFiles(files({"a(1).zip", "a(1).zip"}));
+        QCOMPARE(fileNames(model.selectedGroup()), (QStringList{"a.zip", "a(1).zip"}));
+        QVERIFY(model.groups().first().id != oldId);
+        QCOMPARE(observer.groups, 1);
+        QCOMPARE(observer.selectedGroup, 1);
+    }
+
+    void sameLocationTwiceInOneDropEntersOnce()
+    {
+        ExtractionViewModel model;
+        model.addFiles(files({"a.zip", "a.zip"}));
+        QCOMPARE(fileNames(model.selectedGroup()), QStringList{"a.zip"});
+    }
+
+    void nonZipDropLeavesNothing()
+    {
+        ExtractionViewModel model;
+        Observer observer(&model);
+        model.addFiles(files({"notes.txt", "photos"}));
+        QVERIFY(model.groups().isEmpty());
+        QVERIFY(!model.selectedGroup());
+        // Both fields are written even though nothing changed.
+        QCOMPARE(observer.groups, 1);
+        QCOMPARE(observer.selectedGroup, 1);
+    }
+
+    void removingShownGroupSelectsFirstRemaining()
+    {
+        ExtractionViewModel model;
+        model.addFiles(files({"a.zip", "b.zip", "c.zip"}));
+        model.addFiles(files({"b(1).zip"}));
+        model.removeGroup(model.groups()[1]); // b is not shown: selection stays on a
+        QCOMPARE(model.selectedGroup()->baseName, QStringLiteral("a"));
+
+        Observer observer(&model);
+        model.removeGroup(*model.selectedGroup());
+        QCOMPARE(baseNames(model.groups()), QStringList{"c"});
+        QCOMPARE(model.selectedGroup()->baseName, QStringLiteral("c"));
+        QCOMPARE(observer.groups, 1);
+        QCOMPARE(observer.selectedGroup, 1);
+
+        model.removeGroup(*model.selectedGroup());
+        QVERIFY(model.groups().isEmpty());
+        QVERIFY(!model.selectedGroup());
+    }
+
+    void removingUnknownGroupStillWritesGroups()
+    {
+        ExtractionViewModel model;
+        model.addFiles(files({"a.zip"}));
+        const ZipFileGroup stale = model.groups().first();
+        model.addFiles(files({"b.zip"})); // new ids for everyone
+        Observer observer(&model);
+        model.removeGroup(stale);
+        QCOMPARE(model.groups().size(), 2);
+        QCOMPARE(observer.groups, 1);
+        QCOMPARE(observer.selectedGroup, 0);
+    }
+
+    void removingFileReplacesGroupInPlace()
+    {
+        ExtractionViewModel model;
+        model.addFiles(files({"b.zip", "a.zip", "a(1).zip", "a(2).zip"}));
+        const ZipFileGroup before = *model.selectedGroup();
+        Observer observer(&model);
+
+        model.removeFile(QUrl::fromLocalFile("/downloads/a(1).zip"));
+        QCOMPARE(fileNames(model.selectedGroup()), (QStringList{"a.zip", "a(2).zip"}));
+        QVERIFY(model.selectedGroup()->id != before.id);
+        QVERIFY(*model.selectedGroup() == model.groups().first());
+        QCOMPARE(baseNames(model.groups()), (QStringList{"a", "b"}));
+        // Stale on purpose: the missing part shows after the next regroup.
+        QVERIFY(!model.selectedGroup()->isMissingParts);
+        QCOMPARE(observer.groups, 1);
+        QCOMPARE(observer.selectedGroup, 1);
+
+        model.addFiles({});
+        QCOMPARE(model.selectedGroup()->missingIndices, QList<qint64>{1});
+    }
+
+    void removingLastFileRemovesGroup()
+    {
+        ExtractionViewModel model;
+        model.addFiles(files({"a.zip", "b.zip"}));
+        model.removeFile(QUrl::fromLocalFile("/downloads/a.zip"));
+        QCOMPARE(baseNames(model.groups()), QStringList{"b"});
+        QCOMPARE(model.selectedGroup()->baseName, QStringLiteral("b"));
+    }
+
+    void removeFileIgnoresWhatIsNotShown_data()
+    {
+        QTest::addColumn<QStringList>("dropped");
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<qsizetype>("position");
+
+        QTest::addRow("no group shown") << QStringList{} << "/downloads/a.zip" << qsizetype(0);
+        QTest::addRow("file of another group") << QStringList{"a.zip", "b.zip"} << "/downloads/b.zip"
+                                               << qsizetype(-1);
+        QTest::addRow("position past the end") << QStringList{"a.zip"} << "" << qsizetype(1);
+        QTest::addRow("negative position") << QStringList{"a.zip"} << "" << qsizetype(-1);
+    }
+    void removeFileIgnoresWhatIsNotShown()
+    {
+        QFETCH(QStringList, dropped);
+        QFETCH(QString, location);
+        QFETCH(qsizetype, position);
+        ExtractionViewModel model;
+        model.addFiles(files(dropped));
+        const auto before = model.selectedGroup();
+        Observer observer(&model);
+
+        if (!location.isEmpty())
+            model.removeFile(QUrl::fromLocalFile(location));
+        if (position >= 0 || location.isEmpty())
+            model.removeFile(position);
+        QCOMPARE(observer.total(), 0);
+        QCOMPARE(model.selectedGroup().has_value(), before.has_value());
+        if (before)
+            QVERIFY(*model.selectedGroup() == *before);
+    }
+
+    void resetKeepsDestination()
+    {
+        ExtractionViewModel model;
+        model.addFiles(files({"a.zip"}));
+        model.setDestinationURL(QUrl::fromLocalFile("/tmp/out"));
+        model.setConsoleOutput(QStringLiteral("old text"));
+        Observer observer(&model);
+
+        model.reset();
+        QVERIFY(model.groups().isEmpty());
+        QVERIFY(!model.selectedGroup());
+        QCOMPARE(model.state(), ExtractionState::idle());
+        QCOMPARE(model.progress(), 0.0);
+        QVERIFY(model.consoleOutput().isEmpty());
+        QCOMPARE(model.destinationURL(), std::optional<QUrl>(QUrl::fromLocalFile("/tmp/out")));
+        QCOMPARE(observer.willChange, 5);
+        QCOMPARE(observer.total(), 5);
+        QCOMPARE(observer.destination, 0);
+    }
+
+    void directWritesNotifyEvenWhenEqual()
+    {
+        ExtractionViewModel model;
+        Observer observer(&model);
+        model.setConsoleOutput(QString());
+        model.setDestinationURL(std::nullopt);
+        QCOMPARE(observer.console, 1);
+        QCOMPARE(observer.destination, 1);
+        QCOMPARE(observer.willChange, 2);
+    }
+
+    void failedStatesCompareByMessage()
+    {
+        QVERIFY(ExtractionState::failed("x") == ExtractionState::failed("x"));
+        QVERIFY(ExtractionState::failed(QString::fromUtf8("\u00E9")) ==
+                ExtractionState::failed(QString::fromUtf8("e\u0301")));
+        QVERIFY(ExtractionState::failed("x") != ExtractionState::failed("y"));
+        QVERIFY(ExtractionState::failed(QString()) != ExtractionState::idle());
+        QVERIFY(ExtractionState::running() != ExtractionState::succeeded());
+    }
+
+    void startNeedsGroupAndDestination()
+    {
+        ExtractionViewModel model;
+        model.addFiles(files({"a.zip"}));
+        model.setConsoleOutput(QStringLiteral("kept"));
+        QVERIFY(!model.canStartExtraction());
+
+        Observer observer(&model);
+        model.startExtraction();
+        QCOMPARE(observer.total(), 0);
+        QCOMPARE(model.state(), ExtractionState::idle());
+        QCOMPARE(model.consoleOutput(), QStringLiteral("kept"));
+
+        model.setDestinationURL(QUrl::fromLocalFile("/tmp/out"));
+        QVERIFY(model.canStartExtraction());
+    }
+};
+
+QTEST_GUILESS_MAIN(ViewModelTest)
+#include "tst_viewmodel.moc"
