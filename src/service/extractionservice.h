@@ -23,7 +23,8 @@ public:
     // Starts a run and returns at once with its event stream, which lives on
     // the calling thread. The service owns the stream and deletes it some time
     // after it has ended.
-    ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination);
+    // Virtual so that tests of the layers above can script a run.
+    virtual ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination);
 
     QString extractorPath() const { return m_extractorPath; }
 
