@@ -10,15 +10,13 @@
 
 namespace {
 
-const QRegularExpression& partNamePattern()
-{
+const QRegularExpression& partNamePattern() {
     static const QRegularExpression pattern(QStringLiteral("\\((\\d+)\\)$"));
     return pattern;
 }
 
 // Base-10 conversion of ASCII digits only, up to the largest qint64.
-std::optional<qint64> parseAsciiIndex(QStringView digits)
-{
+std::optional<qint64> parseAsciiIndex(QStringView digits) {
     constexpr qint64 max = std::numeric_limits<qint64>::max();
     qint64 value = 0;
     for (QChar c : digits) {
@@ -45,8 +43,7 @@ struct Bucket {
 
 // The last path component without its extension, and whether that extension
 // is "zip" in any letter case.
-std::optional<QString> zipPartName(const QUrl& location)
-{
+std::optional<QString> zipPartName(const QUrl& location) {
     const QString fileName = location.fileName();
     const qsizetype dot = fileName.lastIndexOf(u'.');
     if (dot < 0 || QStringView(fileName).mid(dot + 1).compare(u"zip", Qt::CaseInsensitive) != 0)
@@ -54,8 +51,7 @@ std::optional<QString> zipPartName(const QUrl& location)
     return fileName.left(dot);
 }
 
-ZipFileGroup buildGroup(Bucket& bucket)
-{
+ZipFileGroup buildGroup(Bucket& bucket) {
     std::stable_sort(bucket.entries.begin(), bucket.entries.end(),
                      [](const Entry& a, const Entry& b) { return a.partIndex < b.partIndex; });
 
@@ -74,8 +70,7 @@ ZipFileGroup buildGroup(Bucket& bucket)
 
 } // namespace
 
-ParsedPartName parsePartName(const QString& partName)
-{
+ParsedPartName parsePartName(const QString& partName) {
     const QRegularExpressionMatch match = partNamePattern().match(partName);
     if (!match.hasMatch())
         return {partName, 0};
@@ -86,8 +81,7 @@ ParsedPartName parsePartName(const QString& partName)
     return {partName.left(match.capturedStart(0)), *index};
 }
 
-MissingIndices findMissingIndices(const QList<qint64>& partIndices)
-{
+MissingIndices findMissingIndices(const QList<qint64>& partIndices) {
     if (partIndices.isEmpty())
         return {};
 
@@ -116,8 +110,7 @@ MissingIndices findMissingIndices(const QList<qint64>& partIndices)
     return {missing, !missing.isEmpty()};
 }
 
-QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations)
-{
+QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations) {
     QList<Bucket> buckets;
     QHash<QString, qsizetype> bucketByKey;
 
@@ -135,9 +128,8 @@ QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations)
         buckets[*found].entries.append(Entry{location, parsed.partIndex});
     }
 
-    std::sort(buckets.begin(), buckets.end(), [](const Bucket& a, const Bucket& b) {
-        return compareCodePoints(a.key, b.key) < 0;
-    });
+    std::sort(buckets.begin(), buckets.end(),
+              [](const Bucket& a, const Bucket& b) { return compareCodePoints(a.key, b.key) < 0; });
 
     QList<ZipFileGroup> groups;
     groups.reserve(buckets.size());

@@ -1,12 +1,10 @@
 #include "grouping/unicodetext.h"
 
-QString canonicalForm(const QString& text)
-{
+QString canonicalForm(const QString& text) {
     return text.normalized(QString::NormalizationForm_C);
 }
 
-bool textEquals(const QString& left, const QString& right)
-{
+bool textEquals(const QString& left, const QString& right) {
     return left == right || canonicalForm(left) == canonicalForm(right);
 }
 
@@ -15,15 +13,14 @@ namespace {
 // Lifts a UTF-16 unit so that plain unit order becomes code point order:
 // surrogates (U+D800–U+DFFF, only ever part of a code point above U+FFFF)
 // must sort after U+E000–U+FFFF.
-char32_t codePointOrderKey(char16_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDFFF ? unit + 0x2000 : (unit >= 0xE000 ? unit - 0x800 : unit);
+char32_t codePointOrderKey(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDFFF ? unit + 0x2000
+                                            : (unit >= 0xE000 ? unit - 0x800 : unit);
 }
 
 } // namespace
 
-int compareCodePoints(QStringView left, QStringView right)
-{
+int compareCodePoints(QStringView left, QStringView right) {
     const qsizetype common = std::min(left.size(), right.size());
     for (qsizetype i = 0; i < common; ++i) {
         const char16_t a = left[i].unicode();

@@ -5,8 +5,7 @@
 #include <QHashFunctions>
 #include <QStringList>
 
-std::optional<QString> ZipFileGroup::missingPartsDescription() const
-{
+std::optional<QString> ZipFileGroup::missingPartsDescription() const {
     if (!isMissingParts)
         return std::nullopt;
 
@@ -19,15 +18,13 @@ std::optional<QString> ZipFileGroup::missingPartsDescription() const
     return QStringLiteral("Missing parts: ") + labels.join(QStringLiteral(", "));
 }
 
-bool operator==(const ZipFileGroup& left, const ZipFileGroup& right)
-{
-    return left.id == right.id && textEquals(left.baseName, right.baseName)
-           && left.files == right.files && left.isMissingParts == right.isMissingParts
-           && left.missingIndices == right.missingIndices;
+bool operator==(const ZipFileGroup& left, const ZipFileGroup& right) {
+    return left.id == right.id && textEquals(left.baseName, right.baseName) &&
+           left.files == right.files && left.isMissingParts == right.isMissingParts &&
+           left.missingIndices == right.missingIndices;
 }
 
-size_t qHash(const ZipFileGroup& group, size_t seed)
-{
+size_t qHash(const ZipFileGroup& group, size_t seed) {
     // Fed in field order; the base name is hashed in its canonical form so that
     // equal records (canonically equivalent names) hash alike.
     QtPrivate::QHashCombine combine;

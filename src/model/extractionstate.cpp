@@ -2,9 +2,7 @@
 
 #include "grouping/unicodetext.h"
 
-bool operator==(const ExtractionState& left, const ExtractionState& right)
-{
-    return left.m_kind == right.m_kind
-           && (left.m_kind != ExtractionState::Kind::Failed
-               || textEquals(left.m_message, right.m_message));
+bool operator==(const ExtractionState& left, const ExtractionState& right) {
+    return left.m_kind == right.m_kind && (left.m_kind != ExtractionState::Kind::Failed ||
+                                           textEquals(left.m_message, right.m_message));
 }

@@ -12,7 +12,9 @@ public:
     static ExtractionState idle() { return ExtractionState(Kind::Idle); }
     static ExtractionState running() { return ExtractionState(Kind::Running); }
     static ExtractionState succeeded() { return ExtractionState(Kind::Succeeded); }
-    static ExtractionState failed(QString message) { return ExtractionState(Kind::Failed, std::move(message)); }
+    static ExtractionState failed(QString message) {
+        return ExtractionState(Kind::Failed, std::move(message));
+    }
 
     ExtractionState() = default;
 
@@ -26,7 +28,8 @@ public:
 
 private:
     explicit ExtractionState(Kind kind, QString message = {})
-        : m_kind(kind), m_message(std::move(message)) {}
+        : m_kind(kind)
+        , m_message(std::move(message)) {}
 
     Kind m_kind = Kind::Idle;
     QString m_message;

@@ -8,14 +8,11 @@
 #include <QTimer>
 
 ExtractionViewModel::ExtractionViewModel(QObject* parent)
-    : ExtractionViewModel(new ExtractionService, parent)
-{
-}
+    : ExtractionViewModel(new ExtractionService, parent) {}
 
 ExtractionViewModel::ExtractionViewModel(ExtractionService* service, QObject* parent)
     : QObject(parent)
-    , m_extractionService(service)
-{
+    , m_extractionService(service) {
     m_extractionService->setParent(this);
 }
 
@@ -23,50 +20,43 @@ ExtractionViewModel::~ExtractionViewModel() = default;
 
 // Published fields: notify, store, then announce the new value.
 
-void ExtractionViewModel::setGroups(QList<ZipFileGroup> groups)
-{
+void ExtractionViewModel::setGroups(QList<ZipFileGroup> groups) {
     Q_EMIT objectWillChange();
     m_groups = std::move(groups);
     Q_EMIT groupsChanged();
 }
 
-void ExtractionViewModel::setSelectedGroup(std::optional<ZipFileGroup> group)
-{
+void ExtractionViewModel::setSelectedGroup(std::optional<ZipFileGroup> group) {
     Q_EMIT objectWillChange();
     m_selectedGroup = std::move(group);
     Q_EMIT selectedGroupChanged();
 }
 
-void ExtractionViewModel::setDestinationURL(const std::optional<QUrl>& destination)
-{
+void ExtractionViewModel::setDestinationURL(const std::optional<QUrl>& destination) {
     Q_EMIT objectWillChange();
     m_destinationURL = destination;
     Q_EMIT destinationURLChanged();
 }
 
-void ExtractionViewModel::setState(ExtractionState state)
-{
+void ExtractionViewModel::setState(ExtractionState state) {
     Q_EMIT objectWillChange();
     m_state = std::move(state);
     Q_EMIT stateChanged();
 }
 
-void ExtractionViewModel::setProgress(double progress)
-{
+void ExtractionViewModel::setProgress(double progress) {
     Q_EMIT objectWillChange();
     m_progress = progress;
     Q_EMIT progressChanged();
 }
 
-void ExtractionViewModel::setConsoleOutput(const QString& text)
-{
+void ExtractionViewModel::setConsoleOutput(const QString& text) {
     Q_EMIT objectWillChange();
     m_consoleOutput = text;
     Q_EMIT consoleOutputChanged();
 }
 
-void ExtractionViewModel::appendConsoleOutput(const QString& piece)
-{
+void ExtractionViewModel::appendConsoleOutput(const QString& piece) {
     Q_EMIT objectWillChange();
     m_consoleOutput += piece;
     Q_EMIT consoleOutputAppended(piece);
@@ -75,8 +65,7 @@ void ExtractionViewModel::appendConsoleOutput(const QString& piece)
 
 // Operations.
 
-void ExtractionViewModel::addFiles(const QList<QUrl>& locations)
-{
+void ExtractionViewModel::addFiles(const QList<QUrl>& locations) {
     QList<QUrl> all;
     for (const ZipFileGroup& group : std::as_const(m_groups))
         all += group.files;
@@ -89,9 +78,10 @@ void ExtractionViewModel::addFiles(const QList<QUrl>& locations)
 
     std::optional<ZipFileGroup> selection;
     if (m_selectedGroup) {
-        const auto sameName = std::find_if(m_groups.cbegin(), m_groups.cend(), [&](const ZipFileGroup& group) {
-            return textEquals(group.baseName, m_selectedGroup->baseName);
-        });
+        const auto sameName =
+            std::find_if(m_groups.cbegin(), m_groups.cend(), [&](const ZipFileGroup& group) {
+                return textEquals(group.baseName, m_selectedGroup->baseName);
+            });
         if (sameName != m_groups.cend())
             selection = *sameName;
     }
@@ -100,8 +90,7 @@ void ExtractionViewModel::addFiles(const QList<QUrl>& locations)
     setSelectedGroup(std::move(selection));
 }
 
-void ExtractionViewModel::removeGroup(const ZipFileGroup& group)
-{
+void ExtractionViewModel::removeGroup(const ZipFileGroup& group) {
     QList<ZipFileGroup> remaining = m_groups;
     remaining.removeIf([&](const ZipFileGroup& candidate) { return candidate.id == group.id; });
     setGroups(std::move(remaining));
@@ -112,8 +101,7 @@ void ExtractionViewModel::removeGroup(const ZipFileGroup& group)
     }
 }
 
-void ExtractionViewModel::removeFile(const QUrl& location)
-{
+void ExtractionViewModel::removeFile(const QUrl& location) {
     if (!m_selectedGroup)
         return;
     const qsizetype position = m_selectedGroup->files.indexOf(location);
@@ -121,8 +109,7 @@ void ExtractionViewModel::removeFile(const QUrl& location)
         removeFile(position);
 }
 
-void ExtractionViewModel::removeFile(qsizetype position)
-{
+void ExtractionViewModel::removeFile(qsizetype position) {
     if (!m_selectedGroup)
         return;
     const ZipFileGroup selected = *m_selectedGroup;
@@ -141,9 +128,9 @@ void ExtractionViewModel::removeFile(qsizetype position)
     ZipFileGroup updated{QUuid::createUuid(), selected.baseName, std::move(remaining),
                          selected.isMissingParts, selected.missingIndices};
 
-    const auto found = std::find_if(m_groups.cbegin(), m_groups.cend(), [&](const ZipFileGroup& group) {
-        return group.id == selected.id;
-    });
+    const auto found =
+        std::find_if(m_groups.cbegin(), m_groups.cend(),
+                     [&](const ZipFileGroup& group) { return group.id == selected.id; });
     if (found != m_groups.cend()) {
         QList<ZipFileGroup> groups = m_groups;
         groups[found - m_groups.cbegin()] = updated;
@@ -152,8 +139,7 @@ void ExtractionViewModel::removeFile(qsizetype position)
     setSelectedGroup(std::move(updated));
 }
 
-void ExtractionViewModel::reset()
-{
+void ExtractionViewModel::reset() {
     setGroups({});
     setSelectedGroup(std::nullopt);
     setState(ExtractionState::idle());
@@ -163,14 +149,12 @@ void ExtractionViewModel::reset()
 
 // The extraction run.
 
-bool ExtractionViewModel::canStartExtraction() const
-{
-    return m_selectedGroup && !m_selectedGroup->files.isEmpty() && m_destinationURL
-           && m_state.kind() != ExtractionState::Kind::Running;
+bool ExtractionViewModel::canStartExtraction() const {
+    return m_selectedGroup && !m_selectedGroup->files.isEmpty() && m_destinationURL &&
+           m_state.kind() != ExtractionState::Kind::Running;
 }
 
-void ExtractionViewModel::startExtraction()
-{
+void ExtractionViewModel::startExtraction() {
     if (!m_selectedGroup || !m_destinationURL)
         return;
     // Only one run at a time: the window never offers Start while running.
@@ -189,14 +173,12 @@ void ExtractionViewModel::startExtraction()
     });
 }
 
-void ExtractionViewModel::runExtraction(const ZipFileGroup& group, const QUrl& destination)
-{
+void ExtractionViewModel::runExtraction(const ZipFileGroup& group, const QUrl& destination) {
     ExtractionEventStream* stream = m_extractionService->extract(group, destination);
     connect(stream, &ExtractionEventStream::event, this, &ExtractionViewModel::handleEvent);
 }
 
-void ExtractionViewModel::handleEvent(const ExtractionProgress& event)
-{
+void ExtractionViewModel::handleEvent(const ExtractionProgress& event) {
     if (const auto* log = event.as<ExtractionProgress::Log>()) {
         appendConsoleOutput(log->text);
     } else if (const auto* progress = event.as<ExtractionProgress::Progress>()) {

@@ -25,11 +25,14 @@ class ExtractionService;
 class ExtractionViewModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<ZipFileGroup> groups READ groups NOTIFY groupsChanged)
-    Q_PROPERTY(std::optional<ZipFileGroup> selectedGroup READ selectedGroup NOTIFY selectedGroupChanged)
-    Q_PROPERTY(std::optional<QUrl> destinationURL READ destinationURL WRITE setDestinationURL NOTIFY destinationURLChanged)
+    Q_PROPERTY(
+        std::optional<ZipFileGroup> selectedGroup READ selectedGroup NOTIFY selectedGroupChanged)
+    Q_PROPERTY(std::optional<QUrl> destinationURL READ destinationURL WRITE setDestinationURL NOTIFY
+                   destinationURLChanged)
     Q_PROPERTY(ExtractionState state READ state NOTIFY stateChanged)
     Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
-    Q_PROPERTY(QString consoleOutput READ consoleOutput WRITE setConsoleOutput NOTIFY consoleOutputChanged)
+    Q_PROPERTY(
+        QString consoleOutput READ consoleOutput WRITE setConsoleOutput NOTIFY consoleOutputChanged)
     Q_PROPERTY(bool canStartExtraction READ canStartExtraction)
 
 public:

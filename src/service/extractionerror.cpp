@@ -4,14 +4,11 @@
 
 namespace {
 
-template<class... Ts> struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
+template<class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
 
 } // namespace
 
-QString ExtractionError::errorDescription() const
-{
+QString ExtractionError::errorDescription() const {
     return std::visit(
         Overloaded{
             [](const MissingParts& error) {
@@ -26,7 +23,9 @@ QString ExtractionError::errorDescription() const
             [](const WritePermissionDenied& error) {
                 return QStringLiteral("Cannot write to destination: ") + error.location.fileName();
             },
-            [](const ExtractionFailed& error) { return QStringLiteral("Extraction failed: ") + error.text; },
+            [](const ExtractionFailed& error) {
+                return QStringLiteral("Extraction failed: ") + error.text;
+            },
             [](const DiskFull&) { return QStringLiteral("Disk is full."); },
         },
         m_case);

@@ -29,12 +29,21 @@ public:
                               ExtractionFailed, DiskFull>;
 
     ExtractionError() = default;
-    ExtractionError(Case value) : m_case(std::move(value)) {}
+    ExtractionError(Case value)
+        : m_case(std::move(value)) {}
 
-    static ExtractionError missingParts(QList<qint64> indices) { return Case(MissingParts{std::move(indices)}); }
-    static ExtractionError readPermissionDenied(QUrl location) { return Case(ReadPermissionDenied{std::move(location)}); }
-    static ExtractionError writePermissionDenied(QUrl location) { return Case(WritePermissionDenied{std::move(location)}); }
-    static ExtractionError extractionFailed(QString text) { return Case(ExtractionFailed{std::move(text)}); }
+    static ExtractionError missingParts(QList<qint64> indices) {
+        return Case(MissingParts{std::move(indices)});
+    }
+    static ExtractionError readPermissionDenied(QUrl location) {
+        return Case(ReadPermissionDenied{std::move(location)});
+    }
+    static ExtractionError writePermissionDenied(QUrl location) {
+        return Case(WritePermissionDenied{std::move(location)});
+    }
+    static ExtractionError extractionFailed(QString text) {
+        return Case(ExtractionFailed{std::move(text)});
+    }
     static ExtractionError diskFull() { return Case(DiskFull{}); }
 
     const Case& value() const { return m_case; }

@@ -11,18 +11,17 @@ class ExtractionEventStream : public QObject {
     Q_OBJECT
 
 public:
-    explicit ExtractionEventStream(QObject* parent = nullptr) : QObject(parent) {}
+    explicit ExtractionEventStream(QObject* parent = nullptr)
+        : QObject(parent) {}
 
     bool hasEnded() const { return m_ended; }
 
     // Called on this object's thread only.
-    void deliver(const ExtractionProgress& progress)
-    {
+    void deliver(const ExtractionProgress& progress) {
         if (!m_ended)
             Q_EMIT event(progress);
     }
-    void end()
-    {
+    void end() {
         if (m_ended)
             return;
         m_ended = true;

@@ -25,7 +25,8 @@ public:
     using Case = std::variant<Log, Progress, Error, Completed>;
 
     ExtractionProgress() = default;
-    ExtractionProgress(Case value) : m_case(std::move(value)) {}
+    ExtractionProgress(Case value)
+        : m_case(std::move(value)) {}
 
     static ExtractionProgress log(QString text) { return Case(Log{std::move(text)}); }
     static ExtractionProgress progress(double fraction) { return Case(Progress{fraction}); }

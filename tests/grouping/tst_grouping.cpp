@@ -8,37 +8,32 @@
 
 namespace {
 
-QUrl file(const QString& path)
-{
+QUrl file(const QString& path) {
     return QUrl::fromLocalFile(path.startsWith(u'/') ? path : QStringLiteral("/downloads/") + path);
 }
 
-QList<QUrl> files(const QStringList& names)
-{
+QList<QUrl> files(const QStringList& names) {
     QList<QUrl> urls;
     for (const QString& name : names)
         urls << file(name);
     return urls;
 }
 
-QStringList fileNames(const ZipFileGroup& group)
-{
+QStringList fileNames(const ZipFileGroup& group) {
     QStringList names;
     for (const QUrl& url : group.files)
         names << url.fileName();
     return names;
 }
 
-QStringList baseNames(const QList<ZipFileGroup>& groups)
-{
+QStringList baseNames(const QList<ZipFileGroup>& groups) {
     QStringList names;
     for (const ZipFileGroup& group : groups)
         names << group.baseName;
     return names;
 }
 
-ZipFileGroup group(const QString& baseName, bool isMissingParts, QList<qint64> missing)
-{
+ZipFileGroup group(const QString& baseName, bool isMissingParts, QList<qint64> missing) {
     return {QUuid::createUuid(), baseName, {}, isMissingParts, std::move(missing)};
 }
 
@@ -48,37 +43,47 @@ class GroupingTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void parsesPartNames_data()
-    {
+    void parsesPartNames_data() {
         QTest::addColumn<QString>("partName");
         QTest::addColumn<QString>("baseName");
         QTest::addColumn<qint64>("index");
 
-        QTest::addRow("no suffix") << "archive" << "archive" << qint64(0);
-        QTest::addRow("numbered") << "archive(12)" << "archive" << qint64(12);
-        QTest::addRow("leading zeros") << "a(007)" << "a" << qint64(7);
-        QTest::addRow("zero") << "a(0)" << "a" << qint64(0);
-        QTest::addRow("only the last suffix counts") << "a(1)(2)" << "a(1)" << qint64(2);
-        QTest::addRow("empty base name") << "(3)" << "" << qint64(3);
-        QTest::addRow("space before the suffix stays") << "archive (1)" << "archive " << qint64(1);
-        QTest::addRow("space after the suffix: no suffix") << "a(1) " << "a(1) " << qint64(0);
-        QTest::addRow("empty parentheses") << "a()" << "a()" << qint64(0);
-        QTest::addRow("not only digits") << "a(1a)" << "a(1a)" << qint64(0);
-        QTest::addRow("negative") << "a(-1)" << "a(-1)" << qint64(0);
-        QTest::addRow("largest index") << "a(9223372036854775807)" << "a"
-                                       << std::numeric_limits<qint64>::max();
+        QTest::addRow("no suffix") << "archive"
+                                   << "archive" << qint64(0);
+        QTest::addRow("numbered") << "archive(12)"
+                                  << "archive" << qint64(12);
+        QTest::addRow("leading zeros") << "a(007)"
+                                       << "a" << qint64(7);
+        QTest::addRow("zero") << "a(0)"
+                              << "a" << qint64(0);
+        QTest::addRow("only the last suffix counts") << "a(1)(2)"
+                                                     << "a(1)" << qint64(2);
+        QTest::addRow("empty base name") << "(3)"
+                                         << "" << qint64(3);
+        QTest::addRow("space before the suffix stays") << "archive (1)"
+                                                       << "archive " << qint64(1);
+        QTest::addRow("space after the suffix: no suffix") << "a(1) "
+                                                           << "a(1) " << qint64(0);
+        QTest::addRow("empty parentheses") << "a()"
+                                           << "a()" << qint64(0);
+        QTest::addRow("not only digits") << "a(1a)"
+                                         << "a(1a)" << qint64(0);
+        QTest::addRow("negative") << "a(-1)"
+                                  << "a(-1)" << qint64(0);
+        QTest::addRow("largest index") << "a(9223372036854775807)"
+                                       << "a" << std::numeric_limits<qint64>::max();
         QTest::addRow("one past the largest index") << "a(9223372036854775808)"
                                                     << "a(9223372036854775808)" << qint64(0);
-        QTest::addRow("twenty digits") << "a(12345678901234567890)" << "a(12345678901234567890)"
-                                       << qint64(0);
-        QTest::addRow("many leading zeros") << "a(000000000000000000000000042)" << "a" << qint64(42);
-        QTest::addRow("Arabic-Indic digits are not read") << QString::fromUtf8("a(\u0663)")
-                                                          << QString::fromUtf8("a(\u0663)") << qint64(0);
-        QTest::addRow("fullwidth digits are not read") << QString::fromUtf8("a(\uFF11)")
-                                                       << QString::fromUtf8("a(\uFF11)") << qint64(0);
+        QTest::addRow("twenty digits") << "a(12345678901234567890)"
+                                       << "a(12345678901234567890)" << qint64(0);
+        QTest::addRow("many leading zeros") << "a(000000000000000000000000042)"
+                                            << "a" << qint64(42);
+        QTest::addRow("Arabic-Indic digits are not read")
+            << QString::fromUtf8("a(\u0663)") << QString::fromUtf8("a(\u0663)") << qint64(0);
+        QTest::addRow("fullwidth digits are not read")
+            << QString::fromUtf8("a(\uFF11)") << QString::fromUtf8("a(\uFF11)") << qint64(0);
     }
-    void parsesPartNames()
-    {
+    void parsesPartNames() {
         QFETCH(QString, partName);
         QFETCH(QString, baseName);
         QFETCH(qint64, index);
@@ -87,8 +92,7 @@ private Q_SLOTS:
         QCOMPARE(parsed.partIndex, index);
     }
 
-    void findsMissingIndices_data()
-    {
+    void findsMissingIndices_data() {
         QTest::addColumn<QList<qint64>>("present");
         QTest::addColumn<QList<qint64>>("missing");
 
@@ -98,10 +102,10 @@ private Q_SLOTS:
         QTest::addRow("gap") << QList<qint64>{0, 1, 3} << QList<qint64>{2};
         QTest::addRow("base missing") << QList<qint64>{2, 1} << QList<qint64>{0};
         QTest::addRow("lone high part") << QList<qint64>{3} << QList<qint64>{0, 1, 2};
-        QTest::addRow("repeats make no difference") << QList<qint64>{3, 3, 0, 0} << QList<qint64>{1, 2};
+        QTest::addRow("repeats make no difference")
+            << QList<qint64>{3, 3, 0, 0} << QList<qint64>{1, 2};
     }
-    void findsMissingIndices()
-    {
+    void findsMissingIndices() {
         QFETCH(QList<qint64>, present);
         QFETCH(QList<qint64>, missing);
         const MissingIndices result = findMissingIndices(present);
@@ -109,14 +113,12 @@ private Q_SLOTS:
         QCOMPARE(result.isMissingParts, !missing.isEmpty());
     }
 
-    void boundsHugeIndices_data()
-    {
+    void boundsHugeIndices_data() {
         QTest::addColumn<QString>("name");
         QTest::addRow("four billion") << "a(4000000000).zip";
         QTest::addRow("largest index") << "a(9223372036854775807).zip";
     }
-    void boundsHugeIndices()
-    {
+    void boundsHugeIndices() {
         QFETCH(QString, name);
         // Enumerating the range would never finish; the list stops at the bound.
         const QList<ZipFileGroup> groups = groupFiles(files({name}));
@@ -129,8 +131,7 @@ private Q_SLOTS:
             QCOMPARE(group.missingIndices[i], qint64(i));
     }
 
-    void boundCountsOnlyMissingIndices()
-    {
+    void boundCountsOnlyMissingIndices() {
         // Present parts between the listed gaps do not use up the bound.
         QList<qint64> present;
         for (qint64 i = 0; i < 5000; i += 2)
@@ -142,51 +143,50 @@ private Q_SLOTS:
         QCOMPARE(result.indices.last(), qint64(2 * maxListedMissingIndices - 1));
     }
 
-    void groupsFiles_data()
-    {
+    void groupsFiles_data() {
         QTest::addColumn<QStringList>("input");
         // One entry per group: "base name|file,file|missing,missing"
         QTest::addColumn<QStringList>("expected");
 
         QTest::addRow("gap in the middle") << QStringList{"a.zip", "a(1).zip", "a(3).zip"}
                                            << QStringList{"a|a.zip,a(1).zip,a(3).zip|2"};
-        QTest::addRow("reordered by part number") << QStringList{"a(2).zip", "a(1).zip"}
-                                                  << QStringList{"a|a(1).zip,a(2).zip|0"};
-        QTest::addRow("lone numbered part") << QStringList{"x(3).zip"} << QStringList{"x|x(3).zip|0,1,2"};
+        QTest::addRow("reordered by part number")
+            << QStringList{"a(2).zip", "a(1).zip"} << QStringList{"a|a(1).zip,a(2).zip|0"};
+        QTest::addRow("lone numbered part")
+            << QStringList{"x(3).zip"} << QStringList{"x|x(3).zip|0,1,2"};
         QTest::addRow("lone base") << QStringList{"a.zip"} << QStringList{"a|a.zip|"};
         QTest::addRow("lone part zero") << QStringList{"a(0).zip"} << QStringList{"a|a(0).zip|"};
         QTest::addRow("space before the suffix is another archive")
             << QStringList{"archive.zip", "archive (1).zip"}
             << QStringList{"archive|archive.zip|", "archive |archive (1).zip|0"};
-        QTest::addRow("upper case sorts first") << QStringList{"a.zip", "B.zip"}
-                                                << QStringList{"B|B.zip|", "a|a.zip|"};
-        QTest::addRow("digits compare as characters") << QStringList{"b2.zip", "b10.zip"}
-                                                      << QStringList{"b10|b10.zip|", "b2|b2.zip|"};
-        QTest::addRow("letter case separates archives") << QStringList{"A.zip", "a(1).zip"}
-                                                        << QStringList{"A|A.zip|", "a|a(1).zip|0"};
-        QTest::addRow("extension in any case") << QStringList{"a.ZIP", "a(1).Zip"}
-                                               << QStringList{"a|a.ZIP,a(1).Zip|"};
+        QTest::addRow("upper case sorts first")
+            << QStringList{"a.zip", "B.zip"} << QStringList{"B|B.zip|", "a|a.zip|"};
+        QTest::addRow("digits compare as characters")
+            << QStringList{"b2.zip", "b10.zip"} << QStringList{"b10|b10.zip|", "b2|b2.zip|"};
+        QTest::addRow("letter case separates archives")
+            << QStringList{"A.zip", "a(1).zip"} << QStringList{"A|A.zip|", "a|a(1).zip|0"};
+        QTest::addRow("extension in any case")
+            << QStringList{"a.ZIP", "a(1).Zip"} << QStringList{"a|a.ZIP,a(1).Zip|"};
         QTest::addRow("other extensions are ignored")
             << QStringList{"a.zip.001", "notes.txt", "a.7z", "a.zipx", "README", "folder/"}
             << QStringList{};
-        QTest::addRow("only the last extension is removed") << QStringList{"a.tar.zip"}
-                                                            << QStringList{"a.tar|a.tar.zip|"};
-        QTest::addRow("folders do not matter") << QStringList{"/x/a.zip", "/y/a(1).zip"}
-                                               << QStringList{"a|a.zip,a(1).zip|"};
-        QTest::addRow("stable among equal indices") << QStringList{"a(0).zip", "a.zip"}
-                                                    << QStringList{"a|a(0).zip,a.zip|"};
-        QTest::addRow("stable among equal indices, reversed") << QStringList{"a.zip", "a(0).zip"}
-                                                              << QStringList{"a|a.zip,a(0).zip|"};
-        QTest::addRow("repeated location kept") << QStringList{"a.zip", "a.zip"}
-                                                << QStringList{"a|a.zip,a.zip|"};
+        QTest::addRow("only the last extension is removed")
+            << QStringList{"a.tar.zip"} << QStringList{"a.tar|a.tar.zip|"};
+        QTest::addRow("folders do not matter")
+            << QStringList{"/x/a.zip", "/y/a(1).zip"} << QStringList{"a|a.zip,a(1).zip|"};
+        QTest::addRow("stable among equal indices")
+            << QStringList{"a(0).zip", "a.zip"} << QStringList{"a|a(0).zip,a.zip|"};
+        QTest::addRow("stable among equal indices, reversed")
+            << QStringList{"a.zip", "a(0).zip"} << QStringList{"a|a.zip,a(0).zip|"};
+        QTest::addRow("repeated location kept")
+            << QStringList{"a.zip", "a.zip"} << QStringList{"a|a.zip,a.zip|"};
         QTest::addRow("empty base name") << QStringList{"(3).zip"} << QStringList{"|(3).zip|0,1,2"};
         QTest::addRow("twenty-digit suffix is part of the name")
             << QStringList{"a(12345678901234567890).zip"}
             << QStringList{"a(12345678901234567890)|a(12345678901234567890).zip|"};
         QTest::addRow("empty input") << QStringList{} << QStringList{};
     }
-    void groupsFiles()
-    {
+    void groupsFiles() {
         QFETCH(QStringList, input);
         QFETCH(QStringList, expected);
 
@@ -196,13 +196,13 @@ private Q_SLOTS:
             for (qint64 index : group.missingIndices)
                 missing << QString::number(index);
             QCOMPARE(group.isMissingParts, !missing.isEmpty());
-            actual << group.baseName + u'|' + fileNames(group).join(u',') + u'|' + missing.join(u',');
+            actual << group.baseName + u'|' + fileNames(group).join(u',') + u'|' +
+                          missing.join(u',');
         }
         QCOMPARE(actual, expected);
     }
 
-    void canonicallyEquivalentNamesShareAGroup()
-    {
+    void canonicallyEquivalentNamesShareAGroup() {
         const QString composed = QString::fromUtf8("caf\u00E9");
         const QString decomposed = QString::fromUtf8("cafe\u0301");
         const QList<ZipFileGroup> groups =
@@ -214,25 +214,24 @@ private Q_SLOTS:
         QVERIFY(!groups.first().isMissingParts);
     }
 
-    void ordersByCodePointNotCodeUnit()
-    {
+    void ordersByCodePointNotCodeUnit() {
         // U+FF21 is one UTF-16 unit above the surrogates; U+1F600 is a pair of
         // surrogates (D83D DE00). By code point U+FF21 comes first.
         const QString fullwidthA = QString::fromUtf8("\uFF21");
         const QString emoji = QString::fromUtf8("\U0001F600");
         const QStringList expected{"a", fullwidthA, emoji};
-        QCOMPARE(baseNames(groupFiles(files({emoji + ".zip", fullwidthA + ".zip", "a.zip"}))), expected);
-        QCOMPARE(baseNames(groupFiles(files({"a.zip", fullwidthA + ".zip", emoji + ".zip"}))), expected);
+        QCOMPARE(baseNames(groupFiles(files({emoji + ".zip", fullwidthA + ".zip", "a.zip"}))),
+                 expected);
+        QCOMPARE(baseNames(groupFiles(files({"a.zip", fullwidthA + ".zip", emoji + ".zip"}))),
+                 expected);
     }
 
-    void prefixSortsFirst()
-    {
+    void prefixSortsFirst() {
         QCOMPARE(baseNames(groupFiles(files({"ab.zip", "a.zip", "a b.zip"}))),
                  (QStringList{"a", "a b", "ab"}));
     }
 
-    void everyGroupIsNew()
-    {
+    void everyGroupIsNew() {
         const QList<QUrl> input = files({"a.zip", "a(1).zip"});
         const ZipFileGroup first = groupFiles(input).first();
         const ZipFileGroup second = groupFiles(input).first();
@@ -244,8 +243,7 @@ private Q_SLOTS:
         QCOMPARE(qHash(copy), qHash(first));
     }
 
-    void equalityFollowsCanonicalEquivalence()
-    {
+    void equalityFollowsCanonicalEquivalence() {
         ZipFileGroup composed = group(QString::fromUtf8("caf\u00E9"), false, {});
         ZipFileGroup decomposed = composed;
         decomposed.baseName = QString::fromUtf8("cafe\u0301");
@@ -258,32 +256,34 @@ private Q_SLOTS:
         QVERIFY(composed != decomposed);
     }
 
-    void describesMissingParts_data()
-    {
+    void describesMissingParts_data() {
         QTest::addColumn<QString>("baseName");
         QTest::addColumn<bool>("isMissingParts");
         QTest::addColumn<QList<qint64>>("missing");
         QTest::addColumn<QString>("description"); // "-" for none
 
-        QTest::addRow("one part") << "archive" << true << QList<qint64>{2} << "Missing parts: part (2)";
+        QTest::addRow("one part") << "archive" << true << QList<qint64>{2}
+                                  << "Missing parts: part (2)";
         QTest::addRow("base and parts") << "archive" << true << QList<qint64>{0, 3, 4}
                                         << "Missing parts: base (archive.zip), part (3), part (4)";
-        QTest::addRow("base name ending in a space") << "archive " << true << QList<qint64>{0}
-                                                     << "Missing parts: base (archive .zip)";
-        QTest::addRow("empty base name") << "" << true << QList<qint64>{0} << "Missing parts: base (.zip)";
-        QTest::addRow("no leading zeros") << "a" << true << QList<qint64>{10} << "Missing parts: part (10)";
+        QTest::addRow("base name ending in a space")
+            << "archive " << true << QList<qint64>{0} << "Missing parts: base (archive .zip)";
+        QTest::addRow("empty base name")
+            << "" << true << QList<qint64>{0} << "Missing parts: base (.zip)";
+        QTest::addRow("no leading zeros")
+            << "a" << true << QList<qint64>{10} << "Missing parts: part (10)";
         QTest::addRow("flag off hides the list") << "a" << false << QList<qint64>{1} << "-";
         QTest::addRow("flag on, empty list") << "a" << true << QList<qint64>{} << "Missing parts: ";
-        QTest::addRow("percent signs stay literal") << "%1%2" << true << QList<qint64>{0}
-                                                    << "Missing parts: base (%1%2.zip)";
+        QTest::addRow("percent signs stay literal")
+            << "%1%2" << true << QList<qint64>{0} << "Missing parts: base (%1%2.zip)";
     }
-    void describesMissingParts()
-    {
+    void describesMissingParts() {
         QFETCH(QString, baseName);
         QFETCH(bool, isMissingParts);
         QFETCH(QList<qint64>, missing);
         QFETCH(QString, description);
-        const std::optional<QString> text = group(baseName, isMissingParts, missing).missingPartsDescription();
+        const std::optional<QString> text =
+            group(baseName, isMissingParts, missing).missingPartsDescription();
         if (description == u"-")
             QVERIFY(!text);
         else

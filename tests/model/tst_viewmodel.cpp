@@ -5,16 +5,14 @@
 
 namespace {
 
-QList<QUrl> files(const QStringList& names)
-{
+QList<QUrl> files(const QStringList& names) {
     QList<QUrl> urls;
     for (const QString& name : names)
         urls << QUrl::fromLocalFile(QStringLiteral("/downloads/") + name);
     return urls;
 }
 
-QStringList fileNames(const std::optional<ZipFileGroup>& group)
-{
+QStringList fileNames(const std::optional<ZipFileGroup>& group) {
     QStringList names;
     if (group) {
         for (const QUrl& url : group->files)
@@ -23,8 +21,7 @@ QStringList fileNames(const std::optional<ZipFileGroup>& group)
     return names;
 }
 
-QStringList baseNames(const QList<ZipFileGroup>& groups)
-{
+QStringList baseNames(const QList<ZipFileGroup>& groups) {
     QStringList names;
     for (const ZipFileGroup& group : groups)
         names << group.baseName;
@@ -35,8 +32,8 @@ QStringList baseNames(const QList<ZipFileGroup>& groups)
 // them was announced by objectWillChange() before the value was stored.
 class Observer : public QObject {
 public:
-    explicit Observer(ExtractionViewModel* model) : m_model(model)
-    {
+    explicit Observer(ExtractionViewModel* model)
+        : m_model(model) {
         connect(model, &ExtractionViewModel::objectWillChange, this, [this] {
             ++willChange;
             m_groupsBefore = m_model->groups().size();
@@ -79,8 +76,7 @@ class ViewModelTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void startsEmpty()
-    {
+    void startsEmpty() {
         ExtractionViewModel model;
         QVERIFY(model.groups().isEmpty());
         QVERIFY(!model.selectedGroup());
@@ -92,8 +88,7 @@ private Q_SLOTS:
         QVERIFY(!model.canStartExtraction());
     }
 
-    void firstDropSelectsFirstGroupByName()
-    {
+    void firstDropSelectsFirstGroupByName() {
         ExtractionViewModel model;
         Observer observer(&model);
         model.addFiles(files({"b.zip", "a.zip"}));
@@ -107,8 +102,7 @@ private Q_SLOTS:
         QCOMPARE(observer.total(), 2);
     }
 
-    void selectionFollowsBaseNameAcrossRegroups()
-    {
+    void selectionFollowsBaseNameAcrossRegroups() {
         ExtractionViewModel model;
         model.addFiles(files({"b.zip", "a.zip"}));
         const QUuid oldId = model.selectedGroup()->id;
@@ -120,8 +114,7 @@ private Q_SLOTS:
         QVERIFY(*model.selectedGroup() == model.groups()[1]);
     }
 
-    void selectionFollowsCanonicallyEquivalentName()
-    {
+    void selectionFollowsCanonicallyEquivalentName() {
         ExtractionViewModel model;
         model.addFiles(files({QString::fromUtf8("caf\u00E9.zip")}));
         model.removeFile(qsizetype(0));
@@ -134,8 +127,7 @@ private Q_SLOTS:
         QCOMPARE(model.selectedGroup()->baseName, QString::fromUtf8("caf\u00E9"));
     }
 
-    void droppingKnownFilesRegroupsWithoutDuplicates()
-    {
+    void droppingKnownFilesRegroupsWithoutDuplicates() {
         ExtractionViewModel model;
         model.addFiles(files({"a.zip", "a(1).zip"}));
         const QUuid oldId = model.groups().first().id;
@@ -148,15 +140,13 @@ private Q_SLOTS:
         QCOMPARE(observer.selectedGroup, 1);
     }
 
-    void sameLocationTwiceInOneDropEntersOnce()
-    {
+    void sameLocationTwiceInOneDropEntersOnce() {
         ExtractionViewModel model;
         model.addFiles(files({"a.zip", "a.zip"}));
         QCOMPARE(fileNames(model.selectedGroup()), QStringList{"a.zip"});
     }
 
-    void nonZipDropLeavesNothing()
-    {
+    void nonZipDropLeavesNothing() {
         ExtractionViewModel model;
         Observer observer(&model);
         model.addFiles(files({"notes.txt", "photos"}));
@@ -167,8 +157,7 @@ private Q_SLOTS:
         QCOMPARE(observer.selectedGroup, 1);
     }
 
-    void removingShownGroupSelectsFirstRemaining()
-    {
+    void removingShownGroupSelectsFirstRemaining() {
         ExtractionViewModel model;
         model.addFiles(files({"a.zip", "b.zip", "c.zip"}));
         model.addFiles(files({"b(1).zip"}));
@@ -187,8 +176,7 @@ private Q_SLOTS:
         QVERIFY(!model.selectedGroup());
     }
 
-    void removingUnknownGroupStillWritesGroups()
-    {
+    void removingUnknownGroupStillWritesGroups() {
         ExtractionViewModel model;
         model.addFiles(files({"a.zip"}));
         const ZipFileGroup stale = model.groups().first();
@@ -200,8 +188,7 @@ private Q_SLOTS:
         QCOMPARE(observer.selectedGroup, 0);
     }
 
-    void removingFileReplacesGroupInPlace()
-    {
+    void removingFileReplacesGroupInPlace() {
         ExtractionViewModel model;
         model.addFiles(files({"b.zip", "a.zip", "a(1).zip", "a(2).zip"}));
         const ZipFileGroup before = *model.selectedGroup();
@@ -221,8 +208,7 @@ private Q_SLOTS:
         QCOMPARE(model.selectedGroup()->missingIndices, QList<qint64>{1});
     }
 
-    void removingLastFileRemovesGroup()
-    {
+    void removingLastFileRemovesGroup() {
         ExtractionViewModel model;
         model.addFiles(files({"a.zip", "b.zip"}));
         model.removeFile(QUrl::fromLocalFile("/downloads/a.zip"));
@@ -230,20 +216,18 @@ private Q_SLOTS:
         QCOMPARE(model.selectedGroup()->baseName, QStringLiteral("b"));
     }
 
-    void removeFileIgnoresWhatIsNotShown_data()
-    {
+    void removeFileIgnoresWhatIsNotShown_data() {
         QTest::addColumn<QStringList>("dropped");
         QTest::addColumn<QString>("location");
         QTest::addColumn<qsizetype>("position");
 
         QTest::addRow("no group shown") << QStringList{} << "/downloads/a.zip" << qsizetype(0);
-        QTest::addRow("file of another group") << QStringList{"a.zip", "b.zip"} << "/downloads/b.zip"
-                                               << qsizetype(-1);
+        QTest::addRow("file of another group")
+            << QStringList{"a.zip", "b.zip"} << "/downloads/b.zip" << qsizetype(-1);
         QTest::addRow("position past the end") << QStringList{"a.zip"} << "" << qsizetype(1);
         QTest::addRow("negative position") << QStringList{"a.zip"} << "" << qsizetype(-1);
     }
-    void removeFileIgnoresWhatIsNotShown()
-    {
+    void removeFileIgnoresWhatIsNotShown() {
         QFETCH(QStringList, dropped);
         QFETCH(QString, location);
         QFETCH(qsizetype, position);
@@ -262,8 +246,7 @@ private Q_SLOTS:
             QVERIFY(*model.selectedGroup() == *before);
     }
 
-    void resetKeepsDestination()
-    {
+    void resetKeepsDestination() {
         ExtractionViewModel model;
         model.addFiles(files({"a.zip"}));
         model.setDestinationURL(QUrl::fromLocalFile("/tmp/out"));
@@ -282,8 +265,7 @@ private Q_SLOTS:
         QCOMPARE(observer.destination, 0);
     }
 
-    void directWritesNotifyEvenWhenEqual()
-    {
+    void directWritesNotifyEvenWhenEqual() {
         ExtractionViewModel model;
         Observer observer(&model);
         model.setConsoleOutput(QString());
@@ -293,8 +275,7 @@ private Q_SLOTS:
         QCOMPARE(observer.willChange, 2);
     }
 
-    void failedStatesCompareByMessage()
-    {
+    void failedStatesCompareByMessage() {
         QVERIFY(ExtractionState::failed("x") == ExtractionState::failed("x"));
         QVERIFY(ExtractionState::failed(QString::fromUtf8("\u00E9")) ==
                 ExtractionState::failed(QString::fromUtf8("e\u0301")));
@@ -303,8 +284,7 @@ private Q_SLOTS:
         QVERIFY(ExtractionState::running() != ExtractionState::succeeded());
     }
 
-    void startNeedsGroupAndDestination()
-    {
+    void startNeedsGroupAndDestination() {
         ExtractionViewModel model;
         model.addFiles(files({"a.zip"}));
         model.setConsoleOutput(QStringLiteral("kept"));
