@@ -175,7 +175,7 @@ void ExtractionViewModel::startExtraction() {
 
 void ExtractionViewModel::runExtraction(const ZipFileGroup& group, const QUrl& destination) {
     ExtractionEventStream* stream = m_extractionService->extract(group, destination);
-    connect(stream, &ExtractionEventStream::event, this, &ExtractionViewModel::handleEvent);
+    connect(stream, &ExtractionEventStream::delivered, this, &ExtractionViewModel::handleEvent);
 }
 
 void ExtractionViewModel::handleEvent(const ExtractionProgress& event) {

@@ -5,6 +5,7 @@
 namespace {
 
 template<class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
+template<class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 
 } // namespace
 

@@ -19,7 +19,7 @@ public:
     // Called on this object's thread only.
     void deliver(const ExtractionProgress& progress) {
         if (!m_ended)
-            Q_EMIT event(progress);
+            Q_EMIT delivered(progress);
     }
     void end() {
         if (m_ended)
@@ -29,7 +29,7 @@ public:
     }
 
 Q_SIGNALS:
-    void event(const ExtractionProgress& progress);
+    void delivered(const ExtractionProgress& progress);
     void ended();
 
 private:
