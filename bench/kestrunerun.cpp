@@ -17,26 +17,27 @@
 
 namespace {
 
-QUrl localUrl(const QString& path)
-{
+QUrl localUrl(const QString& path) {
     return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
 }
 
-QString stateText(const ExtractionState& state)
-{
+QString stateText(const ExtractionState& state) {
     switch (state.kind()) {
-    case ExtractionState::Kind::Idle: return QStringLiteral("idle");
-    case ExtractionState::Kind::Running: return QStringLiteral("running");
-    case ExtractionState::Kind::Succeeded: return QStringLiteral("succeeded");
-    case ExtractionState::Kind::Failed: return QStringLiteral("failed: ") + state.message();
+    case ExtractionState::Kind::Idle:
+        return QStringLiteral("idle");
+    case ExtractionState::Kind::Running:
+        return QStringLiteral("running");
+    case ExtractionState::Kind::Succeeded:
+        return QStringLiteral("succeeded");
+    case ExtractionState::Kind::Failed:
+        return QStringLiteral("failed: ") + state.message();
     }
     return {};
 }
 
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.size() < 2) {
@@ -57,10 +58,11 @@ int main(int argc, char* argv[])
     model.setDestinationURL(localUrl(arguments.first()));
 
     QTextStream out(stdout);
-    QObject::connect(&model, &ExtractionViewModel::consoleOutputAppended, [&out](const QString& piece) {
-        out << piece;
-        out.flush();
-    });
+    QObject::connect(&model, &ExtractionViewModel::consoleOutputAppended,
+                     [&out](const QString& piece) {
+                         out << piece;
+                         out.flush();
+                     });
     QObject::connect(&model, &ExtractionViewModel::stateChanged, [&] {
         const ExtractionState& state = model.state();
         if (state.kind() == ExtractionState::Kind::Succeeded || state.isFailed()) {

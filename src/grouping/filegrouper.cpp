@@ -71,7 +71,12 @@ ZipFileGroup buildGroup(Bucket& bucket) {
 } // namespace
 
 ParsedPartName parsePartName(const QString& partName) {
-    const QRegularExpressionMatch match = partNamePattern().match(partName);
+    // A match can only start at the last "(" of a name that ends in ")", so
+    // the pattern is tried there alone: same result, far less scanning.
+    const qsizetype lastOpen = partName.endsWith(u')') ? partName.lastIndexOf(u'(') : -1;
+    if (lastOpen < 0)
+        return {partName, 0};
+    const QRegularExpressionMatch match = partNamePattern().match(partName, lastOpen);
     if (!match.hasMatch())
         return {partName, 0};
 
