@@ -1,12 +1,15 @@
 // Development driver: runs one extraction through the real view model and
 // service, headless, printing the console text as it arrives.
 //
-//   kestrune-run DESTINATION PART...
+//   kestrune-run [--extractor PATH] DESTINATION PART...
 //
+// --extractor runs another command in place of the bundled kestrune-extract
+// (with /bin/true, a run measures the merge alone).
 // Exits 0 when the run succeeded, 1 when it failed, 2 on a usage error.
 
 #include "grouping/filegrouper.h"
 #include "model/extractionviewmodel.h"
+#include "service/extractionservice.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,9 +42,14 @@ QString stateText(const ExtractionState& state) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    QString extractor = ExtractionService::defaultExtractorPath();
+    if (arguments.size() >= 2 && arguments.first() == u"--extractor") {
+        extractor = arguments.at(1);
+        arguments.remove(0, 2);
+    }
     if (arguments.size() < 2) {
-        std::fputs("usage: kestrune-run DESTINATION PART...\n", stderr);
+        std::fputs("usage: kestrune-run [--extractor PATH] DESTINATION PART...\n", stderr);
         return 2;
     }
 
@@ -49,7 +57,7 @@ int main(int argc, char* argv[]) {
     for (const QString& part : arguments.mid(1))
         parts << localUrl(part);
 
-    ExtractionViewModel model;
+    ExtractionViewModel model(new ExtractionService(extractor));
     model.addFiles(parts);
     if (!model.selectedGroup()) {
         std::fputs("kestrune-run: no .zip parts among the arguments\n", stderr);
