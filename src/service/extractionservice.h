@@ -3,15 +3,23 @@
 #include "grouping/zipfilegroup.h"
 #include "service/extractionprogress.h"
 
+#include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QThread>
 #include <QUrl>
 
 class ExtractionEventStream;
+class ExtractionWorker;
 
 // Merges the parts of one group into a combined archive in the destination
 // folder and unpacks it there with the extractor command. Runs one operation
 // at a time on a thread of its own; it holds no state between runs.
+//
+// Destroying the service stops its thread: a merge in progress stops after
+// its current block, a running extractor is killed, and the streams of
+// unfinished runs go without a closing event.
 class ExtractionService : public QObject {
     Q_OBJECT
 
@@ -33,5 +41,14 @@ public:
     static QString defaultExtractorPath();
 
 private:
+    void deliver(quint64 run, const ExtractionProgress& progress);
+    void endStream(quint64 run);
+
     QString m_extractorPath;
+    QThread m_thread;
+    ExtractionWorker* m_worker; // lives on m_thread, deleted when it finishes
+    // The streams of runs still going, by run number. The worker thread only
+    // ever sees the numbers; the streams are touched on this object's thread.
+    QHash<quint64, QPointer<ExtractionEventStream>> m_streams;
+    quint64 m_lastRun = 0;
 };

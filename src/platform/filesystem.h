@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+// The file-system operations that extraction runs and the window call, on
+// file locations (absolute local paths as URLs). None of them reports an
+// error: each says what its caller may rely on.
+namespace FileSystem {
+
+// The absolute local path of a location; empty for anything else (a remote or
+// relative location), which every operation below treats as unreachable.
+QString localPath(const QUrl& location);
+
+// The size in bytes, or nothing when the item's attributes cannot be read.
+std::optional<qint64> fileSize(const QUrl& location);
+
+// Leaves an empty file at the location, also when one existed there. Whether
+// that worked is not reported: the stream opened afterwards tells.
+void createEmptyFile(const QUrl& location);
+
+// Removes a file; a failure is ignored.
+void removeFile(const QUrl& location);
+
+// Whether both locations exist and are one file, through links or not.
+bool isSameFile(const QUrl& first, const QUrl& second);
+
+// Access to a location the user dropped or chose. Linux has no per-location
+// grants on top of the file permissions, so nothing is ever granted and
+// nothing has to be given back; callers still ask and give back, so that a
+// platform with such grants slots in here.
+bool startAccess(const QUrl& location);
+void stopAccess(const QUrl& location);
+
+} // namespace FileSystem

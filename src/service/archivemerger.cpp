@@ -1,0 +1,115 @@
+#include "service/archivemerger.h"
+
+#include "platform/fileinputstream.h"
+#include "platform/fileoutputstream.h"
+#include "platform/filesystem.h"
+
+#include <QThread>
+
+namespace {
+
+// The service asks its thread to stop when it goes away (the window closed);
+// the merge then stops between two blocks instead of copying on for minutes.
+bool isStopRequested() {
+    return QThread::currentThread()->isInterruptionRequested();
+}
+
+} // namespace
+
+ArchiveMerger::ArchiveMerger(QList<QUrl> parts, QUrl combinedArchive, ProgressReport reportProgress)
+    : m_parts(std::move(parts))
+    , m_combinedArchive(std::move(combinedArchive))
+    , m_reportProgress(std::move(reportProgress)) {}
+
+ArchiveMerger::~ArchiveMerger() = default;
+
+std::optional<ExtractionError> ArchiveMerger::merge() {
+    if (std::optional<ExtractionError> refusal = refuseOverwritingAPart())
+        return refusal;
+
+    FileSystem::createEmptyFile(m_combinedArchive);
+    std::optional<FileOutputStream> output = FileOutputStream::openForAppend(m_combinedArchive);
+    if (!output)
+        return ExtractionError::writePermissionDenied(m_combinedArchive);
+
+    m_total = totalSize();
+    m_copied = 0;
+    // Pages of the buffer are only touched when the kernel cannot copy by itself.
+    m_buffer = std::make_unique_for_overwrite<char[]>(blockSize);
+    std::optional<ExtractionError> failure;
+    for (const QUrl& part : std::as_const(m_parts)) {
+        failure = copyPart(part, *output);
+        if (failure)
+            break;
+    }
+    m_buffer.reset();
+    return failure;
+}
+
+// Emptying the combined archive first would destroy a part that is that very
+// file (named so by hand, or reached through a link) before it is read.
+std::optional<ExtractionError> ArchiveMerger::refuseOverwritingAPart() const {
+    for (const QUrl& part : m_parts) {
+        if (FileSystem::isSameFile(part, m_combinedArchive)) {
+            return ExtractionError::extractionFailed(
+                QStringLiteral("the part %1 is the file the parts are merged into (%2); choose "
+                               "another destination folder")
+                    .arg(part.fileName(), m_combinedArchive.fileName()));
+        }
+    }
+    return std::nullopt;
+}
+
+// A part whose size cannot be read adds nothing here but is still copied.
+qint64 ArchiveMerger::totalSize() const {
+    qint64 total = 0;
+    for (const QUrl& part : m_parts)
+        total += FileSystem::fileSize(part).value_or(0);
+    return total;
+}
+
+std::optional<ExtractionError> ArchiveMerger::copyPart(const QUrl& part, FileOutputStream& output) {
+    std::optional<FileInputStream> input = FileInputStream::open(part);
+    if (!input)
+        return ExtractionError::readPermissionDenied(part);
+    bool kernelCopies = true;
+    while (!isStopRequested()) {
+        if (kernelCopies) {
+            const qint64 copied = output.appendFrom(*input, blockSize);
+            if (copied > 0) {
+                countCopied(copied);
+                continue;
+            }
+            // At the end, or a pair the kernel cannot copy between: reads and
+            // writes confirm the end or find out which side failed.
+            kernelCopies = false;
+        }
+        const qint64 read = input->read(m_buffer.get(), blockSize);
+        if (read < 0)
+            return ExtractionError::readPermissionDenied(part);
+        if (read == 0)
+            return std::nullopt;
+        if (!writeAll(output, read))
+            return ExtractionError::writePermissionDenied(m_combinedArchive);
+        countCopied(read);
+    }
+    return ExtractionError::extractionFailed(QStringLiteral("the merge was stopped"));
+}
+
+// A write that accepts nothing counts as a failure: retrying it could go on forever.
+bool ArchiveMerger::writeAll(FileOutputStream& output, qint64 count) {
+    qint64 written = 0;
+    while (written < count) {
+        const qint64 accepted = output.write(m_buffer.get() + written, count - written);
+        if (accepted <= 0)
+            return false;
+        written += accepted;
+    }
+    return true;
+}
+
+void ArchiveMerger::countCopied(qint64 count) {
+    m_copied += count;
+    if (m_total > 0)
+        m_reportProgress(double(m_copied) / double(m_total) * 0.5);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "grouping/zipfilegroup.h"
+#include "service/extractionprogress.h"
+
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <QUrl>
+
+// One extraction: asks for access, merges the group's parts into the combined
+// archive, unzips it with the extractor command, then ends with exactly one
+// closing event and gives its access back. It cannot be stopped once started;
+// it lives on the service's thread and emits its events as plain values.
+class ExtractionRun : public QObject {
+    Q_OBJECT
+
+public:
+    ExtractionRun(ZipFileGroup group, QUrl destination, QString extractorPath,
+                  QObject* parent = nullptr);
+    ~ExtractionRun() override;
+
+    // Merges at once (blocking this thread for the copy), then starts the
+    // extractor and returns; the run goes on when the extractor has ended.
+    void start();
+
+Q_SIGNALS:
+    void produced(const ExtractionProgress& progress);
+    // The stream is over: nothing is produced after this.
+    void ended();
+
+private:
+    void askForAccess();
+    void unzip();
+    void succeed();
+    void fail(const ExtractionError& error);
+    void end();
+    void giveBackAccess();
+    void log(const QString& text);
+
+    ZipFileGroup m_group;
+    QUrl m_destination;
+    QString m_extractorPath;
+    QUrl m_combinedArchive;
+    bool m_isDestinationGranted = false;
+    QList<QPair<QUrl, bool>> m_partAccess;
+};
