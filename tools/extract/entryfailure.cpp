@@ -1,0 +1,26 @@
+#include "entryfailure.h"
+
+namespace {
+
+bool contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
+} // namespace
+
+EntryFailure EntryFailure::fromLibraryText(std::string_view text) {
+    const std::string detail = " (" + std::string(text) + ")";
+    if (contains(text, "CRC"))
+        return {"CRC mismatch, the data is damaged" + detail};
+    if (contains(text, "Passphrase") || contains(text, "ncrypt"))
+        return encrypted();
+    if (contains(text, "Unsupported") || contains(text, "unsupported"))
+        return {"unsupported compression method" + detail};
+    if (contains(text, "runcated") || contains(text, "Premature end"))
+        return {"the data ends early, the archive is truncated" + detail, true};
+    return {"corrupt data" + detail};
+}
+
+EntryFailure EntryFailure::encrypted() {
+    return {"encrypted entry; passwords are not supported"};
+}

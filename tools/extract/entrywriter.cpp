@@ -1,0 +1,167 @@
+#include "entrywriter.h"
+
+#include "archivereader.h"
+#include "entryname.h"
+#include "entrypath.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// Only permission bits: never setuid, setgid or sticky, whoever runs this.
+constexpr mode_t permissionBits = 0777;
+
+EntryFailure systemFailure(std::string_view what, int error) {
+    return {std::string(what) + ": " + std::strerror(error)};
+}
+
+bool writeAt(int fd, const char* data, std::size_t size, off_t offset) {
+    while (size > 0) {
+        const ssize_t count = ::pwrite(fd, data, size, offset);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        data += count;
+        size -= std::size_t(count);
+        offset += count;
+    }
+    return true;
+}
+
+std::string fileNameOf(const PlannedEntry& entry) {
+    return std::string(EntryPath::fileNameOf(entry.path));
+}
+
+} // namespace
+
+EntryWriter::EntryWriter(int rootFd, std::string temporaryPrefix, mode_t umask)
+    : m_cursor(rootFd)
+    , m_temporaryPrefix(std::move(temporaryPrefix))
+    , m_umask(umask) {}
+
+EntryWriter::Outcome EntryWriter::writeFile(const PlannedEntry& entry, ArchiveReader& reader) {
+    const auto folder =
+        m_cursor.open(EntryPath::parentOf(entry.path), DirectoryCursor::Creation::CreateMissing);
+    if (folder.fd < 0)
+        return EntryFailure{folder.problem};
+    std::string temporary;
+    // The kernel filters the mode through the umask as it creates the file.
+    UniqueFd file = createTemporaryFile(folder.fd, temporary, entry.mode & permissionBits);
+    if (!file.isValid())
+        return systemFailure("cannot create a file", errno);
+    Outcome failure = copyData(reader, file.get());
+    if (!failure)
+        failure = finishFile(file, entry);
+    if (!failure)
+        failure = moveIntoPlace(folder.fd, temporary, entry);
+    if (failure)
+        ::unlinkat(folder.fd, temporary.c_str(), 0);
+    return failure;
+}
+
+EntryWriter::Outcome EntryWriter::makeFolder(const PlannedEntry& entry) {
+    const auto folder = m_cursor.open(entry.path, DirectoryCursor::Creation::CreateMissing);
+    if (folder.fd < 0)
+        return EntryFailure{folder.problem};
+    return std::nullopt;
+}
+
+EntryWriter::Outcome EntryWriter::makeLink(const PlannedEntry& entry) {
+    const auto folder =
+        m_cursor.open(EntryPath::parentOf(entry.path), DirectoryCursor::Creation::CreateMissing);
+    if (folder.fd < 0)
+        return EntryFailure{folder.problem};
+    std::string temporary;
+    if (!createTemporaryLink(folder.fd, temporary, entry.linkTarget))
+        return systemFailure("cannot create the symbolic link", errno);
+    const timespec times[2] = {entry.accessed, entry.modified};
+    ::utimensat(folder.fd, temporary.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    Outcome failure = moveIntoPlace(folder.fd, temporary, entry);
+    if (failure)
+        ::unlinkat(folder.fd, temporary.c_str(), 0);
+    return failure;
+}
+
+EntryWriter::Outcome EntryWriter::applyFolderAttributes(const PlannedEntry& entry) {
+    const auto parent =
+        m_cursor.open(EntryPath::parentOf(entry.path), DirectoryCursor::Creation::OpenExisting);
+    if (parent.fd < 0)
+        return EntryFailure{parent.problem};
+    UniqueFd folder(::openat(parent.fd, fileNameOf(entry).c_str(),
+                             O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder.isValid())
+        return systemFailure("cannot open the folder", errno);
+    if (::fchmod(folder.get(), entry.mode & permissionBits & ~m_umask) != 0)
+        return systemFailure("cannot set the folder's permissions", errno);
+    const timespec times[2] = {entry.accessed, entry.modified};
+    if (::futimens(folder.get(), times) != 0)
+        return systemFailure("cannot set the folder's time", errno);
+    return std::nullopt;
+}
+
+EntryWriter::Outcome EntryWriter::copyData(ArchiveReader& reader, int fd) {
+    for (;;) {
+        const void* block = nullptr;
+        std::size_t size = 0;
+        la_int64_t offset = 0;
+        const int status = archive_read_data_block(reader.handle(), &block, &size, &offset);
+        if (status == ARCHIVE_EOF)
+            return std::nullopt;
+        // A warning is a failure too: the library warns of a CRC mismatch.
+        if (status != ARCHIVE_OK) {
+            if (status == ARCHIVE_FATAL)
+                reader.markBroken();
+            return EntryFailure::fromLibraryText(reader.errorText());
+        }
+        if (!writeAt(fd, static_cast<const char*>(block), size, offset))
+            return systemFailure("cannot write", errno);
+    }
+}
+
+EntryWriter::Outcome EntryWriter::finishFile(UniqueFd& file, const PlannedEntry& entry) {
+    const timespec times[2] = {entry.accessed, entry.modified};
+    if (::futimens(file.get(), times) != 0)
+        return systemFailure("cannot set the file's time", errno);
+    if (file.close() != 0)
+        return systemFailure("cannot write", errno);
+    return std::nullopt;
+}
+
+EntryWriter::Outcome EntryWriter::moveIntoPlace(int folderFd, const std::string& temporary,
+                                                const PlannedEntry& entry) {
+    if (::renameat(folderFd, temporary.c_str(), folderFd, fileNameOf(entry).c_str()) == 0)
+        return std::nullopt;
+    if (errno == EISDIR || errno == ENOTEMPTY || errno == EEXIST)
+        return EntryFailure{"cannot replace it: a folder of that name is in the way"};
+    return systemFailure("cannot put it in place", errno);
+}
+
+UniqueFd EntryWriter::createTemporaryFile(int folderFd, std::string& name, mode_t mode) {
+    for (;;) {
+        name = nextTemporaryName();
+        const int fd = ::openat(folderFd, name.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return UniqueFd(fd);
+    }
+}
+
+bool EntryWriter::createTemporaryLink(int folderFd, std::string& name, const std::string& target) {
+    for (;;) {
+        name = nextTemporaryName();
+        if (::symlinkat(target.c_str(), folderFd, name.c_str()) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+}
+
+std::string EntryWriter::nextTemporaryName() {
+    return m_temporaryPrefix + std::to_string(m_temporaryCount++);
+}

@@ -1,0 +1,157 @@
+#include "extractor.h"
+
+#include "archivediagnosis.h"
+#include "archivereader.h"
+#include "entryname.h"
+#include "entrypath.h"
+#include "entrywriter.h"
+#include "fileextraction.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+std::size_t depthOf(const std::string& path) {
+    return std::size_t(std::count(path.begin(), path.end(), '/'));
+}
+
+// Creates the destination and any missing folder above it, like mkdir -p.
+bool createFolderTree(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        if (::mkdir(path.substr(0, slash).c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
+    }
+    return ::mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+} // namespace
+
+Extractor::Extractor(std::string archivePath, std::string destinationPath)
+    : m_archivePath(std::move(archivePath))
+    , m_destinationPath(std::move(destinationPath))
+    , m_reporter(m_archivePath) {
+    m_umask = ::umask(0);
+    ::umask(m_umask);
+}
+
+int Extractor::run() {
+    if (!openArchive() || !openDestination() || !readPlan())
+        return 1;
+    EntryWriter writer(m_destination.get(), m_plan.temporaryPrefix() + "main-", m_umask);
+    createFolders(writer);
+    writeFiles();
+    // Links come last, after every file, so no file can be written through
+    // a link the archive made.
+    createLinks(writer);
+    finishFolders(writer);
+    m_reporter.summary(m_plan.entryCount(), m_destinationPath);
+    return m_reporter.failureCount() == 0 ? 0 : 1;
+}
+
+bool Extractor::openArchive() {
+    // Non-blocking, so that a FIFO given as the archive cannot make us wait.
+    m_archive.reset(::open(m_archivePath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat status {};
+    if (!m_archive.isValid() || ::fstat(m_archive.get(), &status) != 0) {
+        m_reporter.archiveFailed(std::string("cannot open the archive: ") + std::strerror(errno));
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        m_reporter.archiveFailed("not a zip archive: not a regular file");
+        return false;
+    }
+    m_archiveSize = status.st_size;
+    return true;
+}
+
+bool Extractor::openDestination() {
+    if (!m_destinationPath.empty() && createFolderTree(m_destinationPath))
+        m_destination.reset(::open(m_destinationPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (m_destination.isValid())
+        return true;
+    m_reporter.archiveFailed("cannot use the destination folder \"" +
+                             EntryName::printable(m_destinationPath) +
+                             "\": " + std::strerror(errno));
+    return false;
+}
+
+bool Extractor::readPlan() {
+    ArchiveReader reader(m_archive.get(), m_archiveSize);
+    if (reader.open()) {
+        m_plan.build(reader, m_reporter);
+        return true;
+    }
+    switch (ArchiveDiagnosis::diagnose(m_archive.get(), m_archiveSize)) {
+    case ArchiveDiagnosis::Verdict::Empty:
+        m_reporter.archiveFailed("not a zip archive: the file is empty");
+        break;
+    case ArchiveDiagnosis::Verdict::NotZip:
+        m_reporter.archiveFailed("not a zip archive");
+        break;
+    case ArchiveDiagnosis::Verdict::Truncated:
+        m_reporter.archiveTruncated();
+        break;
+    case ArchiveDiagnosis::Verdict::Damaged:
+        m_reporter.archiveFailed("the archive is damaged (" + reader.errorText() + ")");
+        break;
+    }
+    return false;
+}
+
+void Extractor::createFolders(EntryWriter& writer) {
+    const auto& entries = m_plan.entries();
+    for (std::size_t position = 0; position < entries.size(); ++position) {
+        const PlannedEntry& entry = entries[position];
+        if (entry.action == PlannedEntry::Action::Supersede) {
+            m_reporter.entryDone(Reporter::Outcome::Skipped, entry.path,
+                                 "(a later entry of the same name replaces it)");
+        } else if (entry.action == PlannedEntry::Action::Ignore) {
+            m_reporter.entryDone(Reporter::Outcome::Skipped, ".", "(the destination itself)");
+        } else if (entry.kind == PlannedEntry::Kind::Folder) {
+            if (const auto failure = writer.makeFolder(entry))
+                m_reporter.entryFailed(entry.path, failure->reason);
+            else
+                m_createdFolders.push_back(position);
+        }
+    }
+}
+
+void Extractor::writeFiles() {
+    FileExtraction::Target target{m_archive.get(), m_archiveSize, m_destination.get(),
+                                  m_plan.temporaryPrefix(), m_umask};
+    FileExtraction(m_plan, std::move(target), m_reporter).run();
+}
+
+void Extractor::createLinks(EntryWriter& writer) {
+    for (const PlannedEntry& entry : m_plan.entries()) {
+        if (entry.kind != PlannedEntry::Kind::Link || entry.action != PlannedEntry::Action::Write)
+            continue;
+        if (const auto failure = writer.makeLink(entry))
+            m_reporter.entryFailed(entry.path, failure->reason);
+        else
+            m_reporter.entryDone(Reporter::Outcome::Linked, entry.path, "-> " + entry.linkTarget);
+    }
+}
+
+// Deepest first, so that a folder made read-only or unsearchable cannot stop
+// the folders inside it from being finished.
+void Extractor::finishFolders(EntryWriter& writer) {
+    const auto& entries = m_plan.entries();
+    std::stable_sort(m_createdFolders.begin(), m_createdFolders.end(),
+                     [&](std::size_t left, std::size_t right) {
+                         return depthOf(entries[left].path) > depthOf(entries[right].path);
+                     });
+    for (const std::size_t position : m_createdFolders) {
+        const PlannedEntry& entry = entries[position];
+        if (const auto failure = writer.applyFolderAttributes(entry))
+            m_reporter.entryFailed(entry.path, failure->reason);
+        else
+            m_reporter.entryDone(Reporter::Outcome::Created, entry.path + "/");
+    }
+}

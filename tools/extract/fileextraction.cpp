@@ -1,0 +1,108 @@
+#include "fileextraction.h"
+
+#include "archivereader.h"
+#include "entrywriter.h"
+#include "extractionplan.h"
+#include "reporter.h"
+
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// Creating, timing and renaming a file costs about as much as inflating this
+// many bytes, so many small files weigh as much as a few large ones.
+constexpr std::uint64_t perFileWeight = 16 * 1024;
+// Below this much work per worker, another thread costs more than it saves.
+constexpr std::uint64_t leastWeightPerWorker = 8 * 1024 * 1024;
+// Runs per worker: enough to even out workers that end up slower.
+constexpr std::size_t runsPerWorker = 8;
+// Before a large file, pending entry lines go out, so the console does not
+// wait for the file to show what came before it.
+constexpr std::int64_t largeFileSize = 1024 * 1024;
+
+std::uint64_t weightOf(const PlannedEntry& entry) {
+    return std::uint64_t(std::max<std::int64_t>(entry.size, 0)) + perFileWeight;
+}
+
+} // namespace
+
+FileExtraction::FileExtraction(const ExtractionPlan& plan, Target target, Reporter& reporter)
+    : m_plan(plan)
+    , m_target(std::move(target))
+    , m_reporter(reporter) {
+    const auto& entries = plan.entries();
+    for (std::size_t position = 0; position < entries.size(); ++position) {
+        const PlannedEntry& entry = entries[position];
+        if (entry.kind == PlannedEntry::Kind::File && entry.action == PlannedEntry::Action::Write) {
+            m_files.push_back(position);
+            m_totalWeight += weightOf(entry);
+        }
+    }
+}
+
+void FileExtraction::run() {
+    const unsigned workers = workerCount();
+    cutIntoRuns(workers);
+    std::vector<std::jthread> threads;
+    for (unsigned worker = 1; worker < workers; ++worker) {
+        try {
+            threads.emplace_back([this, worker] { work(worker); });
+        } catch (const std::system_error&) {
+            break; // The workers that did start, and this thread, share the runs.
+        }
+    }
+    work(0);
+}
+
+unsigned FileExtraction::workerCount() const {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::uint64_t useful = std::max<std::uint64_t>(1, m_totalWeight / leastWeightPerWorker);
+    return unsigned(std::min<std::uint64_t>(cores, useful));
+}
+
+void FileExtraction::cutIntoRuns(unsigned workers) {
+    const std::uint64_t runWeight =
+        std::max<std::uint64_t>(1, m_totalWeight / (workers * runsPerWorker));
+    std::uint64_t weight = 0;
+    for (std::size_t i = 0; i < m_files.size(); ++i) {
+        weight += weightOf(m_plan.entries()[m_files[i]]);
+        if (weight >= runWeight || i + 1 == m_files.size()) {
+            m_runEnds.push_back(i + 1);
+            weight = 0;
+        }
+    }
+}
+
+void FileExtraction::work(unsigned worker) {
+    ArchiveReader reader(m_target.archiveFd, m_target.archiveSize);
+    EntryWriter writer(m_target.destinationFd,
+                       m_target.temporaryPrefix + std::to_string(worker) + "-", m_target.umask);
+    for (std::size_t run = m_nextRun++; run < m_runEnds.size(); run = m_nextRun++) {
+        const std::size_t begin = run == 0 ? 0 : m_runEnds[run - 1];
+        for (std::size_t i = begin; i < m_runEnds[run]; ++i)
+            extract(m_plan.entries()[m_files[i]], reader, writer);
+    }
+}
+
+void FileExtraction::extract(const PlannedEntry& entry, ArchiveReader& reader,
+                             EntryWriter& writer) {
+    if (entry.size >= largeFileSize)
+        m_reporter.flush();
+    const int status = reader.moveTo(entry.index);
+    EntryWriter::Outcome failure;
+    if (status == ARCHIVE_OK)
+        failure = writer.writeFile(entry, reader);
+    else if (status == ARCHIVE_EOF)
+        failure = EntryFailure{"the entry is no longer in the archive"};
+    else
+        failure = EntryFailure::fromLibraryText(reader.errorText());
+    if (!failure) {
+        m_reporter.entryDone(Reporter::Outcome::Extracted, entry.path);
+        return;
+    }
+    m_reporter.entryFailed(entry.path, failure->reason);
+    if (failure->isTruncation)
+        m_reporter.archiveTruncated();
+}
