@@ -1,0 +1,111 @@
+#include "servicetest.h"
+#include "testsupport.h"
+
+#include "service/extractionservice.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString fallbackError = QStringLiteral("error: Extraction failed: tool extraction failed");
+
+// The events of a run over one small part up to the extractor's start.
+QStringList eventsBeforeTheExtractor(const QString& destination) {
+    return {mergingLog(1), "progress: 0.5", unzippingLog(destination), "progress: 0.5"};
+}
+
+QStringList successEnding() {
+    return {successLog(), "progress: 1", "completed"};
+}
+
+} // namespace
+
+// The pauses inside the scripts make the tool write separate chunks.
+void ServiceTest::extractorOutcome_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("toolLogs");
+    QTest::addColumn<QStringList>("ending");
+    QTest::addRow("a silent exit status 1 fails with the tool's name")
+        << "exit 1" << QStringList{} << QStringList{fallbackError};
+    QTest::addRow("exit status 0 after writing to standard error succeeds, the text shown")
+        << "printf 'warning: odd entry\\n' >&2" << QStringList{"log: warning: odd entry\n"}
+        << successEnding();
+    QTest::addRow("standard error then exit status 2: the text shown, the message falls back")
+        << "printf 'bad archive\\n' >&2; exit 2" << QStringList{"log: bad archive\n"}
+        << QStringList{fallbackError};
+    QTest::addRow("a tool killed by a signal fails with the tool's name")
+        << "kill -9 $$" << QStringList{} << QStringList{fallbackError};
+    QTest::addRow("output of both channels arrives in order and unchanged")
+        << "printf 'one é\\n'; sleep 0.5; printf '  two\\r\\n' >&2; sleep 0.5; printf 'three'"
+        << QStringList{"log: one é\n", "log:   two\r\n", "log: three"} << successEnding();
+    QTest::addRow("a chunk that is not UTF-8 is dropped whole")
+        << "printf 'ok\\n'; sleep 0.5; printf 'n\\377 bad\\n'; sleep 0.5; printf 'after\\n' >&2"
+        << QStringList{"log: ok\n", "log: after\n"} << successEnding();
+    QTest::addRow("a character split between two chunks drops both chunks")
+        << "printf 'caf\\303'; sleep 0.5; printf '\\251 au lait\\n'; sleep 0.5; printf 'end\\n'"
+        << QStringList{"log: end\n"} << successEnding();
+}
+
+void ServiceTest::extractorOutcome() {
+    QFETCH(QString, script);
+    QFETCH(QStringList, toolLogs);
+    QFETCH(QStringList, ending);
+    QTemporaryDir folder;
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
+
+    ExtractionService service(writeTool(folder.path(), "tool", script));
+    const QStringList events = runToEnd(service, groupOf("a", parts), folder.path());
+
+    QCOMPARE(events, eventsBeforeTheExtractor(folder.path()) + toolLogs + ending);
+    // Removed after success only.
+    QCOMPARE(QFileInfo::exists(folder.filePath("_combined_a.zip")), ending.last() != "completed");
+}
+
+void ServiceTest::argumentsReachTheExtractorUnchanged() {
+    QTemporaryDir folder;
+    const QString destination =
+        folder.filePath("with blanks, 'single' and \"double\" quotes $HOME");
+    QVERIFY(QDir(folder.path()).mkdir(destination));
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
+    const QString record = folder.filePath("arguments");
+    const QString tool =
+        writeTool(folder.path(), "tool", "printf '%s\\n' \"$@\" > '" + record + "'");
+
+    ExtractionService service(tool);
+    const QStringList events = runToEnd(service, groupOf("a", parts), destination);
+
+    QCOMPARE(events.last(), "completed");
+    const QStringList expected{"-x", "-k", destination + "/_combined_a.zip", destination, ""};
+    QCOMPARE(QString::fromUtf8(readFile(record)).split('\n'), expected);
+}
+
+void ServiceTest::extractorThatCannotBeLaunched_data() {
+    QTest::addColumn<bool>("exists");
+    QTest::addRow("a tool that does not exist") << false;
+    QTest::addRow("a tool without permission to execute") << true;
+}
+
+void ServiceTest::extractorThatCannotBeLaunched() {
+    QFETCH(bool, exists);
+    QTemporaryDir folder;
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
+    const QString tool = folder.filePath("tool");
+    if (exists)
+        writeFile(tool, "#!/bin/sh\nexit 0\n");
+    // The description the platform gives for this launch failure.
+    QProcess probe;
+    probe.start(tool, {});
+    QVERIFY(!probe.waitForStarted());
+    QVERIFY(!probe.errorString().isEmpty());
+
+    ExtractionService service(tool);
+    const QStringList events = runToEnd(service, groupOf("a", parts), folder.path());
+
+    QCOMPARE(events, eventsBeforeTheExtractor(folder.path()) +
+                         QStringList{"error: Extraction failed: " + probe.errorString()});
+    QVERIFY(QFileInfo::exists(folder.filePath("_combined_a.zip")));
+}

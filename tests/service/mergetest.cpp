@@ -1,0 +1,231 @@
+#include "servicetest.h"
+#include "testsupport.h"
+
+#include "service/archivemerger.h"
+#include "service/combinedarchive.h"
+#include "service/extractionservice.h"
+
+#include <QDir>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <unistd.h>
+
+namespace {
+
+enum class PartFault { Missing, Folder };
+enum class DestinationFault { MissingFolder, FileInPlaceOfFolder, FullDisk };
+enum class SameFile { SameName, SymbolicLink, HardLink };
+
+// An extractor that must never be reached in these tests.
+QString unreachableTool(const QTemporaryDir& folder) {
+    return writeTool(folder.path(), QStringLiteral("tool"), QStringLiteral("exit 3"));
+}
+
+} // namespace
+
+void ServiceTest::combinedArchiveName_data() {
+    QTest::addColumn<QString>("baseName");
+    QTest::addColumn<QString>("expected");
+    QTest::addRow("a blank becomes an underscore") << "my archive"
+                                                   << "_combined_my_archive.zip";
+    QTest::addRow("each sign and bracket becomes one underscore") << "a+b (final)"
+                                                                  << "_combined_a_b__final_.zip";
+    QTest::addRow("letters, digits, marks of any script and -_. stay")
+        << "Ärger-名前_καλό.٣e\u0301"
+        << "_combined_Ärger-名前_καλό.٣e\u0301.zip";
+    QTest::addRow("a symbol above U+FFFF becomes exactly one underscore") << "a😀b"
+                                                                          << "_combined_a_b.zip";
+    QTest::addRow("a letter above U+FFFF stays") << "𝐀1"
+                                                 << "_combined_𝐀1.zip";
+    QTest::addRow("folder separators cannot lead out of the destination")
+        << "../up/x"
+        << "_combined_.._up_x.zip";
+    QTest::addRow("an empty base name") << ""
+                                        << "_combined_.zip";
+}
+
+void ServiceTest::combinedArchiveName() {
+    QFETCH(QString, baseName);
+    QFETCH(QString, expected);
+    QCOMPARE(::combinedArchiveName(baseName), expected);
+}
+
+void ServiceTest::mergeJoinsPartsInOrderOverAnOldCombinedArchive() {
+    QTemporaryDir folder;
+    const QByteArray first = patternBytes(6 * mebibyte + 5, 'a');
+    const QByteArray third = patternBytes(2 * mebibyte, 'c');
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), first),
+                            writeFile(folder.filePath("a(1).zip"), {}),
+                            writeFile(folder.filePath("a(2).zip"), third)};
+    const QString combined = folder.filePath("_combined_a.zip");
+    writeFile(combined, patternBytes(9 * mebibyte, 'z'));
+
+    QList<double> fractions;
+    ArchiveMerger merger(parts, QUrl::fromLocalFile(combined),
+                         [&](double fraction) { fractions << fraction; });
+    QVERIFY(!merger.merge());
+
+    QVERIFY(readFile(combined) == first + third);
+    QCOMPARE(fractions.size(), 3); // 4 MiB, the rest of the first part, the third part
+    QCOMPARE(fractions.last(), 0.5);
+}
+
+void ServiceTest::mergeCopiesAPartFromAnotherFileSystem() {
+    QTemporaryDir folder;
+    QTemporaryDir otherFolder(QStringLiteral("/dev/shm/kestrune-XXXXXX"));
+    if (!otherFolder.isValid() ||
+        QStorageInfo(otherFolder.path()).device() == QStorageInfo(folder.path()).device())
+        QSKIP("no second file system to copy from");
+    const QByteArray bytes = patternBytes(5 * mebibyte, 'x');
+    const QList<QUrl> parts{writeFile(otherFolder.filePath("a.zip"), bytes)};
+    const QString combined = folder.filePath("_combined_a.zip");
+
+    QVERIFY(!ArchiveMerger(parts, QUrl::fromLocalFile(combined), [](double) {}).merge());
+    QVERIFY(readFile(combined) == bytes);
+}
+
+// The kernel's file copy reports the end of such a file at once; the merge
+// must not take that for the end of its bytes.
+void ServiceTest::mergeCopiesAPartWhoseSizeReadsAsZero() {
+    QTemporaryDir folder;
+    const QString sizeless = QStringLiteral("/proc/version");
+    if (QFileInfo(sizeless).size() != 0 || readFile(sizeless).isEmpty())
+        QSKIP("no file that reports size 0 but holds bytes");
+    const QByteArray first = patternBytes(2 * mebibyte, 'a');
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), first),
+                            QUrl::fromLocalFile(sizeless)};
+    const QString combined = folder.filePath("_combined_a.zip");
+
+    QList<double> fractions;
+    QVERIFY(!ArchiveMerger(parts, QUrl::fromLocalFile(combined), [&](double fraction) {
+                 fractions << fraction;
+             }).merge());
+    QVERIFY(readFile(combined) == first + readFile(sizeless));
+    // Its bytes count as copied but not in the total, so the fraction passes 0.5.
+    QCOMPARE(fractions.size(), 2);
+    QCOMPARE(fractions.first(), 0.5);
+    QVERIFY(fractions.last() > 0.5);
+}
+
+void ServiceTest::mergeStopsWhenItsThreadIsAskedToStop() {
+    QTemporaryDir folder;
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), patternBytes(mebibyte, 'a'))};
+    const QString combined = folder.filePath("_combined_a.zip");
+
+    std::optional<ExtractionError> failure;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        QThread::currentThread()->requestInterruption();
+        failure = ArchiveMerger(parts, QUrl::fromLocalFile(combined), [](double) {}).merge();
+    }));
+    thread->start();
+    QVERIFY(thread->wait(30000));
+
+    QVERIFY(failure && failure->is<ExtractionError::ExtractionFailed>());
+    QCOMPARE(QFileInfo(combined).size(), 0);
+}
+
+void ServiceTest::unreadablePart_data() {
+    QTest::addColumn<PartFault>("fault");
+    QTest::addColumn<int>("faultyPart");
+    QTest::addRow("a missing first part ends the run right after the merging message")
+        << PartFault::Missing << 0;
+    QTest::addRow("a vanished second part leaves the first part's bytes merged")
+        << PartFault::Missing << 1;
+    QTest::addRow("a folder in place of the third part cannot be read") << PartFault::Folder << 2;
+}
+
+void ServiceTest::unreadablePart() {
+    QFETCH(PartFault, fault);
+    QFETCH(int, faultyPart);
+    QTemporaryDir folder;
+    const QStringList names{"a.zip", "a(1).zip", "a(2).zip"};
+    QList<QUrl> parts;
+    QByteArray mergedBefore;
+    for (int index = 0; index < names.size(); ++index) {
+        const QByteArray bytes = patternBytes(mebibyte, char('a' + index));
+        parts << writeFile(folder.filePath(names[index]), bytes);
+        if (index < faultyPart)
+            mergedBefore += bytes;
+    }
+    QFile::remove(folder.filePath(names[faultyPart]));
+    if (fault == PartFault::Folder)
+        QVERIFY(QDir(folder.path()).mkdir(names[faultyPart]));
+
+    ExtractionService service(unreachableTool(folder));
+    const QStringList events = runToEnd(service, groupOf("a", parts), folder.path());
+
+    // The merging message, one fraction per part copied before, the error.
+    QCOMPARE(events.size(), 2 + faultyPart);
+    QCOMPARE(events.first(), mergingLog(3));
+    QCOMPARE(events.last(), "error: Cannot read file: " + names[faultyPart]);
+    QVERIFY(readFile(folder.filePath("_combined_a.zip")) == mergedBefore);
+}
+
+void ServiceTest::unwritableCombinedArchive_data() {
+    QTest::addColumn<DestinationFault>("fault");
+    QTest::addRow("a destination folder that does not exist") << DestinationFault::MissingFolder;
+    QTest::addRow("a file in place of the destination folder")
+        << DestinationFault::FileInPlaceOfFolder;
+    QTest::addRow("a disk that refuses every write") << DestinationFault::FullDisk;
+}
+
+void ServiceTest::unwritableCombinedArchive() {
+    QFETCH(DestinationFault, fault);
+    QTemporaryDir folder;
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), patternBytes(mebibyte, 'a'))};
+    const QString destination = folder.filePath("destination");
+    if (fault == DestinationFault::FileInPlaceOfFolder)
+        writeFile(destination, "not a folder");
+    if (fault == DestinationFault::FullDisk) {
+        if (!QFileInfo::exists("/dev/full"))
+            QSKIP("no /dev/full on this system");
+        QVERIFY(QDir(folder.path()).mkdir("destination"));
+        QVERIFY(QFile::link("/dev/full", destination + "/_combined_a.zip"));
+    }
+
+    ExtractionService service(unreachableTool(folder));
+    const QStringList events = runToEnd(service, groupOf("a", parts), destination);
+
+    const QStringList expected{mergingLog(1),
+                               "error: Cannot write to destination: _combined_a.zip"};
+    QCOMPARE(events, expected);
+}
+
+void ServiceTest::partThatIsTheCombinedArchive_data() {
+    QTest::addColumn<SameFile>("sameFile");
+    QTest::addRow("a part named like the combined archive in the destination stays intact")
+        << SameFile::SameName;
+    QTest::addRow("a part that links to the combined archive stays intact")
+        << SameFile::SymbolicLink;
+    QTest::addRow("a part that is a hard link of the combined archive stays intact")
+        << SameFile::HardLink;
+}
+
+void ServiceTest::partThatIsTheCombinedArchive() {
+    QFETCH(SameFile, sameFile);
+    QTemporaryDir folder;
+    const QByteArray precious = patternBytes(mebibyte, 'p');
+    const QString combined = folder.filePath("_combined_a.zip");
+    const QUrl combinedPart = writeFile(combined, precious);
+    QVERIFY(QDir(folder.path()).mkdir("elsewhere"));
+    const QString elsewhere = folder.filePath("elsewhere/a(1).zip");
+    if (sameFile == SameFile::SymbolicLink)
+        QVERIFY(QFile::link(combined, elsewhere));
+    if (sameFile == SameFile::HardLink)
+        QCOMPARE(::link(QFile::encodeName(combined), QFile::encodeName(elsewhere)), 0);
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), patternBytes(mebibyte, 'a')),
+                            sameFile == SameFile::SameName ? combinedPart
+                                                           : QUrl::fromLocalFile(elsewhere)};
+
+    ExtractionService service(unreachableTool(folder));
+    const QStringList events = runToEnd(service, groupOf("a", parts), folder.path());
+
+    QCOMPARE(events.size(), 2);
+    QVERIFY2(events.last().startsWith("error: Extraction failed: ") &&
+                 events.last().contains("_combined_a.zip"),
+             qPrintable(events.last()));
+    QVERIFY(readFile(combined) == precious);
+}

@@ -1,0 +1,122 @@
+#include "servicetest.h"
+#include "testsupport.h"
+
+#include "service/extractionservice.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <csignal>
+#include <memory>
+
+void ServiceTest::successfulRunReportsEveryStepInOrder() {
+    QTemporaryDir folder;
+    const QByteArray first = patternBytes(6 * mebibyte, 'a');
+    const QByteArray second = patternBytes(2 * mebibyte, 'b');
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), first),
+                            writeFile(folder.filePath("a(1).zip"), second)};
+    // The tool keeps a copy of what it was given and reports one entry.
+    const QString seen = folder.filePath("seen");
+    const QString tool =
+        writeTool(folder.path(), "tool", "cp \"$3\" '" + seen + "' && printf 'inflating: x\\n'");
+
+    ExtractionService service(tool);
+    const QStringList events = runToEnd(service, groupOf("a", parts), folder.path());
+
+    // Blocks of 4 MiB, 2 MiB and 2 MiB: each part is read on its own.
+    const QStringList expected{mergingLog(2),
+                               "progress: 0.25",
+                               "progress: 0.375",
+                               "progress: 0.5",
+                               unzippingLog(folder.path()),
+                               "progress: 0.5",
+                               "log: inflating: x\n",
+                               successLog(),
+                               "progress: 1",
+                               "completed"};
+    QCOMPARE(events, expected);
+    QVERIFY(readFile(seen) == first + second);
+    QVERIFY(!QFileInfo::exists(folder.filePath("_combined_a.zip")));
+}
+
+void ServiceTest::emptyPartsReportNoMergingProgress() {
+    QTemporaryDir folder;
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), {}),
+                            writeFile(folder.filePath("a(1).zip"), {})};
+
+    ExtractionService service(writeTool(folder.path(), "tool", "exit 0"));
+    const QStringList events = runToEnd(service, groupOf("a", parts), folder.path());
+
+    const QStringList expected{mergingLog(2),   unzippingLog(folder.path()),
+                               "progress: 0.5", successLog(),
+                               "progress: 1",   "completed"};
+    QCOMPARE(events, expected);
+}
+
+void ServiceTest::groupWithoutPartsStillReachesTheExtractor() {
+    QTemporaryDir folder;
+
+    ExtractionService service(writeTool(folder.path(), "tool", "exit 1"));
+    const QStringList events = runToEnd(service, groupOf("a", {}), folder.path());
+
+    const QStringList expected{mergingLog(0), unzippingLog(folder.path()), "progress: 0.5",
+                               "error: Extraction failed: tool extraction failed"};
+    QCOMPARE(events, expected);
+    const QFileInfo combined(folder.filePath("_combined_a.zip"));
+    QVERIFY(combined.exists());
+    QCOMPARE(combined.size(), 0);
+}
+
+void ServiceTest::serviceMergesAnotherRunWhileAnExtractorRuns() {
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir("slow"));
+    QVERIFY(QDir(folder.path()).mkdir("fast"));
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
+    const QString release = folder.filePath("release");
+    // Into "slow" the tool works until the test releases it.
+    const QString tool = writeTool(folder.path(), "tool",
+                                   "case \"$4\" in */slow)\n"
+                                   "  printf 'waiting\\n'\n"
+                                   "  while [ ! -e '" +
+                                       release +
+                                       "' ]; do sleep 0.05; done;;\n"
+                                       "esac");
+    ExtractionService service(tool);
+
+    RunRecorder slow(
+        service.extract(groupOf("a", parts), QUrl::fromLocalFile(folder.filePath("slow"))));
+    QTRY_VERIFY_WITH_TIMEOUT(slow.events().contains("log: waiting\n"), 30000);
+    RunRecorder fast(
+        service.extract(groupOf("a", parts), QUrl::fromLocalFile(folder.filePath("fast"))));
+    QVERIFY(fast.waitForEnd());
+
+    QCOMPARE(fast.events().last(), "completed");
+    QVERIFY(!slow.hasEnded());
+    writeFile(release, {});
+    QVERIFY(slow.waitForEnd());
+    QCOMPARE(slow.events().last(), "completed");
+}
+
+void ServiceTest::destroyingTheServiceKillsARunningExtractor() {
+    QTemporaryDir folder;
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
+    const QString pidFile = folder.filePath("pid");
+    // The tool becomes a long sleep under its own process id.
+    const QString tool = writeTool(folder.path(), "tool",
+                                   "echo $$ > '" + pidFile + ".new' && mv '" + pidFile + ".new' '" +
+                                       pidFile + "'\nexec sleep 60");
+    auto service = std::make_unique<ExtractionService>(tool);
+    RunRecorder recorder(service->extract(groupOf("a", parts), QUrl::fromLocalFile(folder.path())));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(pidFile), 30000);
+    const pid_t toolProcess = readFile(pidFile).trimmed().toInt();
+    QVERIFY(toolProcess > 0);
+
+    service.reset();
+
+    QVERIFY(recorder.isStreamGone());
+    QVERIFY(!recorder.hasEnded());
+    QCOMPARE(::kill(toolProcess, 0), -1);
+    QCOMPARE(errno, ESRCH);
+}

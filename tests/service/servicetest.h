@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+
+// The extraction service with real files in temporary folders and small shell
+// scripts standing in for the extractor command.
+class ServiceTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The merge (mergetest.cpp).
+    void combinedArchiveName_data();
+    void combinedArchiveName();
+    void mergeJoinsPartsInOrderOverAnOldCombinedArchive();
+    void mergeCopiesAPartFromAnotherFileSystem();
+    void mergeCopiesAPartWhoseSizeReadsAsZero();
+    void mergeStopsWhenItsThreadIsAskedToStop();
+    void unreadablePart_data();
+    void unreadablePart();
+    void unwritableCombinedArchive_data();
+    void unwritableCombinedArchive();
+    void partThatIsTheCombinedArchive_data();
+    void partThatIsTheCombinedArchive();
+
+    // The extractor command (extractortest.cpp).
+    void extractorOutcome_data();
+    void extractorOutcome();
+    void argumentsReachTheExtractorUnchanged();
+    void extractorThatCannotBeLaunched_data();
+    void extractorThatCannotBeLaunched();
+
+    // Whole runs and the service thread (runtest.cpp).
+    void successfulRunReportsEveryStepInOrder();
+    void emptyPartsReportNoMergingProgress();
+    void groupWithoutPartsStillReachesTheExtractor();
+    void serviceMergesAnotherRunWhileAnExtractorRuns();
+    void destroyingTheServiceKillsARunningExtractor();
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "grouping/zipfilegroup.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class ExtractionEventStream;
+class ExtractionProgress;
+class ExtractionService;
+
+constexpr qint64 mebibyte = 1024 * 1024;
+
+// Bytes that differ from block to block, so a part copied twice, out of
+// order or short shows in a comparison.
+QByteArray patternBytes(qint64 size, char seed);
+
+QUrl writeFile(const QString& path, const QByteArray& bytes);
+QByteArray readFile(const QString& path);
+
+// Writes an executable shell script "folder/name" with the given body and
+// returns its path.
+QString writeTool(const QString& folder, const QString& name, const QString& body);
+
+ZipFileGroup groupOf(const QString& baseName, const QList<QUrl>& files);
+
+// One event as a line: "log: …", "progress: 0.25", "error: <message>" or
+// "completed", so whole runs compare as lists.
+QString describe(const ExtractionProgress& event);
+
+// The texts the service itself logs.
+QString mergingLog(qsizetype parts);
+QString unzippingLog(const QString& destination);
+QString successLog();
+
+// Collects one run's events as described lines.
+class RunRecorder : public QObject {
+public:
+    explicit RunRecorder(ExtractionEventStream* stream);
+
+    const QStringList& events() const { return m_events; }
+    bool hasEnded() const { return m_hasEnded; }
+    bool isStreamGone() const { return m_stream.isNull(); }
+    [[nodiscard]] bool waitForEnd();
+
+private:
+    QPointer<ExtractionEventStream> m_stream;
+    QStringList m_events;
+    bool m_hasEnded = false;
+};
+
+// Runs one extraction to its end and returns its events.
+QStringList runToEnd(ExtractionService& service, const ZipFileGroup& group,
+                     const QString& destination);

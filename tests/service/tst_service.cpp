@@ -1,0 +1,5 @@
+#include "servicetest.h"
+
+#include <QTest>
+
+QTEST_GUILESS_MAIN(ServiceTest)
