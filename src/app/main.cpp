@@ -1,16 +1,20 @@
-#include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
+#include "ui/mainwindow.h"
 
-int main(int argc, char* argv[])
-{
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrune"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kestrune"));
+    QApplication::setApplicationVersion(QStringLiteral(KESTRUNE_VERSION));
+    // Matches the installed desktop entry, so Wayland compositors show its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kestrune.Kestrune"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("org.kestrune.Kestrune"),
+                         QIcon(QStringLiteral(":/icons/org.kestrune.Kestrune.svg"))));
 
-    QMainWindow window;
-    window.setCentralWidget(new QLabel(QObject::tr("Kestrune"), &window));
-    window.setMinimumSize(720, 520);
+    MainWindow window;
     window.show();
     return app.exec();
 }

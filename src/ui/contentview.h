@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QWidget>
+
+class DestinationPicker;
+class DetailPane;
+class DropZoneView;
+class ExtractionViewModel;
+class PaneSplitter;
+
+// The window's content: the drop zone on the left, the selected group on the
+// right. It owns or is given the one view model, wires the regions to it and
+// presents the folder chooser; it keeps no archive data of its own.
+class ContentView : public QWidget {
+    Q_OBJECT
+
+public:
+    // Creates the window's own view model with the bundled extractor.
+    explicit ContentView(QWidget* parent = nullptr);
+    // Binds to a view model that the caller keeps alive (tests and tools).
+    explicit ContentView(ExtractionViewModel* model, QWidget* parent = nullptr);
+
+    ExtractionViewModel* model() const { return m_model; }
+    DropZoneView* dropZone() const { return m_dropZone; }
+    DetailPane* detailPane() const { return m_detailPane; }
+    DestinationPicker* destinationPicker() const { return m_destinationPicker; }
+    PaneSplitter* splitter() const { return m_splitter; }
+
+private:
+    QWidget* createDropPane();
+    void chooseDestination();
+
+    ExtractionViewModel* m_model;
+    DropZoneView* m_dropZone = nullptr;
+    DetailPane* m_detailPane = nullptr;
+    DestinationPicker* m_destinationPicker = nullptr;
+    PaneSplitter* m_splitter = nullptr;
+};

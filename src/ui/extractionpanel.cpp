@@ -1,0 +1,125 @@
+#include "ui/extractionpanel.h"
+
+#include "model/extractionviewmodel.h"
+#include "ui/animatedprogressbar.h"
+#include "ui/statuslabel.h"
+#include "ui/symbolpushbutton.h"
+#include "ui/textlabel.h"
+
+#include <QHBoxLayout>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int maximumDestinationTextWidth = 220;
+
+} // namespace
+
+ExtractionPanel::ExtractionPanel(ExtractionViewModel* model, QWidget* parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_destinationButton(
+          new SymbolPushButton(Symbol::Folder, SymbolPushButton::Kind::Bordered, this))
+    , m_mainButton(
+          new SymbolPushButton(Symbol::ArchiveBox, SymbolPushButton::Kind::Prominent, this))
+    , m_progressBar(new AnimatedProgressBar(this))
+    , m_statusLabel(new StatusLabel(this)) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(20, 14, 20, 14);
+    layout->setSpacing(12);
+    layout->addWidget(createDestinationColumn());
+    layout->addStretch(1);
+    layout->addWidget(createRunColumn());
+
+    // Ctrl+Return (and the keypad's Enter) press the main button; click()
+    // does nothing while the button is disabled.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, m_mainButton, &QAbstractButton::click);
+    }
+    connect(m_mainButton, &QAbstractButton::clicked, this, &ExtractionPanel::pressMainButton);
+    connect(m_destinationButton, &QAbstractButton::clicked, this,
+            &ExtractionPanel::destinationRequested);
+
+    connect(m_model, &ExtractionViewModel::destinationURLChanged, this,
+            &ExtractionPanel::showDestination);
+    connect(m_model, &ExtractionViewModel::destinationURLChanged, this,
+            &ExtractionPanel::showState);
+    connect(m_model, &ExtractionViewModel::selectedGroupChanged, this, &ExtractionPanel::showState);
+    connect(m_model, &ExtractionViewModel::stateChanged, this, &ExtractionPanel::showState);
+    connect(m_model, &ExtractionViewModel::progressChanged, this,
+            [this] { m_progressBar->setFraction(m_model->progress()); });
+    showDestination();
+    showState();
+    m_progressBar->setFraction(m_model->progress());
+}
+
+QWidget* ExtractionPanel::createDestinationColumn() {
+    auto* column = new QWidget(this);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(
+        new TextLabel(tr("Destination"), TextStyle::Caption, Tone::Secondary, column));
+    layout->addWidget(m_destinationButton, 0, Qt::AlignLeft);
+    return column;
+}
+
+QWidget* ExtractionPanel::createRunColumn() {
+    auto* column = new QWidget(this);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    m_progressBar->setFixedWidth(180);
+    layout->addWidget(m_progressBar, 0, Qt::AlignRight);
+
+    auto* statusRow = new QHBoxLayout;
+    statusRow->setSpacing(10);
+    statusRow->addWidget(m_statusLabel);
+    m_mainButton->setMinimumWidth(140);
+    statusRow->addWidget(m_mainButton);
+    layout->addLayout(statusRow);
+    layout->setAlignment(statusRow, Qt::AlignRight);
+    return column;
+}
+
+void ExtractionPanel::showDestination() {
+    const std::optional<QUrl>& destination = m_model->destinationURL();
+    // The folder's own name, shortened in the middle when long; the whole
+    // path is in the tooltip.
+    const QString name = destination ? destination->fileName(QUrl::FullyDecoded) : QString();
+    const QString path = destination ? destination->toLocalFile() : QString();
+    const QString shown = !destination ? tr("Choose folder…") : name.isEmpty() ? path : name;
+    m_destinationButton->setText(m_destinationButton->fontMetrics().elidedText(
+        shown, Qt::ElideMiddle, maximumDestinationTextWidth));
+    m_destinationButton->setToolTip(destination ? path : tr("Choose the folder to extract into"));
+    m_destinationButton->setAccessibleName(destination ? tr("Destination: %1").arg(shown) : shown);
+}
+
+void ExtractionPanel::showState() {
+    const ExtractionState::Kind kind = m_model->state().kind();
+    const bool succeeded = kind == ExtractionState::Kind::Succeeded;
+    m_progressBar->setVisible(kind == ExtractionState::Kind::Running || succeeded);
+    m_statusLabel->setVisible(succeeded || kind == ExtractionState::Kind::Failed);
+    m_statusLabel->setOutcome(succeeded ? StatusLabel::Outcome::Succeeded
+                                        : StatusLabel::Outcome::Failed);
+
+    m_mainButton->setText(succeeded                                ? tr("Clear")
+                          : kind == ExtractionState::Kind::Running ? tr("Running…")
+                                                                   : tr("Start Extraction"));
+    m_mainButton->setSymbol(succeeded ? Symbol::ResetArrow : Symbol::ArchiveBox);
+    m_mainButton->setEnabled(succeeded || m_model->canStartExtraction());
+}
+
+void ExtractionPanel::pressMainButton() {
+    // After success the button clears the window for the next archive. After
+    // a failure it reads "Start Extraction" and does just that: the user
+    // retries the same group, perhaps after freeing space or choosing
+    // another folder.
+    if (m_model->state().kind() == ExtractionState::Kind::Succeeded)
+        m_model->reset();
+    else
+        m_model->startExtraction();
+}

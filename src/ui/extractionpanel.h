@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+
+class AnimatedProgressBar;
+class ExtractionViewModel;
+class StatusLabel;
+class SymbolPushButton;
+
+// The bar between the file list and the console: where the next extraction
+// goes, the button that starts it (and, after a run, clears the window), the
+// progress of the run and how it ended. It holds no state of its own.
+class ExtractionPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ExtractionPanel(ExtractionViewModel* model, QWidget* parent = nullptr);
+
+    SymbolPushButton* destinationButton() const { return m_destinationButton; }
+    SymbolPushButton* mainButton() const { return m_mainButton; }
+    AnimatedProgressBar* progressBar() const { return m_progressBar; }
+    StatusLabel* statusLabel() const { return m_statusLabel; }
+
+Q_SIGNALS:
+    // The user wants to choose the destination folder.
+    void destinationRequested();
+
+private:
+    QWidget* createDestinationColumn();
+    QWidget* createRunColumn();
+    void showDestination();
+    void showState();
+    void pressMainButton();
+
+    ExtractionViewModel* m_model;
+    SymbolPushButton* m_destinationButton;
+    SymbolPushButton* m_mainButton;
+    AnimatedProgressBar* m_progressBar;
+    StatusLabel* m_statusLabel;
+};

@@ -1,0 +1,81 @@
+#include "ui/groupheaderview.h"
+
+#include "model/extractionviewmodel.h"
+#include "ui/filesizes.h"
+#include "ui/symbolbutton.h"
+#include "ui/symbolview.h"
+#include "ui/textlabel.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, QWidget* parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_title(new TextLabel(TextStyle::Title, Tone::Primary, this))
+    , m_removeButton(new SymbolButton(Symbol::Trash, 16, Tone::Red, this))
+    , m_summary(new TextLabel(TextStyle::Caption, Tone::Secondary, this))
+    , m_warningRow(new QWidget(this))
+    , m_warningSymbol(new SymbolView(Symbol::Warning, 14, Tone::Orange, m_warningRow))
+    , m_warning(new TextLabel(TextStyle::Caption, Tone::Orange, m_warningRow)) {
+    m_title->setWeight(QFont::DemiBold);
+    m_removeButton->setToolTip(tr("Remove this archive"));
+    m_removeButton->setAccessibleName(tr("Remove this archive"));
+    connect(m_removeButton, &QToolButton::clicked, this, [this] {
+        if (const auto& group = m_model->selectedGroup())
+            m_model->removeGroup(*group);
+    });
+
+    // A group whose only part carries a huge number lists up to a thousand
+    // missing parts: a few lines of them, and the rest in the tooltip.
+    m_warning->setMaximumLines(3);
+    auto* warningLayout = new QHBoxLayout(m_warningRow);
+    warningLayout->setContentsMargins(0, 2, 0, 0);
+    warningLayout->setSpacing(6);
+    warningLayout->addWidget(m_warningSymbol, 0, Qt::AlignTop);
+    warningLayout->addWidget(m_warning, 1);
+
+    auto* titleRow = new QHBoxLayout;
+    titleRow->addWidget(m_title, 1);
+    titleRow->addWidget(m_removeButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 14, 20, 14);
+    layout->setSpacing(4);
+    layout->addLayout(titleRow);
+    layout->addWidget(m_summary);
+    layout->addWidget(m_warningRow);
+
+    connect(m_model, &ExtractionViewModel::selectedGroupChanged, this,
+            &GroupHeaderView::showSelectedGroup);
+    showSelectedGroup();
+}
+
+void GroupHeaderView::showSelectedGroup() {
+    const auto& group = m_model->selectedGroup();
+    if (!group)
+        return;
+    m_title->setText(group->baseName);
+    m_removeButton->setAccessibleDescription(group->baseName);
+
+    const qsizetype count = group->files.size();
+    const QString size = FileSizes::formatted(FileSizes::totalSize(group->files));
+    const QString summary = count == 1 ? tr("%1 part · %2") : tr("%1 parts · %2");
+    m_summary->setText(summary.arg(QString::number(count), size));
+
+    const std::optional<QString> missing = group->missingPartsDescription();
+    m_warning->setText(missing.value_or(QString()));
+    m_warningRow->setVisible(missing.has_value());
+}
+
+QString GroupHeaderView::titleText() const {
+    return m_title->text();
+}
+
+QString GroupHeaderView::summaryText() const {
+    return m_summary->text();
+}
+
+QString GroupHeaderView::warningText() const {
+    return m_warningRow->isVisibleTo(this) ? m_warning->text() : QString();
+}

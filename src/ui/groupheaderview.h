@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+class ExtractionViewModel;
+class SymbolButton;
+class SymbolView;
+class TextLabel;
+
+// The shown group's name, its part count and total size, the warning about
+// missing parts, and the control that removes the whole group.
+class GroupHeaderView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit GroupHeaderView(ExtractionViewModel* model, QWidget* parent = nullptr);
+
+    QString titleText() const;
+    QString summaryText() const;
+    // Empty when the group is complete.
+    QString warningText() const;
+    TextLabel* warningLabel() const { return m_warning; }
+    SymbolButton* removeButton() const { return m_removeButton; }
+
+private:
+    void showSelectedGroup();
+
+    ExtractionViewModel* m_model;
+    TextLabel* m_title;
+    SymbolButton* m_removeButton;
+    TextLabel* m_summary;
+    QWidget* m_warningRow;
+    SymbolView* m_warningSymbol;
+    TextLabel* m_warning;
+};

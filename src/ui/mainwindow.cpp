@@ -1,0 +1,29 @@
+#include "ui/mainwindow.h"
+
+#include "ui/contentview.h"
+
+#include <QAction>
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent)
+    , m_contentView(new ContentView(this)) {
+    setUp();
+}
+
+MainWindow::MainWindow(ExtractionViewModel* model, QWidget* parent)
+    : QMainWindow(parent)
+    , m_contentView(new ContentView(model, this)) {
+    setUp();
+}
+
+void MainWindow::setUp() {
+    setCentralWidget(m_contentView);
+    resize(960, 640);
+
+    // There is no menu bar; the desktop's usual quit keys still work.
+    auto* quit = new QAction(tr("Quit"), this);
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setShortcutContext(Qt::WindowShortcut);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QMainWindow>
+
+class ContentView;
+class ExtractionViewModel;
+
+// The application's one window. It carries no title of its own, so the title
+// bar shows the application's name, and it offers no way to open another.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    // Over a view model the caller keeps alive (tests and tools).
+    explicit MainWindow(ExtractionViewModel* model, QWidget* parent = nullptr);
+
+    ContentView* contentView() const { return m_contentView; }
+
+private:
+    void setUp();
+
+    ContentView* m_contentView;
+};

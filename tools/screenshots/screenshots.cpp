@@ -1,0 +1,151 @@
+// Writes PNG screenshots of the real window in its main situations, for
+// looking at the layout without a desktop:
+//
+//   screenshots [--dark] [output-folder]
+//
+// The window runs over a view model whose service is scripted here, so a run
+// shows progress and output without extracting anything. Part files are made
+// in a temporary folder so that sizes appear.
+
+#include "model/extractionviewmodel.h"
+#include "service/extractioneventstream.h"
+#include "service/extractionservice.h"
+#include "ui/mainwindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPalette>
+#include <QPointer>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+
+// Hands out a stream per run that main() then feeds by hand.
+class ScriptedService : public ExtractionService {
+public:
+    ScriptedService()
+        : ExtractionService(QStringLiteral("kestrune-extract")) {}
+
+    ExtractionEventStream* extract(const ZipFileGroup&, const QUrl&) override {
+        m_stream = new ExtractionEventStream(this);
+        return m_stream;
+    }
+
+    ExtractionEventStream* stream() const { return m_stream; }
+
+private:
+    QPointer<ExtractionEventStream> m_stream;
+};
+
+// Lets queued work and animations finish before a picture is taken.
+void settle(int milliseconds = 450) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+QUrl makePart(const QDir& folder, const QString& name, qint64 size) {
+    QFile file(folder.filePath(name));
+    if (file.open(QIODevice::WriteOnly))
+        file.resize(size);
+    return QUrl::fromLocalFile(file.fileName());
+}
+
+void useDarkPalette() {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2a, 0x2c, 0x30));
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xef, 0xf0));
+    dark.setColor(QPalette::Base, QColor(0x1d, 0x1f, 0x22));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xef, 0xf0));
+    dark.setColor(QPalette::Button, QColor(0x35, 0x38, 0x3d));
+    dark.setColor(QPalette::ButtonText, QColor(0xee, 0xef, 0xf0));
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
+    dark.setColor(QPalette::HighlightedText, QColor(0xff, 0xff, 0xff));
+    dark.setColor(QPalette::PlaceholderText, QColor(0xee, 0xef, 0xf0, 0x80));
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, QColor(0x7f, 0x82, 0x85));
+    QApplication::setPalette(dark);
+}
+
+void save(QWidget& window, const QDir& output, const QString& name) {
+    settle();
+    const QString path = output.filePath(name + QStringLiteral(".png"));
+    if (!window.grab().save(path))
+        QTextStream(stderr) << "could not write " << path << '\n';
+    else
+        QTextStream(stdout) << path << '\n';
+}
+
+void feedRun(ScriptedService& service, double progress, const QStringList& lines) {
+    settle(50);
+    if (!service.stream())
+        return;
+    for (const QString& line : lines)
+        service.stream()->deliver(ExtractionProgress::log(line));
+    service.stream()->deliver(ExtractionProgress::progress(progress));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrune"));
+    QStringList arguments = QApplication::arguments().mid(1);
+    const bool dark = arguments.removeAll(QStringLiteral("--dark")) > 0;
+    if (dark)
+        useDarkPalette();
+    const QString suffix = dark ? QStringLiteral("-dark") : QString();
+    const QDir output(arguments.value(0, QDir::currentPath()));
+
+    QTemporaryDir downloads;
+    const QDir folder(downloads.path());
+    folder.mkdir(QStringLiteral("Extracted"));
+
+    auto* service = new ScriptedService;
+    ExtractionViewModel model(service);
+    MainWindow window(&model);
+    window.resize(960, 640);
+    window.show();
+    save(window, output, QStringLiteral("01-empty") + suffix);
+
+    model.addFiles({makePart(folder, QStringLiteral("holiday-photos.zip"), 2'100'000),
+                    makePart(folder, QStringLiteral("holiday-photos(1).zip"), 2'100'000),
+                    makePart(folder, QStringLiteral("holiday-photos(3).zip"), 1'340'000)});
+    save(window, output, QStringLiteral("02-missing-part") + suffix);
+
+    model.addFiles({makePart(folder, QStringLiteral("holiday-photos(2).zip"), 2'100'000)});
+    model.setDestinationURL(QUrl::fromLocalFile(folder.filePath(QStringLiteral("Extracted"))));
+    model.startExtraction();
+    feedRun(*service, 0.42,
+            {QStringLiteral("▶ Merging 4 parts into _combined_holiday-photos.zip\n"),
+             QStringLiteral("✔ Merged 7.6 MB\n"), QStringLiteral("▶ Extracting\n"),
+             QStringLiteral("  inflating: holiday-photos/IMG_0001.jpg\n"),
+             QStringLiteral("  inflating: holiday-photos/IMG_0002.jpg\n")});
+    save(window, output, QStringLiteral("03-running") + suffix);
+
+    QStringList rest;
+    for (int photo = 3; photo <= 40; ++photo)
+        rest << QStringLiteral("  inflating: holiday-photos/IMG_%1.jpg\n")
+                    .arg(photo, 4, 10, QLatin1Char('0'));
+    rest << QStringLiteral("✔ Extracted into Extracted\n");
+    feedRun(*service, 1.0, rest);
+    service->stream()->deliver(ExtractionProgress::completed());
+    service->stream()->end();
+    save(window, output, QStringLiteral("04-finished") + suffix);
+
+    model.reset();
+    model.addFiles({QUrl::fromLocalFile(folder.filePath(QStringLiteral("holiday-photos.zip")))});
+    model.startExtraction();
+    settle(50);
+    service->stream()->deliver(ExtractionProgress::error(ExtractionError::diskFull()));
+    service->stream()->end();
+    save(window, output, QStringLiteral("05-failed") + suffix);
+    return 0;
+}
