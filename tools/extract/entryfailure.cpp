@@ -1,5 +1,7 @@
 #include "entryfailure.h"
 
+#include "entryname.h"
+
 namespace {
 
 bool contains(std::string_view text, std::string_view part) {
@@ -9,7 +11,11 @@ bool contains(std::string_view text, std::string_view part) {
 } // namespace
 
 EntryFailure EntryFailure::fromLibraryText(std::string_view text) {
-    const std::string detail = " (" + std::string(text) + ")";
+    // Some of the library's messages end in a line break; each problem must
+    // stay on one line.
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.remove_suffix(1);
+    const std::string detail = " (" + EntryName::printable(text) + ")";
     if (contains(text, "CRC"))
         return {"CRC mismatch, the data is damaged" + detail};
     if (contains(text, "Passphrase") || contains(text, "ncrypt"))

@@ -82,6 +82,10 @@ void ExtractionPlan::build(ArchiveReader& reader, Reporter& reporter) {
             reporter.entryFailed(entry.path, refusal);
             continue;
         }
+        if (const std::string refusal = checkLinkTarget(entry); !refusal.empty()) {
+            reporter.entryFailed(entry.path, refusal);
+            continue;
+        }
         m_entries.push_back(std::move(entry));
     }
 }
@@ -118,11 +122,6 @@ bool ExtractionPlan::readEntry(ArchiveReader& reader, int status, PlannedEntry& 
     if (entry.kind == PlannedEntry::Kind::Link) {
         const char* rawTarget = archive_entry_symlink(header);
         entry.linkTarget = EntryName::toUtf8(rawTarget ? rawTarget : "");
-        const auto problem = EntryPath::checkLinkTarget(entry.path, entry.linkTarget);
-        if (problem != EntryPath::LinkProblem::None) {
-            failure.reason = EntryPath::describe(problem);
-            return false;
-        }
     }
     entry.mode = archive_entry_perm(header);
     entry.size = archive_entry_size(header);
@@ -142,6 +141,18 @@ std::string ExtractionPlan::claimPath(PlannedEntry& entry) {
     if (refusal.empty())
         record(entry);
     return refusal;
+}
+
+// A refused link keeps its claim on the name: entries meant to be written
+// through it are refused as well, instead of landing in a folder of that name.
+std::string ExtractionPlan::checkLinkTarget(const PlannedEntry& entry) {
+    if (entry.kind != PlannedEntry::Kind::Link)
+        return {};
+    const auto problem = EntryPath::checkLinkTarget(entry.path, entry.linkTarget);
+    if (problem == EntryPath::LinkProblem::None)
+        return {};
+    m_claims.at(entry.path).entry = noEntry;
+    return EntryPath::describe(problem);
 }
 
 std::string ExtractionPlan::checkParents(std::string_view path) const {
@@ -181,7 +192,7 @@ void ExtractionPlan::record(const PlannedEntry& entry) {
                                                                : Slot::Link;
     auto [claim, isNew] = m_claims.try_emplace(entry.path, Claim{slot, m_entries.size()});
     if (!isNew) {
-        if (claim->second.slot != Slot::ImpliedFolder)
+        if (claim->second.slot != Slot::ImpliedFolder && claim->second.entry != noEntry)
             m_entries[claim->second.entry].action = PlannedEntry::Action::Supersede;
         claim->second = Claim{slot, m_entries.size()};
     }

@@ -39,9 +39,11 @@ private:
         Slot slot;
         std::size_t entry; // position in m_entries, for explicit entries
     };
+    static constexpr std::size_t noEntry = std::size_t(-1);
 
     bool readEntry(ArchiveReader& reader, int status, PlannedEntry& entry, EntryFailure& failure);
     std::string claimPath(PlannedEntry& entry);
+    std::string checkLinkTarget(const PlannedEntry& entry);
     std::string checkParents(std::string_view path) const;
     std::string checkOwnName(const PlannedEntry& entry) const;
     void record(const PlannedEntry& entry);

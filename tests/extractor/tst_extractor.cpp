@@ -1,0 +1,474 @@
+#include "zipfixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+using namespace ZipFixture;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString output;
+    QString errors;
+};
+
+// Runs the command as the service does, in the C locale. Standard input stays
+// an open pipe that never delivers anything, so a command that waited for
+// input, a password say, would hang here and fail the test.
+Run runExtractor(const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    environment.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+    process.setProcessEnvironment(environment);
+    process.start(qEnvironmentVariable("KESTRUNE_EXTRACT"), arguments);
+    const bool finished = process.waitForFinished(120000);
+    if (!finished)
+        process.kill();
+    Run run;
+    run.output = QString::fromUtf8(process.readAllStandardOutput());
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    if (finished && process.exitStatus() == QProcess::NormalExit)
+        run.exitCode = process.exitCode();
+    return run;
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// Everything below root, one line per item: "file=content", "folder/",
+// "link->target". Links are listed, never followed.
+QStringList tree(const QString& root) {
+    namespace fs = std::filesystem;
+    QStringList items;
+    const fs::path base(root.toStdString());
+    for (const auto& item : fs::recursive_directory_iterator(base)) {
+        const QString name = QString::fromStdString(item.path().lexically_relative(base).string());
+        if (item.is_symlink())
+            items << name + "->" + QString::fromStdString(fs::read_symlink(item.path()).string());
+        else if (item.is_directory())
+            items << name + "/";
+        else if (item.is_regular_file())
+            items << name + "=" + QString::fromUtf8(contents(QString::fromStdString(item.path())));
+        else
+            items << name + " (special file)";
+    }
+    items.sort();
+    return items;
+}
+
+bool writeFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+mode_t permissionsOf(const QString& path) {
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777
+                                                                      : mode_t(-1);
+}
+
+qint64 modifiedOf(const QString& path) {
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mtime : -1;
+}
+
+// A fresh folder with the destination, the archive beside it and a folder
+// "outside" holding one precious file that no archive may touch.
+class Sandbox {
+public:
+    Sandbox() {
+        QDir(m_root.path()).mkpath(QStringLiteral("destination"));
+        QDir(m_root.path()).mkpath(QStringLiteral("outside"));
+        writeFile(outside() + "/victim", "precious");
+    }
+    QString root() const { return m_root.path(); }
+    QString destination() const { return m_root.filePath(QStringLiteral("destination")); }
+    QString outside() const { return m_root.filePath(QStringLiteral("outside")); }
+    QString archive() const { return m_root.filePath(QStringLiteral("archive.zip")); }
+    bool writeArchive(const QList<ZipEntry>& entries) const {
+        return writeFile(archive(), buildZip(entries));
+    }
+    Run extract() const { return runExtractor({"-x", "-k", archive(), destination()}); }
+    bool outsideIsUntouched() const { return tree(outside()) == QStringList{"victim=precious"}; }
+
+private:
+    QTemporaryDir m_root;
+};
+
+const QByteArray outsideMarker = "@OUTSIDE@";
+using Entries = QList<ZipEntry>;
+
+} // namespace
+
+class ExtractorTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void extractsEveryEntryWithTimesAndExecutableBits_data() {
+        QTest::addColumn<QByteArray>("options");
+        QTest::addColumn<bool>("streamed");
+        QTest::addRow("stored") << QByteArray("zip:compression=store") << false;
+        QTest::addRow("deflated") << QByteArray("zip:compression=deflate") << false;
+        QTest::addRow("deflated, sizes in data descriptors")
+            << QByteArray("zip:compression=deflate") << true;
+        QTest::addRow("ZIP64 records") << QByteArray("zip:compression=deflate,zip:zip64") << false;
+    }
+    void extractsEveryEntryWithTimesAndExecutableBits() {
+        QFETCH(QByteArray, options);
+        QFETCH(bool, streamed);
+        Sandbox sandbox;
+        QByteArray big;
+        for (int i = 0; i < 40000; ++i)
+            big += QByteArray::number(i * 7919 % 10007);
+        const QList<Item> items = {
+            {"docs/", {}, 040755, 1500000000},
+            {"docs/readme.txt", "read me\n", 0100644, 1500000100},
+            {"bin/tool", "#!/bin/sh\n", 0100755, 1500000200},
+            {"empty", {}, 0100644, 1500000300},
+            {"data/big.bin", big, 0100600, 1500000400},
+        };
+        QVERIFY(writeWithLibarchive(sandbox.archive(), items, options.constData(),
+                                    streamed ? Sizes::Streamed : Sizes::Declared));
+
+        const Run run = sandbox.extract();
+
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.errors, QString());
+        const QString destination = sandbox.destination();
+        QCOMPARE(tree(destination), QStringList({"bin/", "bin/tool=#!/bin/sh\n", "data/",
+                                                 "data/big.bin=" + QString::fromLatin1(big),
+                                                 "docs/", "docs/readme.txt=read me\n", "empty="}));
+        QCOMPARE(permissionsOf(destination + "/bin/tool") & 0111, mode_t(0111));
+        QCOMPARE(permissionsOf(destination + "/docs/readme.txt") & 0111, mode_t(0));
+        for (const Item& item : items)
+            QCOMPARE(modifiedOf(destination + "/" + item.name), item.modified);
+        const QStringList lines = run.output.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), items.size() + 1);
+        QCOMPARE(lines.last(), "Extracted 5 of 5 entries into " + destination + ".");
+    }
+
+    void refusesWhatWouldLeaveTheDestination_data() {
+        QTest::addColumn<QList<ZipEntry>>("entries");
+        QTest::addColumn<QStringList>("existingLinks"); // "name->target", made beforehand
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("expectedTree");
+        QTest::addColumn<QString>("expectedError");
+
+        const ZipEntry ok = fileEntry("ok.txt", "ok");
+        QTest::addRow("a name with a .. component")
+            << Entries{fileEntry("../outside/victim", "evil"),
+                       fileEntry("a/../../outside/victim", "evil"), ok}
+            << QStringList() << 1 << QStringList{"ok.txt=ok"} << "refused: the path contains";
+        QTest::addRow("an absolute name")
+            << Entries{fileEntry(outsideMarker + "/victim", "evil"), ok} << QStringList() << 1
+            << QStringList{"ok.txt=ok"} << "refused: absolute path";
+        QTest::addRow("a link to an absolute folder, then a file through it")
+            << Entries{linkEntry("l", outsideMarker), fileEntry("l/victim", "evil"), ok}
+            << QStringList() << 1 << QStringList{"ok.txt=ok"}
+            << "refused: symbolic link to an absolute path";
+        QTest::addRow("a link to .., then a file through it")
+            << Entries{linkEntry("l", ".."), fileEntry("l/outside/victim", "evil"), ok}
+            << QStringList() << 1 << QStringList{"ok.txt=ok"}
+            << "refused: symbolic link leads outside";
+        QTest::addRow("a link inside, then a file through it")
+            << Entries{folderEntry("real"), linkEntry("l", "real"), fileEntry("l/x", "through"), ok}
+            << QStringList() << 1 << QStringList{"l->real", "ok.txt=ok", "real/"}
+            << "refused: would write through the symbolic link \"l\"";
+        QTest::addRow("a link whose .. follows another link")
+            << Entries{linkEntry("b", "."), linkEntry("a", "b/../outside"), ok} << QStringList()
+            << 1 << QStringList{"b->.", "ok.txt=ok"} << "may lead outside";
+        QTest::addRow("a file through a link the destination already has")
+            << Entries{fileEntry("l/victim", "evil"), ok} << QStringList{"l->../outside"} << 1
+            << QStringList{"l->../outside", "ok.txt=ok"} << "refused: would write through";
+        QTest::addRow("an entry replaces a link instead of writing through it")
+            << Entries{fileEntry("l", "mine"), ok} << QStringList{"l->../outside/victim"} << 0
+            << QStringList{"l=mine", "ok.txt=ok"} << QString();
+        QTest::addRow("links that stay inside are made")
+            << Entries{fileEntry("sub/f", "x"), linkEntry("sub/l", "f"),
+                       linkEntry("up/l", "../sub/f"), ok}
+            << QStringList() << 0
+            << QStringList{"ok.txt=ok", "sub/", "sub/f=x", "sub/l->f", "up/", "up/l->../sub/f"}
+            << QString();
+    }
+    void refusesWhatWouldLeaveTheDestination() {
+        QFETCH(QList<ZipEntry>, entries);
+        QFETCH(QStringList, existingLinks);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, expectedTree);
+        QFETCH(QString, expectedError);
+        Sandbox sandbox;
+        for (ZipEntry& entry : entries) {
+            entry.name.replace(outsideMarker, QFile::encodeName(sandbox.outside()));
+            entry.data.replace(outsideMarker, QFile::encodeName(sandbox.outside()));
+        }
+        for (const QString& existing : existingLinks) {
+            const QStringList parts = existing.split("->");
+            QVERIFY(QFile::link(parts[1], sandbox.destination() + "/" + parts[0]));
+        }
+        QVERIFY(sandbox.writeArchive(entries));
+
+        const Run run = sandbox.extract();
+
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY(sandbox.outsideIsUntouched());
+        QCOMPARE(tree(sandbox.destination()), expectedTree);
+        if (!expectedError.isEmpty())
+            QVERIFY2(run.errors.contains(expectedError), qPrintable(run.errors));
+        else
+            QCOMPARE(run.errors, QString());
+    }
+
+    void survivesHostileEntries_data() {
+        QTest::addColumn<QList<ZipEntry>>("entries");
+        QTest::addColumn<int>("failures");
+        QTest::addColumn<QStringList>("expectedTree");
+
+        const ZipEntry ok = fileEntry("ok.txt", "ok");
+        ZipEntry huge = fileEntry("huge", "tiny");
+        huge.declaredSize = 0xFFFFFFF0;
+        ZipEntry device = fileEntry("device", {});
+        device.mode = 020644;
+        ZipEntry fifo = fileEntry("fifo", {});
+        fifo.mode = 010644;
+        QTest::addRow("an empty name, \".\" and only slashes are refused")
+            << Entries{fileEntry("", "a"), fileEntry(".", "b"), fileEntry("///", "c"), ok} << 3
+            << QStringList{"ok.txt=ok"};
+        QTest::addRow("odd bytes in a name are kept")
+            << Entries{fileEntry("tab\tline\nescape\x1b", "odd"), ok} << 0
+            << QStringList{"ok.txt=ok", "tab\tline\nescape\x1b=odd"};
+        QTest::addRow("the later of two entries of one name wins")
+            << Entries{fileEntry("twice", "first"), ok, fileEntry("twice", "second")} << 0
+            << QStringList{"ok.txt=ok", "twice=second"};
+        QTest::addRow("a file where the archive has a folder")
+            << Entries{folderEntry("x"), fileEntry("x", "file"), ok} << 1
+            << QStringList{"ok.txt=ok", "x/"};
+        QTest::addRow("a folder below a file of the archive")
+            << Entries{fileEntry("y", "file"), fileEntry("y/z", "inner"), ok} << 1
+            << QStringList{"ok.txt=ok", "y=file"};
+        QTest::addRow("a device node is refused")
+            << Entries{device, ok} << 1 << QStringList{"ok.txt=ok"};
+        QTest::addRow("a FIFO is never made")
+            << Entries{fifo, ok} << 0 << QStringList{"fifo=", "ok.txt=ok"};
+        QTest::addRow("a huge declared size") << Entries{huge, ok} << 1 << QStringList{"ok.txt=ok"};
+    }
+    void survivesHostileEntries() {
+        QFETCH(QList<ZipEntry>, entries);
+        QFETCH(int, failures);
+        QFETCH(QStringList, expectedTree);
+        Sandbox sandbox;
+        QVERIFY(sandbox.writeArchive(entries));
+
+        const Run run = sandbox.extract();
+
+        QCOMPARE(run.exitCode, failures == 0 ? 0 : 1);
+        QVERIFY(sandbox.outsideIsUntouched());
+        QCOMPARE(tree(sandbox.destination()), expectedTree);
+        QCOMPARE(run.errors.count('\n'), failures); // one line per problem
+        QVERIFY(!run.output.contains('\x1b'));
+    }
+
+    void neverSetsSpecialBitsAndAppliesTheUmask() {
+        Sandbox sandbox;
+        QVERIFY(
+            sandbox.writeArchive({fileEntry("setuid", "u", 04755), fileEntry("setgid", "g", 02755),
+                                  fileEntry("sticky", "s", 01777), fileEntry("plain", "p", 0666),
+                                  folderEntry("folder", 07777)}));
+        const mode_t previous = ::umask(027);
+        const Run run = sandbox.extract();
+        ::umask(previous);
+
+        QCOMPARE(run.exitCode, 0);
+        const QString destination = sandbox.destination();
+        QCOMPARE(permissionsOf(destination + "/setuid"), mode_t(0750));
+        QCOMPARE(permissionsOf(destination + "/setgid"), mode_t(0750));
+        QCOMPARE(permissionsOf(destination + "/sticky"), mode_t(0750));
+        QCOMPARE(permissionsOf(destination + "/plain"), mode_t(0640));
+        QCOMPARE(permissionsOf(destination + "/folder"), mode_t(0750));
+    }
+
+    void anExistingFileIsReplacedOnlyBySoundData_data() {
+        QTest::addColumn<ZipEntry>("entry");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<QString>("expectedError");
+
+        ZipEntry damaged = fileEntry("a.txt", "new");
+        damaged.crc = 0x12345678;
+        ZipEntry unsupported = fileEntry("a.txt", "new");
+        unsupported.method = 6;
+        ZipEntry encrypted = fileEntry("a.txt", "new");
+        encrypted.flags = 1;
+        QTest::addRow("a sound entry replaces it")
+            << fileEntry("a.txt", "new") << 0 << QByteArray("new") << QString();
+        QTest::addRow("a CRC mismatch leaves it")
+            << damaged << 1 << QByteArray("old") << "a.txt: CRC mismatch";
+        QTest::addRow("an unsupported method leaves it")
+            << unsupported << 1 << QByteArray("old") << "a.txt: unsupported compression method";
+        QTest::addRow("an encrypted entry leaves it")
+            << encrypted << 1 << QByteArray("old") << "a.txt: encrypted entry";
+    }
+    void anExistingFileIsReplacedOnlyBySoundData() {
+        QFETCH(ZipEntry, entry);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, expected);
+        QFETCH(QString, expectedError);
+        Sandbox sandbox;
+        QVERIFY(writeFile(sandbox.destination() + "/a.txt", "old"));
+        QVERIFY(sandbox.writeArchive({entry}));
+
+        const Run run = sandbox.extract();
+
+        QCOMPARE(run.exitCode, exitCode);
+        // No temporary file stays behind either.
+        QCOMPARE(tree(sandbox.destination()), QStringList{"a.txt=" + expected});
+        if (expectedError.isEmpty())
+            QCOMPARE(run.errors, QString());
+        else
+            QVERIFY2(run.errors.contains(expectedError), qPrintable(run.errors));
+    }
+
+    void anEntryNamedLikeTheArchiveCannotDamageIt() {
+        Sandbox sandbox;
+        const QString archive = sandbox.destination() + "/bundle.zip";
+        const QByteArray replacement(300000, 'r');
+        QVERIFY(writeFile(archive, buildZip({fileEntry("bundle.zip", replacement),
+                                             fileEntry("after.txt", "read from the original")})));
+
+        const Run run = runExtractor({"-x", "-k", archive, sandbox.destination()});
+
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(contents(archive), replacement);
+        QCOMPARE(contents(sandbox.destination() + "/after.txt"), "read from the original");
+    }
+
+    void reportsUnreadableArchives_data() {
+        QTest::addColumn<QByteArray>("archive");
+        QTest::addColumn<QString>("expectedError");
+
+        const QByteArray sound =
+            buildZip({fileEntry("one", QByteArray(5000, '1')),
+                      fileEntry("two", QByteArray(5000, '2')), fileEntry("three", "3")});
+        const QString truncated =
+            "the archive is truncated: a part, possibly the last one, may be missing";
+        QTest::addRow("not a zip") << QByteArray("just some text\n") << "not a zip archive";
+        QTest::addRow("an empty file") << QByteArray() << "not a zip archive";
+        QTest::addRow("the last part missing") << sound.left(6000) << truncated;
+        QTest::addRow("the end record cut short") << sound.chopped(10) << truncated;
+        QTest::addRow("a middle part missing") << sound.left(3000) + sound.mid(8000) << truncated;
+    }
+    void reportsUnreadableArchives() {
+        QFETCH(QByteArray, archive);
+        QFETCH(QString, expectedError);
+        Sandbox sandbox;
+        QVERIFY(writeFile(sandbox.archive(), archive));
+
+        const Run run = sandbox.extract();
+
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.contains(expectedError), qPrintable(run.errors));
+        QCOMPARE(run.errors.count('\n'), 1);
+        QCOMPARE(tree(sandbox.destination()), QStringList());
+        QVERIFY(sandbox.outsideIsUntouched());
+    }
+
+    void aRealEncryptedEntryIsReportedWithoutAskingForAPassword() {
+        Sandbox sandbox;
+        if (!writeWithLibarchive(sandbox.archive(), {{"secret.txt", "hidden"}},
+                                 "zip:encryption=zipcrypt", Sizes::Declared, "password"))
+            QSKIP("this libarchive cannot write encrypted zips");
+
+        const Run run = sandbox.extract();
+
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.contains("secret.txt: encrypted entry; passwords are not supported"),
+                 qPrintable(run.errors));
+        QCOMPARE(tree(sandbox.destination()), QStringList());
+    }
+
+    void rejectsOtherUses_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addRow("no arguments") << QStringList();
+        QTest::addRow("no destination") << QStringList{"-x", "-k", "a.zip"};
+        QTest::addRow("unknown option") << QStringList{"-x", "-y", "a.zip", "dest"};
+        QTest::addRow("one argument too many") << QStringList{"-x", "-k", "a.zip", "dest", "more"};
+        QTest::addRow("asking for help") << QStringList{"--help"};
+    }
+    void rejectsOtherUses() {
+        QFETCH(QStringList, arguments);
+        const Run run = runExtractor(arguments);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(run.errors.startsWith("usage: kestrune-extract -x -k ARCHIVE DESTINATION"));
+        QCOMPARE(run.output, QString());
+    }
+
+    void namesComeOutAsUtf8WhateverTheLocale_data() {
+        QTest::addColumn<ZipEntry>("entry");
+        QTest::addColumn<QString>("expectedName");
+        ZipEntry flagged = fileEntry("caf\xc3\xa9.txt", "x");
+        flagged.flags = 0x800;
+        QTest::addRow("UTF-8, flagged") << flagged << QStringLiteral("café.txt");
+        QTest::addRow("UTF-8, not flagged")
+            << fileEntry("na\xc3\xafve.txt", "x") << QStringLiteral("naïve.txt");
+        QTest::addRow("code page 437")
+            << fileEntry("m\x81nchen \x9c.txt", "x") << QStringLiteral("münchen £.txt");
+    }
+    void namesComeOutAsUtf8WhateverTheLocale() {
+        QFETCH(ZipEntry, entry);
+        QFETCH(QString, expectedName);
+        Sandbox sandbox;
+        QVERIFY(sandbox.writeArchive({entry}));
+
+        const Run run = sandbox.extract();
+
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(tree(sandbox.destination()), QStringList{expectedName + "=x"});
+        QVERIFY2(run.output.contains(expectedName), qPrintable(run.output));
+    }
+
+    void extractsLargeArchivesCompletely() {
+        // Heavy enough to be shared among workers on a machine with several cores.
+        Sandbox sandbox;
+        QList<Item> items{{"dup.txt", "first"}};
+        QStringList expected{"dup.txt=last", "link->folder7/file3"};
+        for (int folder = 0; folder < 40; ++folder) {
+            expected << QStringLiteral("folder%1/").arg(folder);
+            for (int index = 0; index < 50; ++index) {
+                const QString name = QStringLiteral("folder%1/file%2").arg(folder).arg(index);
+                const QByteArray data = name.toUtf8().repeated(index * 20 + 1);
+                items.append(Item{name, data});
+                expected << name + "=" + data;
+            }
+        }
+        for (int index = 0; index < 3; ++index) {
+            const QByteArray data(3 * 1024 * 1024, char('a' + index));
+            items.append(Item{QStringLiteral("large%1").arg(index), data});
+            expected << QStringLiteral("large%1=").arg(index) + data;
+        }
+        items.append(Item{"link", "folder7/file3", 0120777});
+        items.append(Item{"dup.txt", "last"});
+        QVERIFY(writeWithLibarchive(sandbox.archive(), items, "zip:compression=deflate"));
+
+        const Run run = sandbox.extract();
+
+        QCOMPARE(run.exitCode, 0);
+        expected.sort();
+        QCOMPARE(tree(sandbox.destination()), expected);
+        QVERIFY(run.output.endsWith(QStringLiteral("Extracted %1 of %1 entries into %2.\n")
+                                        .arg(items.size())
+                                        .arg(sandbox.destination())));
+    }
+};
+
+QTEST_GUILESS_MAIN(ExtractorTest)
+#include "tst_extractor.moc"

@@ -1,0 +1,139 @@
+#include "zipfixture.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <memory>
+
+namespace {
+
+void put16(QByteArray& out, quint32 value) {
+    out.append(char(value & 0xFF)).append(char((value >> 8) & 0xFF));
+}
+
+void put32(QByteArray& out, quint32 value) {
+    put16(out, value & 0xFFFF);
+    put16(out, value >> 16);
+}
+
+// An extended timestamp field, so times do not depend on the time zone the
+// way the DOS date and time fields do.
+QByteArray timestampField(qint64 modified) {
+    QByteArray field;
+    put16(field, 0x5455);
+    put16(field, 5);
+    field.append(char(1));
+    put32(field, quint32(modified));
+    return field;
+}
+
+// The fields local and central headers share, from "version needed" on.
+QByteArray commonFields(const ZipEntry& entry, quint32 extraLength) {
+    const quint32 crc = entry.crc.value_or(ZipFixture::crc32(entry.data));
+    const quint32 size = quint32(entry.data.size());
+    QByteArray fields;
+    put16(fields, 20);
+    put16(fields, entry.flags | (entry.hasDataDescriptor ? 0x8 : 0));
+    put16(fields, entry.method);
+    put16(fields, 0);    // DOS time
+    put16(fields, 0x21); // DOS date: 1980-01-01
+    put32(fields, crc);
+    put32(fields, size);
+    put32(fields, entry.declaredSize.value_or(size));
+    put16(fields, quint32(entry.name.size()));
+    put16(fields, extraLength);
+    return fields;
+}
+
+} // namespace
+
+quint32 ZipFixture::crc32(const QByteArray& data) {
+    quint32 crc = 0xFFFFFFFF;
+    for (const char byte : data) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+ZipEntry ZipFixture::fileEntry(const QByteArray& name, const QByteArray& data,
+                               quint32 permissions) {
+    ZipEntry entry;
+    entry.name = name;
+    entry.data = data;
+    entry.mode = 0100000 | permissions;
+    return entry;
+}
+
+ZipEntry ZipFixture::folderEntry(const QByteArray& name, quint32 permissions) {
+    return fileEntry(name.endsWith('/') ? name : name + '/', {}, 040000 | permissions);
+}
+
+ZipEntry ZipFixture::linkEntry(const QByteArray& name, const QByteArray& target) {
+    return fileEntry(name, target, 0120777);
+}
+
+QByteArray ZipFixture::buildZip(const QList<ZipEntry>& entries) {
+    QByteArray out;
+    QByteArray directory;
+    for (const ZipEntry& entry : entries) {
+        const quint32 offset = quint32(out.size());
+        const QByteArray extra = timestampField(entry.modified);
+        put32(out, 0x04034b50);
+        out += commonFields(entry, quint32(extra.size())) + entry.name + extra + entry.data;
+        if (entry.hasDataDescriptor) {
+            put32(out, 0x08074b50);
+            out += commonFields(entry, 0).mid(10, 12); // CRC and both sizes
+        }
+        put32(directory, 0x02014b50);
+        put16(directory, 0x0314); // made by Unix, so the mode counts
+        directory += commonFields(entry, quint32(extra.size()));
+        put16(directory, 0); // comment length
+        put16(directory, 0); // disk number
+        put16(directory, 0); // internal attributes
+        put32(directory, entry.mode << 16);
+        put32(directory, offset);
+        directory += entry.name + extra;
+    }
+    const quint32 directoryOffset = quint32(out.size());
+    out += directory;
+    put32(out, 0x06054b50);
+    put32(out, 0); // disk numbers
+    put16(out, quint32(entries.size()));
+    put16(out, quint32(entries.size()));
+    put32(out, quint32(directory.size()));
+    put32(out, directoryOffset);
+    put16(out, 0);
+    return out;
+}
+
+bool ZipFixture::writeWithLibarchive(const QString& path, const QList<Item>& items,
+                                     const char* options, Sizes sizes, const char* passphrase) {
+    const std::unique_ptr<archive, decltype(&archive_write_free)> writer(archive_write_new(),
+                                                                         archive_write_free);
+    archive_write_set_format_zip(writer.get());
+    if ((options && archive_write_set_options(writer.get(), options) != ARCHIVE_OK) ||
+        (passphrase && archive_write_set_passphrase(writer.get(), passphrase) != ARCHIVE_OK) ||
+        archive_write_open_filename(writer.get(), path.toLocal8Bit().constData()) != ARCHIVE_OK)
+        return false;
+    for (const Item& item : items) {
+        const std::unique_ptr<archive_entry, decltype(&archive_entry_free)> entry(
+            archive_entry_new(), archive_entry_free);
+        // A link's target travels in its data here, as it does inside a zip.
+        const bool isLink = (item.mode & 0170000) == 0120000;
+        const QByteArray data = isLink ? QByteArray() : item.data;
+        archive_entry_set_pathname_utf8(entry.get(), item.name.toUtf8().constData());
+        archive_entry_set_mode(entry.get(), item.mode);
+        archive_entry_set_mtime(entry.get(), item.modified, 0);
+        if (isLink)
+            archive_entry_set_symlink(entry.get(), item.data.constData());
+        if (sizes == Sizes::Declared)
+            archive_entry_set_size(entry.get(), data.size());
+        if (archive_write_header(writer.get(), entry.get()) != ARCHIVE_OK ||
+            archive_write_data(writer.get(), data.constData(), std::size_t(data.size())) !=
+                data.size())
+            return false;
+    }
+    return archive_write_close(writer.get()) == ARCHIVE_OK;
+}
