@@ -28,9 +28,9 @@ public:
     explicit ExtractionService(QString extractorPath, QObject* parent = nullptr);
     ~ExtractionService() override;
 
-    // Starts a run and returns at once with its event stream, which lives on
-    // the calling thread. The service owns the stream and deletes it some time
-    // after it has ended.
+    // Starts a run and returns at once with its event stream. Call it on the
+    // service's own thread, where the stream lives too. The service owns the
+    // stream and deletes it some time after it has ended.
     // Virtual so that tests of the layers above can script a run.
     virtual ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination);
 
