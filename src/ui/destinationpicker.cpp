@@ -19,9 +19,12 @@ void DestinationPicker::present(const QUrl& startFolder) {
     m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
     if (startFolder.isValid())
         m_dialog->setDirectoryUrl(startFolder);
-    connect(m_dialog, &QFileDialog::urlsSelected, this, [this](const QList<QUrl>& urls) {
-        if (!urls.isEmpty() && urls.first().isLocalFile())
-            Q_EMIT folderChosen(urls.first());
+    // Read the way the static chooser functions read it, which both the
+    // desktop's dialog and Qt's own fill in.
+    connect(m_dialog, &QDialog::accepted, this, [this] {
+        const QUrl folder = m_dialog->selectedUrls().value(0);
+        if (folder.isLocalFile())
+            Q_EMIT folderChosen(folder);
     });
     m_dialog->open();
 }
