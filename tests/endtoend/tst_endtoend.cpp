@@ -1,0 +1,203 @@
+// Whole runs through the view model, the real service and the real
+// kestrune-extract, on split archives the test makes and cuts into parts.
+
+#include "model/extractionviewmodel.h"
+#include "service/extractionservice.h"
+#include "zipfixture.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray randomBytes(qsizetype size, quint32 seed) {
+    QRandomGenerator generator(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    generator.fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
+    return bytes;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Cuts `bytes` into `count` parts named like split downloads and returns
+// their locations in part order.
+QList<QUrl> writeParts(const QString& folder, const QString& name, const QByteArray& bytes,
+                       int count) {
+    QList<QUrl> parts;
+    const qsizetype partSize = (bytes.size() + count - 1) / count;
+    for (int i = 0; i < count; ++i) {
+        const QString path = QDir(folder).filePath(
+            i == 0 ? name + ".zip" : QStringLiteral("%1(%2).zip").arg(name).arg(i));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes.mid(i * partSize, partSize)) < 0)
+            return {};
+        parts << QUrl::fromLocalFile(path);
+    }
+    return parts;
+}
+
+const QList<ZipFixture::Item> originals() {
+    static const QList<ZipFixture::Item> items{
+        {"readme.txt", QByteArray("Kestrune joins split archives.\n").repeated(2000)},
+        {"data/blob.bin", randomBytes(3 * 1024 * 1024 + 5, 7)},
+        {"data/nested/deeper/note.txt", "deep"},
+        {"empty.txt", {}},
+        {QString::fromUtf8("caf\u00E9 \u00FCber/\U0001F600.txt"), "unicode names"},
+        {"tool.sh", "#!/bin/sh\necho hi\n", 0100755},
+    };
+    return items;
+}
+
+} // namespace
+
+class EndToEndTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_root;
+    QString m_downloads;
+    QString m_destination;
+    QByteArray m_archive;
+    std::unique_ptr<ExtractionViewModel> m_model;
+
+    QString extractorPath() const { return qEnvironmentVariable("KESTRUNE_EXTRACT"); }
+
+    bool waitForEnd() {
+        return QTest::qWaitFor(
+            [&] { return m_model->state().kind() != ExtractionState::Kind::Running; }, 60000);
+    }
+
+private Q_SLOTS:
+    void init() {
+        QVERIFY(m_root.isValid());
+        QVERIFY(QFileInfo(extractorPath()).isExecutable());
+        m_downloads = m_root.filePath(QTest::currentTestFunction() + QStringLiteral("-downloads"));
+        m_destination = m_root.filePath(QTest::currentTestFunction() + QStringLiteral("-out"));
+        QVERIFY(QDir().mkpath(m_downloads));
+        QVERIFY(QDir().mkpath(m_destination));
+
+        const QString whole = m_root.filePath("whole.zip");
+        QVERIFY(ZipFixture::writeWithLibarchive(whole, originals(), "zip:compression=deflate"));
+        m_archive = readAll(whole);
+        QVERIFY(m_archive.size() > 3 * 1024 * 1024);
+
+        m_model = std::make_unique<ExtractionViewModel>(new ExtractionService(extractorPath()));
+        m_model->setDestinationURL(QUrl::fromLocalFile(m_destination));
+    }
+    void cleanup() { m_model.reset(); }
+
+    void extractsSplitArchive() {
+        QList<QUrl> parts = writeParts(m_downloads, "photos", m_archive, 3);
+        QCOMPARE(parts.size(), 3);
+        // Dropped in any order, merged in part order.
+        m_model->addFiles({parts[2], parts[0], parts[1]});
+        QCOMPARE(m_model->selectedGroup()->files, parts);
+        QVERIFY(!m_model->selectedGroup()->isMissingParts);
+
+        QList<double> fractions;
+        connect(m_model.get(), &ExtractionViewModel::progressChanged, this,
+                [&] { fractions << m_model->progress(); });
+        m_model->startExtraction();
+        QVERIFY(waitForEnd());
+        QCOMPARE(m_model->state(), ExtractionState::succeeded());
+
+        for (const ZipFixture::Item& item : originals())
+            QVERIFY2(readAll(QDir(m_destination).filePath(item.name)) == item.data,
+                     qPrintable(item.name));
+        QVERIFY(QFileInfo(QDir(m_destination).filePath("tool.sh")).isExecutable());
+        QVERIFY(!QFileInfo::exists(QDir(m_destination).filePath("_combined_photos.zip")));
+        for (const QUrl& part : parts)
+            QVERIFY(QFileInfo::exists(part.toLocalFile()));
+
+        // Progress: 0 at the start, one fraction per part (each under one block), 0.5, 1.
+        QCOMPARE(fractions.size(), 6);
+        QCOMPARE(fractions.first(), 0.0);
+        QVERIFY(fractions[1] < fractions[2] && fractions[2] < fractions[3]);
+        QCOMPARE(fractions[3], 0.5);
+        QCOMPARE(fractions[4], 0.5);
+        QCOMPARE(fractions[5], 1.0);
+
+        const QString console = m_model->consoleOutput();
+        const QString opening = QStringLiteral("▶ Merging 3 part(s) into combined archive…\n"
+                                               "✔ Merge complete.\n▶ Unzipping into %1…\n")
+                                    .arg(m_destination);
+        QVERIFY2(console.startsWith(opening), qPrintable(console));
+        QVERIFY(console.endsWith(QStringLiteral("✔ Extraction finished successfully.\n")));
+        QVERIFY(console.contains(QStringLiteral("readme.txt")));
+    }
+
+    void missingLastPartFailsAndKeepsEverything() {
+        const QList<QUrl> parts = writeParts(m_downloads, "photos", m_archive, 3);
+        // Part names cannot tell that the last part is absent.
+        m_model->addFiles(parts.mid(0, 2));
+        QVERIFY(!m_model->selectedGroup()->isMissingParts);
+
+        m_model->startExtraction();
+        QVERIFY(waitForEnd());
+        QVERIFY(m_model->state().isFailed());
+        const QString console = m_model->consoleOutput();
+        QVERIFY2(console.contains(QStringLiteral("truncated")), qPrintable(console));
+        QVERIFY(
+            console.endsWith(QStringLiteral("\n⚠ Error:\n") + m_model->state().message() + u'\n'));
+        QVERIFY(m_model->state().message().startsWith(QStringLiteral("Extraction failed: ")));
+
+        // The combined archive stays for inspection; the dropped parts are untouched.
+        const QString combined = QDir(m_destination).filePath("_combined_photos.zip");
+        QCOMPARE(QFileInfo(combined).size(), QFileInfo(parts[0].toLocalFile()).size() * 2);
+        const qsizetype partSize = QFileInfo(parts[0].toLocalFile()).size();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(readAll(parts[i].toLocalFile()) == m_archive.mid(i * partSize, partSize));
+    }
+
+    void missingMiddlePartFails() {
+        const QList<QUrl> parts = writeParts(m_downloads, "photos", m_archive, 3);
+        m_model->addFiles({parts[0], parts[2]});
+        QCOMPARE(m_model->selectedGroup()->missingIndices, QList<qint64>{1});
+        QVERIFY(m_model->canStartExtraction());
+
+        m_model->startExtraction();
+        QVERIFY(waitForEnd());
+        QVERIFY(m_model->state().isFailed());
+        QVERIFY(QFileInfo::exists(QDir(m_destination).filePath("_combined_photos.zip")));
+    }
+
+    void runIntoAFolderThatIsNotThereFails() {
+        const QList<QUrl> parts = writeParts(m_downloads, "a", m_archive, 2);
+        m_model->addFiles(parts);
+        m_model->setDestinationURL(QUrl::fromLocalFile(m_root.filePath("no such folder")));
+
+        m_model->startExtraction();
+        QVERIFY(waitForEnd());
+        QCOMPARE(m_model->state(),
+                 ExtractionState::failed("Cannot write to destination: _combined_a.zip"));
+        QCOMPARE(m_model->progress(), 0.0);
+    }
+
+    void secondRunAfterResetUsesSameDestination() {
+        const QList<QUrl> parts = writeParts(m_downloads, "first", m_archive, 2);
+        m_model->addFiles(parts);
+        m_model->startExtraction();
+        QVERIFY(waitForEnd());
+        QCOMPARE(m_model->state(), ExtractionState::succeeded());
+
+        m_model->reset();
+        const QList<QUrl> more = writeParts(m_downloads, "second", m_archive, 4);
+        m_model->addFiles(more);
+        QVERIFY(m_model->canStartExtraction());
+        m_model->startExtraction();
+        QVERIFY(waitForEnd());
+        QCOMPARE(m_model->state(), ExtractionState::succeeded());
+        QVERIFY(m_model->consoleOutput().startsWith(QStringLiteral("▶ Merging 4 part(s)")));
+    }
+};
+
+QTEST_GUILESS_MAIN(EndToEndTest)
+#include "tst_endtoend.moc"
