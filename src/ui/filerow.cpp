@@ -1,5 +1,6 @@
 #include "ui/filerow.h"
 
+#include "platform/filesystem.h"
 #include "ui/filesizes.h"
 #include "ui/symbolbutton.h"
 #include "ui/symbolview.h"
@@ -58,7 +59,7 @@ FileRow::FileRow(const QUrl& location, qsizetype index, QWidget* parent)
 void FileRow::setIndex(qsizetype index) {
     m_index = index;
     m_position->setText(QString::number(index + 1));
-    const std::optional<qint64> size = FileSizes::sizeOf(m_location);
+    const std::optional<qint64> size = FileSystem::fileSize(m_location);
     m_size->setText(size ? FileSizes::formatted(*size) : QString());
     m_size->setVisible(size.has_value());
 }

@@ -1,19 +1,13 @@
 #include "ui/filesizes.h"
 
-#include <QFileInfo>
-#include <QLocale>
+#include "platform/filesystem.h"
 
-std::optional<qint64> FileSizes::sizeOf(const QUrl& location) {
-    const QFileInfo info(location.toLocalFile());
-    if (!location.isLocalFile() || !info.isFile())
-        return std::nullopt;
-    return info.size();
-}
+#include <QLocale>
 
 qint64 FileSizes::totalSize(const QList<QUrl>& locations) {
     qint64 total = 0;
     for (const QUrl& location : locations)
-        total += sizeOf(location).value_or(0);
+        total += FileSystem::fileSize(location).value_or(0);
     return total;
 }
 

@@ -4,14 +4,9 @@
 #include <QString>
 #include <QUrl>
 
-#include <optional>
-
 // Sizes of part files as the window shows them. Read afresh on every call:
 // a part may have been deleted or replaced since it was dropped.
 namespace FileSizes {
-
-// The size on disk, or nothing when the file cannot be read or is no file.
-std::optional<qint64> sizeOf(const QUrl& location);
 
 // The sum of the sizes that can be read; unreadable files add nothing.
 qint64 totalSize(const QList<QUrl>& locations);

@@ -54,6 +54,7 @@ private Q_SLOTS:
     void clearEmptiesOnlyTheText();
     void resetEmptiesTheConsole();
     void newestOutputIsScrolledIntoView();
+    void backgroundFollowsAThemeSwitch();
 };
 
 void ConsoleTest::emptyConsoleShowsThePlaceholderAndNoClear() {
@@ -143,6 +144,22 @@ void ConsoleTest::newestOutputIsScrolledIntoView() {
     QTRY_COMPARE(bar->value(), bar->maximum());
     // Long lines wrap instead of scrolling sideways.
     QCOMPARE(window.console->textView()->horizontalScrollBar()->maximum(), 0);
+}
+
+void ConsoleTest::backgroundFollowsAThemeSwitch() {
+    Window window;
+    const QColor lightBackground = window.console->textView()->palette().color(QPalette::Base);
+    QPalette dark = window.view.palette();
+    dark.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::Base, QColor(0x10, 0x10, 0x10));
+    dark.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0));
+
+    window.view.setPalette(dark);
+
+    const QPalette shown = window.console->textView()->palette();
+    QVERIFY(shown.color(QPalette::Base) != lightBackground);
+    QVERIFY(shown.color(QPalette::Base).lightness() < 0x30);
+    QCOMPARE(shown.color(QPalette::Text), QColor(0xf0, 0xf0, 0xf0));
 }
 
 QTEST_MAIN(ConsoleTest)

@@ -32,9 +32,9 @@ struct Window {
 
     // Starts a run and waits until the service has been asked for it.
     bool startRun() {
-        const int before = service->runs;
+        const int before = service->runCount();
         model.startExtraction();
-        return QTest::qWaitFor([&] { return service->runs > before; });
+        return QTest::qWaitFor([&] { return service->runCount() > before; });
     }
 
     bool reach(Situation situation) {
@@ -145,7 +145,7 @@ void ExtractionPanelTest::mainButtonStartsRetriesOrClears() {
     Window window;
     QVERIFY(window.reach(situation));
     QVERIFY(QTest::qWaitForWindowActive(&window.window));
-    const int runsBefore = window.service->runs;
+    const int runsBefore = window.service->runCount();
 
     if (byShortcut)
         window.pressCtrlReturn();
@@ -153,7 +153,7 @@ void ExtractionPanelTest::mainButtonStartsRetriesOrClears() {
         window.panel->mainButton()->click();
 
     QTest::qWait(20);
-    QCOMPARE(window.service->runs - runsBefore, runsStarted);
+    QCOMPARE(window.service->runCount() - runsBefore, runsStarted);
     QCOMPARE(window.model.selectedGroup().has_value(), groupKept);
     QCOMPARE(window.model.state().kind(),
              runsStarted ? ExtractionState::Kind::Running : ExtractionState::Kind::Idle);
@@ -170,7 +170,7 @@ void ExtractionPanelTest::ctrlReturnDoesNothingWhileRunning() {
     QTest::keyClick(&window.window, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
 
     QTest::qWait(20);
-    QCOMPARE(window.service->runs, 1);
+    QCOMPARE(window.service->runCount(), 1);
     QCOMPARE(window.model.state().kind(), ExtractionState::Kind::Running);
 }
 
