@@ -45,6 +45,9 @@ void TextLabel::setElideMode(Qt::TextElideMode mode) {
 void TextLabel::setMaximumLines(int lines) {
     m_maximumLines = qMax(1, lines);
     QSizePolicy policy = sizePolicy();
+    // Wrapped text grows to the height its width needs; a fixed height
+    // would show only the middle line.
+    policy.setVerticalPolicy(m_maximumLines > 1 ? QSizePolicy::Minimum : QSizePolicy::Fixed);
     policy.setHeightForWidth(m_maximumLines > 1);
     setSizePolicy(policy);
     updateGeometry();

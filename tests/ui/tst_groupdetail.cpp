@@ -105,6 +105,9 @@ void GroupDetailTest::longMissingPartListStaysWithinThreeLines() {
     QCOMPARE(lines.size(), 3);
     QVERIFY(lines.last().endsWith(QChar(0x2026)));
     QCOMPARE(warning->toolTip(), warning->text());
+    // The header makes room for all three lines.
+    QTRY_VERIFY(warning->height() >= warning->heightForWidth(warning->width()));
+    QCOMPARE(warning->heightForWidth(warning->width()), 3 * warning->sizeHint().height());
 }
 
 void GroupDetailTest::rowsShowPositionNameFolderAndSize() {

@@ -10,12 +10,16 @@
 #include "model/extractionviewmodel.h"
 #include "service/extractioneventstream.h"
 #include "service/extractionservice.h"
+#include "ui/contentview.h"
+#include "ui/dropzoneview.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMimeData>
 #include <QPalette>
 #include <QPointer>
 #include <QStyleFactory>
@@ -115,10 +119,19 @@ int main(int argc, char* argv[]) {
     window.show();
     save(window, output, QStringLiteral("01-empty") + suffix);
 
+    // Files dragged over the drop zone, not yet dropped.
+    QMimeData dragged;
+    dragged.setUrls({QUrl::fromLocalFile(folder.filePath(QStringLiteral("holiday-photos.zip")))});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.contentView()->dropZone(), &enter);
+    save(window, output, QStringLiteral("02-dragging") + suffix);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(window.contentView()->dropZone(), &leave);
+
     model.addFiles({makePart(folder, QStringLiteral("holiday-photos.zip"), 2'100'000),
                     makePart(folder, QStringLiteral("holiday-photos(1).zip"), 2'100'000),
                     makePart(folder, QStringLiteral("holiday-photos(3).zip"), 1'340'000)});
-    save(window, output, QStringLiteral("02-missing-part") + suffix);
+    save(window, output, QStringLiteral("03-missing-part") + suffix);
 
     model.addFiles({makePart(folder, QStringLiteral("holiday-photos(2).zip"), 2'100'000)});
     model.setDestinationURL(QUrl::fromLocalFile(folder.filePath(QStringLiteral("Extracted"))));
@@ -128,7 +141,7 @@ int main(int argc, char* argv[]) {
              QStringLiteral("✔ Merged 7.6 MB\n"), QStringLiteral("▶ Extracting\n"),
              QStringLiteral("  inflating: holiday-photos/IMG_0001.jpg\n"),
              QStringLiteral("  inflating: holiday-photos/IMG_0002.jpg\n")});
-    save(window, output, QStringLiteral("03-running") + suffix);
+    save(window, output, QStringLiteral("04-running") + suffix);
 
     QStringList rest;
     for (int photo = 3; photo <= 40; ++photo)
@@ -138,7 +151,7 @@ int main(int argc, char* argv[]) {
     feedRun(*service, 1.0, rest);
     service->stream()->deliver(ExtractionProgress::completed());
     service->stream()->end();
-    save(window, output, QStringLiteral("04-finished") + suffix);
+    save(window, output, QStringLiteral("05-finished") + suffix);
 
     model.reset();
     model.addFiles({QUrl::fromLocalFile(folder.filePath(QStringLiteral("holiday-photos.zip")))});
@@ -146,6 +159,11 @@ int main(int argc, char* argv[]) {
     settle(50);
     service->stream()->deliver(ExtractionProgress::error(ExtractionError::diskFull()));
     service->stream()->end();
-    save(window, output, QStringLiteral("05-failed") + suffix);
+    save(window, output, QStringLiteral("06-failed") + suffix);
+
+    // A single part with a huge number: a thousand missing parts in the warning.
+    model.reset();
+    model.addFiles({makePart(folder, QStringLiteral("backup(4000).zip"), 700'000'000)});
+    save(window, output, QStringLiteral("07-many-missing") + suffix);
     return 0;
 }
