@@ -91,11 +91,13 @@ void ExtractionViewModel::addFiles(const QList<QUrl>& locations) {
 }
 
 void ExtractionViewModel::removeGroup(const ZipFileGroup& group) {
+    // Callers may pass an element of m_groups, which the first write replaces.
+    const QUuid id = group.id;
     QList<ZipFileGroup> remaining = m_groups;
-    remaining.removeIf([&](const ZipFileGroup& candidate) { return candidate.id == group.id; });
+    remaining.removeIf([&](const ZipFileGroup& candidate) { return candidate.id == id; });
     setGroups(std::move(remaining));
 
-    if (m_selectedGroup && m_selectedGroup->id == group.id) {
+    if (m_selectedGroup && m_selectedGroup->id == id) {
         setSelectedGroup(m_groups.isEmpty() ? std::nullopt
                                             : std::optional<ZipFileGroup>(m_groups.first()));
     }
