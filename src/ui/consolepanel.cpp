@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -19,6 +20,9 @@ ConsolePanel::ConsolePanel(ExtractionViewModel* model, QWidget* parent)
     , m_clearButton(new QToolButton(this))
     , m_scroll(new QPropertyAnimation(m_textView->verticalScrollBar(), "value", this)) {
     m_textView->setReadOnly(true);
+    // Nothing here is ever undone; an undo record per appended piece would
+    // only hold a second copy of the whole output.
+    m_textView->setUndoRedoEnabled(false);
     m_textView->setTextInteractionFlags(Qt::NoTextInteraction);
     m_textView->setFrameShape(QFrame::NoFrame);
     m_textView->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -46,7 +50,11 @@ ConsolePanel::ConsolePanel(ExtractionViewModel* model, QWidget* parent)
             m_textView->setPlainText(m_model->consoleOutput());
         m_appended = false;
         m_clearButton->setVisible(!m_model->consoleOutput().isEmpty());
-        followOutput();
+        // Once per turn of the event loop, however many pieces arrived in it.
+        if (!m_followPending) {
+            m_followPending = true;
+            QTimer::singleShot(0, this, &ConsolePanel::followOutput);
+        }
     });
     m_textView->setPlainText(m_model->consoleOutput());
     m_clearButton->setVisible(!m_model->consoleOutput().isEmpty());
@@ -82,15 +90,20 @@ void ConsolePanel::appendOutput(const QString& piece) {
 }
 
 void ConsolePanel::followOutput() {
+    m_followPending = false;
     QScrollBar* bar = m_textView->verticalScrollBar();
-    m_scroll->stop();
     if (!isVisible()) {
+        m_scroll->stop();
         bar->setValue(bar->maximum());
         return;
     }
-    m_scroll->setStartValue(bar->value());
+    // While output streams in, the running glide is only aimed further down;
+    // restarting it for every piece would keep it crawling at its slow start.
     m_scroll->setEndValue(bar->maximum());
-    m_scroll->start();
+    if (m_scroll->state() != QAbstractAnimation::Running) {
+        m_scroll->setStartValue(bar->value());
+        m_scroll->start();
+    }
 }
 
 void ConsolePanel::changeEvent(QEvent* event) {

@@ -35,4 +35,5 @@ private:
     // Set between consoleOutputAppended() and the consoleOutputChanged() that
     // follows it, so that change is not taken for a replacement.
     bool m_appended = false;
+    bool m_followPending = false;
 };
