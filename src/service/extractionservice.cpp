@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QMetaObject>
 
 ExtractionService::ExtractionService(QObject* parent)
     : ExtractionService(defaultExtractorPath(), parent) {}
@@ -14,17 +13,17 @@ ExtractionService::ExtractionService(QObject* parent)
 ExtractionService::ExtractionService(QString extractorPath, QObject* parent)
     : QObject(parent)
     , m_extractorPath(std::move(extractorPath))
-    , m_worker(new ExtractionWorker(m_extractorPath)) {
-    qRegisterMetaType<ExtractionProgress>();
+    , m_worker(new ExtractionWorker(m_extractorPath, m_requests, m_events)) {
     m_thread.setObjectName(QStringLiteral("ExtractionService"));
     m_worker->moveToThread(&m_thread);
     // Deleted on its own thread as that thread finishes, with its runs.
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    // Queued: the worker emits on its thread, the streams live on this one.
-    connect(m_worker, &ExtractionWorker::produced, this, &ExtractionService::deliver,
-            Qt::QueuedConnection);
-    connect(m_worker, &ExtractionWorker::ended, this, &ExtractionService::endStream,
-            Qt::QueuedConnection);
+    // Every connection across the two threads is made before the thread
+    // starts; the signals carry nothing, the values travel in the mailboxes.
+    connect(this, &ExtractionService::runsRequested, m_worker,
+            &ExtractionWorker::startRequestedRuns, Qt::QueuedConnection);
+    connect(m_worker, &ExtractionWorker::eventsPosted, this,
+            &ExtractionService::deliverPostedEvents, Qt::QueuedConnection);
     m_thread.start();
 }
 
@@ -48,22 +47,24 @@ ExtractionEventStream* ExtractionService::extract(const ZipFileGroup& group,
     auto* stream = new ExtractionEventStream(this);
     const quint64 run = ++m_lastRun;
     m_streams.insert(run, stream);
-    QMetaObject::invokeMethod(
-        m_worker,
-        [worker = m_worker, run, group, destination] { worker->startRun(run, group, destination); },
-        Qt::QueuedConnection);
+    if (m_requests.post({run, group, destination}))
+        Q_EMIT runsRequested();
     return stream;
 }
 
-void ExtractionService::deliver(quint64 run, const ExtractionProgress& progress) {
-    if (ExtractionEventStream* stream = m_streams.value(run))
-        stream->deliver(progress);
-}
-
-// After this, anything a run still sends finds no stream and is dropped.
-void ExtractionService::endStream(quint64 run) {
-    if (ExtractionEventStream* stream = m_streams.take(run)) {
-        stream->end();
-        stream->deleteLater();
+// Once a stream has ended, anything its run still sends finds no stream and
+// is dropped.
+void ExtractionService::deliverPostedEvents() {
+    for (RunEvent& event : m_events.takeAll()) {
+        ExtractionEventStream* stream = m_streams.value(event.run);
+        if (!stream)
+            continue;
+        if (event.progress) {
+            stream->deliver(*event.progress);
+        } else {
+            m_streams.remove(event.run);
+            stream->end();
+            stream->deleteLater();
+        }
     }
 }

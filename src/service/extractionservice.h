@@ -2,6 +2,8 @@
 
 #include "grouping/zipfilegroup.h"
 #include "service/extractionprogress.h"
+#include "service/mailbox.h"
+#include "service/runmessages.h"
 
 #include <QHash>
 #include <QObject>
@@ -40,11 +42,18 @@ public:
     // libexec folder of an installed tree.
     static QString defaultExtractorPath();
 
+Q_SIGNALS:
+    // Internal: the request mailbox went from empty to not empty.
+    void runsRequested();
+
 private:
-    void deliver(quint64 run, const ExtractionProgress& progress);
-    void endStream(quint64 run);
+    void deliverPostedEvents();
 
     QString m_extractorPath;
+    // Between this thread and the worker's, both ways; declared before the
+    // thread, so they outlive it.
+    Mailbox<RunRequest> m_requests;
+    Mailbox<RunEvent> m_events;
     QThread m_thread;
     ExtractionWorker* m_worker; // lives on m_thread, deleted when it finishes
     // The streams of runs still going, by run number. The worker thread only

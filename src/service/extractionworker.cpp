@@ -2,16 +2,37 @@
 
 #include "service/extractionrun.h"
 
-ExtractionWorker::ExtractionWorker(QString extractorPath)
-    : m_extractorPath(std::move(extractorPath)) {}
+#include <QThread>
 
-void ExtractionWorker::startRun(quint64 run, const ZipFileGroup& group, const QUrl& destination) {
-    auto* extraction = new ExtractionRun(group, destination, m_extractorPath, this);
+ExtractionWorker::ExtractionWorker(QString extractorPath, Mailbox<RunRequest>& requests,
+                                   Mailbox<RunEvent>& events)
+    : m_extractorPath(std::move(extractorPath))
+    , m_requests(requests)
+    , m_events(events) {}
+
+void ExtractionWorker::startRequestedRuns() {
+    for (const RunRequest& request : m_requests.takeAll()) {
+        if (QThread::currentThread()->isInterruptionRequested())
+            return;
+        startRun(request);
+    }
+}
+
+void ExtractionWorker::startRun(const RunRequest& request) {
+    auto* extraction = new ExtractionRun(request.group, request.destination, m_extractorPath, this);
+    const quint64 run = request.run;
     connect(extraction, &ExtractionRun::produced, this,
-            [this, run](const ExtractionProgress& progress) { Q_EMIT produced(run, progress); });
+            [this, run](const ExtractionProgress& progress) {
+                post({run, progress});
+            });
     connect(extraction, &ExtractionRun::ended, this, [this, run, extraction] {
-        Q_EMIT ended(run);
+        post({run, std::nullopt});
         extraction->deleteLater();
     });
     extraction->start();
+}
+
+void ExtractionWorker::post(RunEvent event) {
+    if (m_events.post(std::move(event)))
+        Q_EMIT eventsPosted();
 }

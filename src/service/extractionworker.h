@@ -1,28 +1,35 @@
 #pragma once
 
-#include "grouping/zipfilegroup.h"
-#include "service/extractionprogress.h"
+#include "service/mailbox.h"
+#include "service/runmessages.h"
 
 #include <QObject>
 #include <QString>
-#include <QUrl>
 
-// Lives on the service's thread and hosts its runs there: each run starts as
-// one queued call, so runs merge one after the other, and a run waiting for
-// its extractor leaves the thread free for the next. Runs are its children,
-// so they go (and take their extractors with them) when it goes.
+// Lives on the service's thread and hosts its runs there. Requests arrive in
+// a mailbox and are started one after the other, so runs merge in turn, and
+// a run waiting for its extractor leaves the thread free for the next. Runs
+// are its children, so they go (and take their extractors with them) when it
+// goes.
 class ExtractionWorker : public QObject {
     Q_OBJECT
 
 public:
-    explicit ExtractionWorker(QString extractorPath);
+    ExtractionWorker(QString extractorPath, Mailbox<RunRequest>& requests,
+                     Mailbox<RunEvent>& events);
 
-    void startRun(quint64 run, const ZipFileGroup& group, const QUrl& destination);
+    // Starts every run requested so far.
+    void startRequestedRuns();
 
 Q_SIGNALS:
-    void produced(quint64 run, const ExtractionProgress& progress);
-    void ended(quint64 run);
+    // The event mailbox went from empty to not empty.
+    void eventsPosted();
 
 private:
+    void startRun(const RunRequest& request);
+    void post(RunEvent event);
+
     QString m_extractorPath;
+    Mailbox<RunRequest>& m_requests;
+    Mailbox<RunEvent>& m_events;
 };
