@@ -15,6 +15,8 @@ namespace {
 
 // Only permission bits: never setuid, setgid or sticky, whoever runs this.
 constexpr mode_t permissionBits = 0777;
+// O_EXCL: never opens what is already there, be it a file or a link.
+constexpr int createFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
 
 EntryFailure systemFailure(std::string_view what, int error) {
     return {std::string(what) + ": " + std::strerror(error)};
@@ -50,18 +52,23 @@ EntryWriter::Outcome EntryWriter::writeFile(const PlannedEntry& entry, ArchiveRe
         m_cursor.open(EntryPath::parentOf(entry.path), DirectoryCursor::Creation::CreateMissing);
     if (folder.fd < 0)
         return EntryFailure{folder.problem};
+    const std::string name = fileNameOf(entry);
+    const mode_t mode = entry.mode & permissionBits; // the kernel applies the umask
+    // Where nothing has the name yet, the file is written in place: nothing
+    // can be lost, and a rename per file is a good part of a small file's cost.
+    UniqueFd file(::openat(folder.fd, name.c_str(), createFlags, mode));
     std::string temporary;
-    // The kernel filters the mode through the umask as it creates the file.
-    UniqueFd file = createTemporaryFile(folder.fd, temporary, entry.mode & permissionBits);
+    if (!file.isValid() && errno == EEXIST)
+        file = createTemporaryFile(folder.fd, temporary, mode);
     if (!file.isValid())
         return systemFailure("cannot create a file", errno);
     Outcome failure = copyData(reader, file.get());
     if (!failure)
         failure = finishFile(file, entry);
-    if (!failure)
+    if (!failure && !temporary.empty())
         failure = moveIntoPlace(folder.fd, temporary, entry);
     if (failure)
-        ::unlinkat(folder.fd, temporary.c_str(), 0);
+        ::unlinkat(folder.fd, temporary.empty() ? name.c_str() : temporary.c_str(), 0);
     return failure;
 }
 
@@ -145,8 +152,7 @@ EntryWriter::Outcome EntryWriter::moveIntoPlace(int folderFd, const std::string&
 UniqueFd EntryWriter::createTemporaryFile(int folderFd, std::string& name, mode_t mode) {
     for (;;) {
         name = nextTemporaryName();
-        const int fd = ::openat(folderFd, name.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        const int fd = ::openat(folderFd, name.c_str(), createFlags, mode);
         if (fd >= 0 || errno != EEXIST)
             return UniqueFd(fd);
     }

@@ -12,11 +12,12 @@
 
 class ArchiveReader;
 
-// Puts planned entries on disk below the destination. A file or link is
-// written under a temporary name in its folder and renamed over its real name
-// only when complete, so a failed entry never destroys the file it would have
-// replaced, and a reader of a file being replaced (the archive itself, say)
-// keeps reading the old one. One writer per thread.
+// Puts planned entries on disk below the destination. Whatever replaces an
+// existing file or link is written under a temporary name in its folder and
+// renamed over the real name only when complete, so a failed entry never
+// destroys the file it would have replaced, and a reader of the file being
+// replaced (the archive itself, say) keeps reading the old one. A failed new
+// file is removed again. One writer per thread.
 class EntryWriter {
 public:
     EntryWriter(int rootFd, std::string temporaryPrefix, mode_t umask);

@@ -5,6 +5,8 @@
 #include "extractionplan.h"
 #include "reporter.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <system_error>
 #include <thread>
@@ -21,6 +23,15 @@ constexpr std::size_t runsPerWorker = 8;
 // Before a large file, pending entry lines go out, so the console does not
 // wait for the file to show what came before it.
 constexpr std::int64_t largeFileSize = 1024 * 1024;
+
+// The cores this process may run on, which a CPU set or taskset can limit
+// below the machine's count.
+unsigned usableCores() {
+    cpu_set_t cores;
+    if (::sched_getaffinity(0, sizeof(cores), &cores) == 0)
+        return unsigned(std::max(1, CPU_COUNT(&cores)));
+    return std::max(1u, std::thread::hardware_concurrency());
+}
 
 std::uint64_t weightOf(const PlannedEntry& entry) {
     return std::uint64_t(std::max<std::int64_t>(entry.size, 0)) + perFileWeight;
@@ -57,7 +68,7 @@ void FileExtraction::run() {
 }
 
 unsigned FileExtraction::workerCount() const {
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned cores = usableCores();
     const std::uint64_t useful = std::max<std::uint64_t>(1, m_totalWeight / leastWeightPerWorker);
     return unsigned(std::min<std::uint64_t>(cores, useful));
 }

@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <csignal>
+#include <cstdlib>
 #include <string_view>
 
 namespace {
@@ -19,6 +20,14 @@ void useUtf8Locale() {
     }
 }
 
+// The zip reader turns every entry's DOS time into a timestamp with mktime(),
+// and without TZ the C library reloads /etc/localtime on each call, behind a
+// process-wide lock. Naming the same default zone once makes that a lookup.
+void fixTimeZone() {
+    if (!std::getenv("TZ"))
+        ::setenv("TZ", ":/etc/localtime", 0);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -28,6 +37,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     useUtf8Locale();
+    fixTimeZone();
     // A reader that went away must not end the extraction half way.
     std::signal(SIGPIPE, SIG_IGN);
     return Extractor(argv[3], argv[4]).run();
