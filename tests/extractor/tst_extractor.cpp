@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -115,6 +116,11 @@ class ExtractorTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY2(QFileInfo(qEnvironmentVariable("KESTRUNE_EXTRACT")).isExecutable(),
+                 "KESTRUNE_EXTRACT must name the built kestrune-extract");
+    }
+
     void extractsEveryEntryWithTimesAndExecutableBits_data() {
         QTest::addColumn<QByteArray>("options");
         QTest::addColumn<bool>("streamed");

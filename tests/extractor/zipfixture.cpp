@@ -33,7 +33,7 @@ QByteArray commonFields(const ZipEntry& entry, quint32 extraLength) {
     const quint32 size = quint32(entry.data.size());
     QByteArray fields;
     put16(fields, 20);
-    put16(fields, entry.flags | (entry.hasDataDescriptor ? 0x8 : 0));
+    put16(fields, entry.flags);
     put16(fields, entry.method);
     put16(fields, 0);    // DOS time
     put16(fields, 0x21); // DOS date: 1980-01-01
@@ -82,10 +82,6 @@ QByteArray ZipFixture::buildZip(const QList<ZipEntry>& entries) {
         const QByteArray extra = timestampField(entry.modified);
         put32(out, 0x04034b50);
         out += commonFields(entry, quint32(extra.size())) + entry.name + extra + entry.data;
-        if (entry.hasDataDescriptor) {
-            put32(out, 0x08074b50);
-            out += commonFields(entry, 0).mid(10, 12); // CRC and both sizes
-        }
         put32(directory, 0x02014b50);
         put16(directory, 0x0314); // made by Unix, so the mode counts
         directory += commonFields(entry, quint32(extra.size()));

@@ -19,7 +19,6 @@ struct ZipEntry {
     qint64 modified = 1600000000; // seconds since the epoch
     std::optional<quint32> crc;   // the real CRC-32 when empty
     std::optional<quint32> declaredSize;
-    bool hasDataDescriptor = false;
 };
 Q_DECLARE_METATYPE(ZipEntry)
 

@@ -18,6 +18,9 @@ namespace {
 constexpr std::uint64_t perFileWeight = 16 * 1024;
 // Below this much work per worker, another thread costs more than it saves.
 constexpr std::uint64_t leastWeightPerWorker = 8 * 1024 * 1024;
+// Every worker's reader holds its own copy of the central directory, and past
+// a handful of workers the file system, not the cores, sets the pace.
+constexpr unsigned mostWorkers = 8;
 // Runs per worker: enough to even out workers that end up slower.
 constexpr std::size_t runsPerWorker = 8;
 // Before a large file, pending entry lines go out, so the console does not
@@ -70,7 +73,7 @@ void FileExtraction::run() {
 unsigned FileExtraction::workerCount() const {
     const unsigned cores = usableCores();
     const std::uint64_t useful = std::max<std::uint64_t>(1, m_totalWeight / leastWeightPerWorker);
-    return unsigned(std::min<std::uint64_t>(cores, useful));
+    return unsigned(std::min<std::uint64_t>({cores, mostWorkers, useful}));
 }
 
 void FileExtraction::cutIntoRuns(unsigned workers) {
