@@ -388,6 +388,17 @@ private Q_SLOTS:
         QVERIFY(sandbox.outsideIsUntouched());
     }
 
+    void anArchiveWithoutEntriesIsNoFailure() {
+        Sandbox sandbox;
+        QVERIFY(sandbox.writeArchive({}));
+
+        const Run run = sandbox.extract();
+
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.errors, QString());
+        QCOMPARE(tree(sandbox.destination()), QStringList());
+    }
+
     void aRealEncryptedEntryIsReportedWithoutAskingForAPassword() {
         Sandbox sandbox;
         if (!writeWithLibarchive(sandbox.archive(), {{"secret.txt", "hidden"}},

@@ -61,6 +61,8 @@ Verdict checkDirectory(int fd, std::int64_t endRecord) {
         return Verdict::Damaged;
     std::uint64_t size = littleEndian(record.data() + 12, 4);
     std::uint64_t offset = littleEndian(record.data() + 16, 4);
+    if (littleEndian(record.data() + 10, 2) == 0 && size == 0 && offset == std::uint64_t(endRecord))
+        return Verdict::NoEntries;
     std::int64_t directoryEnd = endRecord;
     if (size == zip64Marker || offset == zip64Marker) {
         std::array<char, zip64LocatorSize> locator{};

@@ -10,6 +10,8 @@ namespace ArchiveDiagnosis {
 
 enum class Verdict {
     Empty,
+    // A well-formed zip without entries, which the reader declines.
+    NoEntries,
     NotZip,
     // Begins like a zip but ends before its end record, or before the
     // offsets its central directory names.

@@ -88,6 +88,8 @@ bool Extractor::readPlan() {
         return true;
     }
     switch (ArchiveDiagnosis::diagnose(m_archive.get(), m_archiveSize)) {
+    case ArchiveDiagnosis::Verdict::NoEntries:
+        return true; // Nothing to extract is no failure.
     case ArchiveDiagnosis::Verdict::Empty:
         m_reporter.archiveFailed("not a zip archive: the file is empty");
         break;
