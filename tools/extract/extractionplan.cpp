@@ -51,74 +51,7 @@ std::string typeProblem(archive_entry* header, PlannedEntry::Kind& kind) {
     }
 }
 
-} // namespace
-
-void ExtractionPlan::build(ArchiveReader& reader, Reporter& reporter) {
-    for (;;) {
-        const int status = reader.next();
-        if (status == ARCHIVE_EOF)
-            return;
-        ++m_entryCount;
-        if (status == ARCHIVE_FATAL) {
-            const EntryFailure failure = EntryFailure::fromLibraryText(reader.errorText());
-            reporter.entryFailed("entry " + std::to_string(m_entryCount), failure.reason);
-            if (failure.isTruncation)
-                reporter.archiveTruncated();
-            reporter.archiveFailed("the entries after entry " + std::to_string(m_entryCount - 1) +
-                                   " cannot be read");
-            return;
-        }
-        PlannedEntry entry;
-        entry.index = m_entryCount - 1;
-        EntryFailure failure;
-        if (!readEntry(reader, status, entry, failure)) {
-            reporter.entryFailed(entryLabel(archive_entry_pathname(reader.entry()), m_entryCount),
-                                 failure.reason);
-            if (failure.isTruncation)
-                reporter.archiveTruncated();
-            continue;
-        }
-        if (const std::string refusal = claimPath(entry); !refusal.empty()) {
-            reporter.entryFailed(entry.path, refusal);
-            continue;
-        }
-        if (const std::string refusal = checkLinkTarget(entry); !refusal.empty()) {
-            reporter.entryFailed(entry.path, refusal);
-            continue;
-        }
-        m_entries.push_back(std::move(entry));
-    }
-}
-
-bool ExtractionPlan::readEntry(ArchiveReader& reader, int status, PlannedEntry& entry,
-                               EntryFailure& failure) {
-    archive_entry* header = reader.entry();
-    const char* rawName = archive_entry_pathname(header);
-    if (status != ARCHIVE_OK || !rawName) {
-        failure = headerFailure(reader);
-        return false;
-    }
-    if (std::string problem = typeProblem(header, entry.kind); !problem.empty()) {
-        failure.reason = std::move(problem);
-        return false;
-    }
-    if (archive_entry_is_encrypted(header)) {
-        failure = EntryFailure::encrypted();
-        return false;
-    }
-    const EntryPath::Normalized name = EntryPath::normalize(EntryName::toUtf8(rawName));
-    if (name.problem != EntryPath::Problem::None) {
-        failure.reason = EntryPath::describe(name.problem);
-        return false;
-    }
-    entry.path = name.path;
-    if (entry.path.empty()) {
-        if (entry.kind != PlannedEntry::Kind::Folder) {
-            failure.reason = "refused: the name denotes the destination folder itself";
-            return false;
-        }
-        entry.action = PlannedEntry::Action::Ignore;
-    }
+void copyAttributes(archive_entry* header, PlannedEntry& entry) {
     if (entry.kind == PlannedEntry::Kind::Link) {
         const char* rawTarget = archive_entry_symlink(header);
         entry.linkTarget = EntryName::toUtf8(rawTarget ? rawTarget : "");
@@ -129,7 +62,75 @@ bool ExtractionPlan::readEntry(ArchiveReader& reader, int status, PlannedEntry& 
                             archive_entry_mtime_nsec(header));
     entry.accessed = timeOf(archive_entry_atime_is_set(header), archive_entry_atime(header),
                             archive_entry_atime_nsec(header));
-    return true;
+}
+
+// What the header says about the entry, or why it cannot be extracted on its
+// own account, before other entries are considered.
+std::optional<EntryFailure> readEntry(const ArchiveReader& reader, int status,
+                                      PlannedEntry& entry) {
+    archive_entry* header = reader.entry();
+    const char* rawName = archive_entry_pathname(header);
+    if (status != ARCHIVE_OK || !rawName)
+        return headerFailure(reader);
+    if (std::string problem = typeProblem(header, entry.kind); !problem.empty())
+        return EntryFailure{std::move(problem)};
+    if (archive_entry_is_encrypted(header))
+        return EntryFailure::encrypted();
+    const EntryPath::Normalized name = EntryPath::normalize(EntryName::toUtf8(rawName));
+    if (name.problem != EntryPath::Problem::None)
+        return EntryFailure{EntryPath::describe(name.problem)};
+    entry.path = name.path;
+    if (entry.path.empty()) {
+        if (entry.kind != PlannedEntry::Kind::Folder)
+            return EntryFailure{"refused: the name denotes the destination folder itself"};
+        entry.action = PlannedEntry::Action::Ignore;
+    }
+    copyAttributes(header, entry);
+    return std::nullopt;
+}
+
+} // namespace
+
+void ExtractionPlan::build(ArchiveReader& reader, Reporter& reporter) {
+    for (int status = reader.next(); status != ARCHIVE_EOF; status = reader.next()) {
+        ++m_entryCount;
+        if (status == ARCHIVE_FATAL) {
+            reportUnreadableRest(reader, reporter);
+            return;
+        }
+        PlannedEntry entry;
+        entry.index = m_entryCount - 1;
+        if (const auto failure = admit(reader, status, entry)) {
+            const char* rawName = archive_entry_pathname(reader.entry());
+            reporter.entryFailed(entry.path.empty() ? entryLabel(rawName, m_entryCount)
+                                                    : entry.path,
+                                 failure->reason);
+            if (failure->isTruncation)
+                reporter.archiveTruncated();
+            continue;
+        }
+        m_entries.push_back(std::move(entry));
+    }
+}
+
+void ExtractionPlan::reportUnreadableRest(const ArchiveReader& reader, Reporter& reporter) const {
+    const EntryFailure failure = EntryFailure::fromLibraryText(reader.errorText());
+    reporter.entryFailed("entry " + std::to_string(m_entryCount), failure.reason);
+    if (failure.isTruncation)
+        reporter.archiveTruncated();
+    reporter.archiveFailed("the archive cannot be read past entry " + std::to_string(m_entryCount));
+}
+
+std::optional<EntryFailure> ExtractionPlan::admit(const ArchiveReader& reader, int status,
+                                                  PlannedEntry& entry) {
+    if (auto failure = readEntry(reader, status, entry))
+        return failure;
+    std::string refusal = claimPath(entry);
+    if (refusal.empty())
+        refusal = checkLinkTarget(entry);
+    if (refusal.empty())
+        return std::nullopt;
+    return EntryFailure{std::move(refusal)};
 }
 
 std::string ExtractionPlan::claimPath(PlannedEntry& entry) {

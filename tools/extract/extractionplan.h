@@ -4,6 +4,7 @@
 #include "plannedentry.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -41,7 +42,8 @@ private:
     };
     static constexpr std::size_t noEntry = std::size_t(-1);
 
-    bool readEntry(ArchiveReader& reader, int status, PlannedEntry& entry, EntryFailure& failure);
+    void reportUnreadableRest(const ArchiveReader& reader, Reporter& reporter) const;
+    std::optional<EntryFailure> admit(const ArchiveReader& reader, int status, PlannedEntry& entry);
     std::string claimPath(PlannedEntry& entry);
     std::string checkLinkTarget(const PlannedEntry& entry);
     std::string checkParents(std::string_view path) const;
