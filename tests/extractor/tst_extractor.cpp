@@ -344,6 +344,30 @@ private Q_SLOTS:
             QVERIFY2(run.errors.contains(expectedError), qPrintable(run.errors));
     }
 
+    void aDamagedEntryDoesNotStopTheEntriesAfterIt() {
+        Sandbox sandbox;
+        const QByteArray text = QByteArray("compressible text ").repeated(2000);
+        QVERIFY(writeWithLibarchive(sandbox.archive(),
+                                    {{"f0", text}, {"f1", text}, {"f2", text}, {"f3", text}},
+                                    "zip:compression=deflate"));
+        QByteArray archive = contents(sandbox.archive());
+        // Garble the start of f1's deflate stream, past its local header.
+        const qsizetype header = archive.indexOf("f1") - 30;
+        QVERIFY(header >= 0 && archive.mid(header, 4) == "PK\3\4");
+        const qsizetype data =
+            header + 30 + 2 + quint8(archive[header + 28]) + 256 * quint8(archive[header + 29]);
+        archive.replace(data, 8, QByteArray(8, '\xff'));
+        QVERIFY(writeFile(sandbox.archive(), archive));
+
+        const Run run = sandbox.extract();
+
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.startsWith("kestrune-extract: f1: corrupt data"),
+                 qPrintable(run.errors));
+        QCOMPARE(tree(sandbox.destination()),
+                 QStringList({"f0=" + text, "f2=" + text, "f3=" + text}));
+    }
+
     void anEntryNamedLikeTheArchiveCannotDamageIt() {
         Sandbox sandbox;
         const QString archive = sandbox.destination() + "/bundle.zip";

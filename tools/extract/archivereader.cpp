@@ -10,6 +10,11 @@ namespace {
 // Big enough to keep the per-call cost of the library low, small enough that
 // hopping from one local header to the next does not read much in vain.
 constexpr std::size_t blockSize = 128 * 1024;
+// How many headers a reader may walk again after fatal errors: this many
+// times the entries it has reached, plus a fixed allowance, which lets small
+// archives start over as often as they need.
+constexpr std::size_t walkAgainFactor = 8;
+constexpr std::size_t walkAgainAllowance = 64 * 1024;
 
 } // namespace
 
@@ -40,8 +45,15 @@ bool ArchiveReader::open() {
 }
 
 int ArchiveReader::moveTo(std::size_t index) {
-    if ((!m_archive || m_broken || index < m_nextIndex) && !open())
-        return ARCHIVE_FATAL;
+    const bool isFirstOpen = !m_archive;
+    if (isFirstOpen || m_broken || index < m_nextIndex) {
+        if (!isFirstOpen)
+            m_walkedAgain += index;
+        m_hasGivenUp = m_walkedAgain > walkAgainFactor * m_furthestIndex + walkAgainAllowance;
+        if (m_hasGivenUp || !open())
+            return ARCHIVE_FATAL;
+    }
+    m_furthestIndex = std::max(m_furthestIndex, index);
     for (;;) {
         const int status = archive_read_next_header(m_archive.get(), &m_entry);
         if (status == ARCHIVE_EOF)

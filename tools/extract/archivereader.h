@@ -32,6 +32,10 @@ public:
     // After a fatal error while reading an entry's data the library refuses
     // every further call; the next moveTo() starts over.
     void markBroken() { m_broken = true; }
+    // Starting over walks every header again from the first. So that an
+    // archive full of damaged entries cannot make that endless, a reader gives
+    // up once it has walked far more headers again than the archive holds.
+    bool hasGivenUp() const { return m_hasGivenUp; }
 
     archive* handle() const { return m_archive.get(); }
     archive_entry* entry() const { return m_entry; }
@@ -53,5 +57,8 @@ private:
     std::int64_t m_fileSize;
     std::int64_t m_position = 0;
     std::size_t m_nextIndex = 0;
+    std::size_t m_furthestIndex = 0;
+    std::size_t m_walkedAgain = 0;
     bool m_broken = false;
+    bool m_hasGivenUp = false;
 };

@@ -110,6 +110,8 @@ void FileExtraction::extract(const PlannedEntry& entry, ArchiveReader& reader,
         failure = writer.writeFile(entry, reader);
     else if (status == ARCHIVE_EOF)
         failure = EntryFailure{"the entry is no longer in the archive"};
+    else if (reader.hasGivenUp())
+        failure = EntryFailure{"not read: too many damaged entries come before it"};
     else
         failure = EntryFailure::fromLibraryText(reader.errorText());
     if (!failure) {
