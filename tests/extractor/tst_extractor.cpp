@@ -93,7 +93,6 @@ public:
         QDir(m_root.path()).mkpath(QStringLiteral("outside"));
         writeFile(outside() + "/victim", "precious");
     }
-    QString root() const { return m_root.path(); }
     QString destination() const { return m_root.filePath(QStringLiteral("destination")); }
     QString outside() const { return m_root.filePath(QStringLiteral("outside")); }
     QString archive() const { return m_root.filePath(QStringLiteral("archive.zip")); }
@@ -281,6 +280,8 @@ private Q_SLOTS:
         QVERIFY(sandbox.outsideIsUntouched());
         QCOMPARE(tree(sandbox.destination()), expectedTree);
         QCOMPARE(run.errors.count('\n'), failures); // one line per problem
+        // One line per entry and the summary, whatever bytes the names hold.
+        QCOMPARE(run.output.count('\n'), entries.size() - failures + 1);
         QVERIFY(!run.output.contains('\x1b'));
     }
 
