@@ -2,7 +2,8 @@
 // the real kestrune-extract: a full destination file system, a part deleted
 // during the merge, an extractor killed while it works. Each must end as a
 // failed run with its message in the console, and leave the dropped parts
-// exactly as they were.
+// exactly as they were. Named pipes stand in for parts where the test must
+// hold the merge at a known point.
 
 #include "droppedparts.h"
 #include "fifo.h"
@@ -20,7 +21,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -245,8 +245,8 @@ private Q_SLOTS:
             [&] { return (extractor = readFile(processIdFile).trimmed().toInt()) > 0; }, patience));
         const FileDescriptor entryList(Fifo::openReader(output));
         QVERIFY(entryList.isValid());
-        // One page: a few dozen entries fill it.
-        ::fcntl(entryList.value(), F_SETPIPE_SZ, 4096);
+        // A few dozen entries fill it.
+        Fifo::shrink(entryList.value());
         QVERIFY(
             QTest::qWaitFor([&] { return Fifo::waitingBytes(entryList.value()) > 0; }, patience));
         QCOMPARE(::kill(extractor, SIGKILL), 0);
