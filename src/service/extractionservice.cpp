@@ -5,32 +5,40 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QThread>
 
 ExtractionService::ExtractionService(QObject* parent)
     : ExtractionService(defaultExtractorPath(), parent) {}
 
 ExtractionService::ExtractionService(QString extractorPath, QObject* parent)
     : QObject(parent)
-    , m_extractorPath(std::move(extractorPath))
-    , m_worker(new ExtractionWorker(m_extractorPath, m_requests, m_events)) {
-    m_thread.setObjectName(QStringLiteral("ExtractionService"));
-    m_worker->moveToThread(&m_thread);
-    // Deleted on its own thread as that thread finishes, with its runs.
-    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    // Every connection across the two threads is made before the thread
-    // starts; the signals carry nothing, the values travel in the mailboxes.
-    connect(this, &ExtractionService::runsRequested, m_worker,
-            &ExtractionWorker::startRequestedRuns, Qt::QueuedConnection);
-    connect(m_worker, &ExtractionWorker::eventsPosted, this,
-            &ExtractionService::deliverPostedEvents, Qt::QueuedConnection);
-    m_thread.start();
+    , m_extractorPath(std::move(extractorPath)) {
+    std::promise<ServiceThread> started;
+    std::future<ServiceThread> ready = started.get_future();
+    m_thread = std::thread(&ExtractionService::serve, this, std::move(started));
+    m_serviceThread = ready.get();
 }
 
 ExtractionService::~ExtractionService() {
-    m_thread.requestInterruption();
-    m_thread.quit();
-    m_thread.wait();
+    // A merge in progress stops after its current block; a running extractor
+    // is killed when its run goes with the worker.
+    m_serviceThread.thread->requestInterruption();
+    QMetaObject::invokeMethod(m_serviceThread.loop, "quit", Qt::QueuedConnection);
+    m_thread.join();
+}
+
+void ExtractionService::serve(std::promise<ServiceThread> started) {
+    QEventLoop loop;
+    ExtractionWorker worker(m_extractorPath, m_requests, m_events);
+    // Wake-ups cross the threads as queued calls by name, which carry
+    // nothing: the values travel in the mailboxes.
+    connect(&worker, &ExtractionWorker::eventsPosted, &worker, [this] {
+        QMetaObject::invokeMethod(this, "deliverPostedEvents", Qt::QueuedConnection);
+    });
+    started.set_value({QThread::currentThread(), &loop, &worker});
+    loop.exec();
 }
 
 QString ExtractionService::defaultExtractorPath() {
@@ -48,7 +56,8 @@ ExtractionEventStream* ExtractionService::extract(const ZipFileGroup& group,
     const quint64 run = ++m_lastRun;
     m_streams.insert(run, stream);
     if (m_requests.post({run, group, destination}))
-        Q_EMIT runsRequested();
+        QMetaObject::invokeMethod(m_serviceThread.worker, "startRequestedRuns",
+                                  Qt::QueuedConnection);
     return stream;
 }
 

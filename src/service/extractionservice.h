@@ -9,11 +9,15 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QThread>
 #include <QUrl>
+
+#include <future>
+#include <thread>
 
 class ExtractionEventStream;
 class ExtractionWorker;
+class QEventLoop;
+class QThread;
 
 // Merges the parts of one group into a combined archive in the destination
 // folder and unpacks it there with the extractor command. Runs one operation
@@ -31,7 +35,7 @@ public:
     ~ExtractionService() override;
 
     // Starts a run and returns at once with its event stream. Call it on the
-    // service's own thread, where the stream lives too. The service owns the
+    // thread this object lives on (the main thread), where the stream lives too. The service owns the
     // stream and deletes it some time after it has ended.
     // Virtual so that tests of the layers above can script a run.
     virtual ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination);
@@ -42,20 +46,27 @@ public:
     // libexec folder of an installed tree.
     static QString defaultExtractorPath();
 
-Q_SIGNALS:
-    // Internal: the request mailbox went from empty to not empty.
-    void runsRequested();
-
 private:
-    void deliverPostedEvents();
+    // What the service thread publishes once it is ready to take requests.
+    struct ServiceThread {
+        QThread* thread;
+        QEventLoop* loop;
+        ExtractionWorker* worker;
+    };
+
+    void serve(std::promise<ServiceThread> started);
+    Q_INVOKABLE void deliverPostedEvents();
 
     QString m_extractorPath;
     // Between this thread and the worker's, both ways; declared before the
     // thread, so they outlive it.
     Mailbox<RunRequest> m_requests;
     Mailbox<RunEvent> m_events;
-    QThread m_thread;
-    ExtractionWorker* m_worker; // lives on m_thread, deleted when it finishes
+    // A joinable thread running a Qt event loop: joining it is what tells
+    // ThreadSanitizer that all it did is over, which QThread, a detached
+    // thread, cannot.
+    std::thread m_thread;
+    ServiceThread m_serviceThread{};
     // The streams of runs still going, by run number. The worker thread only
     // ever sees the numbers; the streams are touched on this object's thread.
     QHash<quint64, QPointer<ExtractionEventStream>> m_streams;

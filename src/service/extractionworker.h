@@ -19,7 +19,7 @@ public:
                      Mailbox<RunEvent>& events);
 
     // Starts every run requested so far.
-    void startRequestedRuns();
+    Q_INVOKABLE void startRequestedRuns();
 
 Q_SIGNALS:
     // The event mailbox went from empty to not empty.
