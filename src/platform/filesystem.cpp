@@ -55,6 +55,14 @@ bool isSameFile(const QUrl& first, const QUrl& second) {
     return one && other && one->st_dev == other->st_dev && one->st_ino == other->st_ino;
 }
 
+std::optional<FileIdentity> fileIdentity(const QUrl& location) {
+    const QString path = localPath(location);
+    struct stat result {};
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &result) != 0)
+        return std::nullopt;
+    return FileIdentity{quint64(result.st_dev), quint64(result.st_ino)};
+}
+
 bool startAccess(const QUrl& location) {
     Q_UNUSED(location);
     return false;

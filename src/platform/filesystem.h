@@ -27,6 +27,16 @@ void removeFile(const QUrl& location);
 // Whether both locations exist and are one file, through links or not.
 bool isSameFile(const QUrl& first, const QUrl& second);
 
+// Which file sits at a location itself (a link is not followed): two
+// identities are equal only for the very same file, so a file replaced by
+// another of the same name shows as a different one.
+struct FileIdentity {
+    quint64 device;
+    quint64 inode;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+std::optional<FileIdentity> fileIdentity(const QUrl& location);
+
 // Access to a location the user dropped or chose. Linux has no per-location
 // grants on top of the file permissions, so nothing is ever granted and
 // nothing has to be given back; callers still ask and give back, so that a

@@ -26,6 +26,7 @@ void ExtractionRun::start() {
         fail(*failure);
         return;
     }
+    m_combinedArchiveIdentity = FileSystem::fileIdentity(m_combinedArchive);
     log(QStringLiteral("✔ Merge complete.\n▶ Unzipping into %1…\n")
             .arg(m_destination.toLocalFile()));
     Q_EMIT produced(ExtractionProgress::progress(0.5));
@@ -48,7 +49,11 @@ void ExtractionRun::unzip() {
 }
 
 void ExtractionRun::succeed() {
-    FileSystem::removeFile(m_combinedArchive);
+    // An archive may hold an entry with the combined archive's own name; the
+    // extractor then replaced our file with the user's, which must stay.
+    if (m_combinedArchiveIdentity &&
+        FileSystem::fileIdentity(m_combinedArchive) == m_combinedArchiveIdentity)
+        FileSystem::removeFile(m_combinedArchive);
     log(QStringLiteral("✔ Extraction finished successfully.\n"));
     Q_EMIT produced(ExtractionProgress::progress(1.0));
     Q_EMIT produced(ExtractionProgress::completed());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grouping/zipfilegroup.h"
+#include "platform/filesystem.h"
 #include "service/extractionprogress.h"
 
 #include <QList>
@@ -8,6 +9,8 @@
 #include <QPair>
 #include <QString>
 #include <QUrl>
+
+#include <optional>
 
 // One extraction: asks for access, merges the group's parts into the combined
 // archive, unzips it with the extractor command, then ends with exactly one
@@ -43,6 +46,7 @@ private:
     QUrl m_destination;
     QString m_extractorPath;
     QUrl m_combinedArchive;
+    std::optional<FileSystem::FileIdentity> m_combinedArchiveIdentity;
     bool m_isDestinationGranted = false;
     QList<QPair<QUrl, bool>> m_partAccess;
 };

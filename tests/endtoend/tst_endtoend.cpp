@@ -181,6 +181,21 @@ private Q_SLOTS:
         QCOMPARE(m_model->progress(), 0.0);
     }
 
+    void entryNamedLikeTheCombinedArchiveIsKept() {
+        // The archive carries a file with the very name the joined parts get.
+        const QString whole = m_root.filePath("inner.zip");
+        const QByteArray inner("the user's own file");
+        QVERIFY(ZipFixture::writeWithLibarchive(
+            whole, {{"_combined_photos.zip", inner}, {"a.txt", "a"}}, "zip:compression=deflate"));
+        m_model->addFiles(writeParts(m_downloads, "photos", readAll(whole), 2));
+
+        m_model->startExtraction();
+        QVERIFY(waitForEnd());
+        QCOMPARE(m_model->state(), ExtractionState::succeeded());
+        QCOMPARE(readAll(QDir(m_destination).filePath("_combined_photos.zip")), inner);
+        QCOMPARE(readAll(QDir(m_destination).filePath("a.txt")), QByteArray("a"));
+    }
+
     void secondRunAfterResetUsesSameDestination() {
         const QList<QUrl> parts = writeParts(m_downloads, "first", m_archive, 2);
         m_model->addFiles(parts);
