@@ -1,5 +1,6 @@
 #include "grouping/filegrouper.h"
 #include "grouping/zipfilegroup.h"
+#include "groupnames.h"
 
 #include <QSet>
 #include <QTest>
@@ -7,31 +8,6 @@
 #include <limits>
 
 namespace {
-
-QUrl file(const QString& path) {
-    return QUrl::fromLocalFile(path.startsWith(u'/') ? path : QStringLiteral("/downloads/") + path);
-}
-
-QList<QUrl> files(const QStringList& names) {
-    QList<QUrl> urls;
-    for (const QString& name : names)
-        urls << file(name);
-    return urls;
-}
-
-QStringList fileNames(const ZipFileGroup& group) {
-    QStringList names;
-    for (const QUrl& url : group.files)
-        names << url.fileName();
-    return names;
-}
-
-QStringList baseNames(const QList<ZipFileGroup>& groups) {
-    QStringList names;
-    for (const ZipFileGroup& group : groups)
-        names << group.baseName;
-    return names;
-}
 
 ZipFileGroup group(const QString& baseName, bool isMissingParts, QList<qint64> missing) {
     return {QUuid::createUuid(), baseName, {}, isMissingParts, std::move(missing)};

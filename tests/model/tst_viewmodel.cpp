@@ -1,3 +1,4 @@
+#include "groupnames.h"
 #include "model/extractionviewmodel.h"
 
 #include <QSignalSpy>
@@ -5,27 +6,8 @@
 
 namespace {
 
-QList<QUrl> files(const QStringList& names) {
-    QList<QUrl> urls;
-    for (const QString& name : names)
-        urls << QUrl::fromLocalFile(QStringLiteral("/downloads/") + name);
-    return urls;
-}
-
 QStringList fileNames(const std::optional<ZipFileGroup>& group) {
-    QStringList names;
-    if (group) {
-        for (const QUrl& url : group->files)
-            names << url.fileName();
-    }
-    return names;
-}
-
-QStringList baseNames(const QList<ZipFileGroup>& groups) {
-    QStringList names;
-    for (const ZipFileGroup& group : groups)
-        names << group.baseName;
-    return names;
+    return group ? ::fileNames(*group) : QStringList();
 }
 
 // Counts each published field's notifications and checks that every one of
