@@ -1,0 +1,57 @@
+// Fuzz target: the extractor on arbitrary archive bytes. Whatever the bytes,
+// it must neither crash nor write anything outside its destination folder.
+
+#include "extractor.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// sandbox/archive.zip is the input, sandbox/out the destination; after a run
+// the sandbox must hold those two and nothing else.
+const fs::path& sandbox() {
+    static const fs::path path = [] {
+        std::string pattern = (fs::temp_directory_path() / "kestrune-fuzz-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            std::abort();
+        return fs::path(pattern);
+    }();
+    return path;
+}
+
+void checkNothingOutside() {
+    for (const fs::directory_entry& entry : fs::directory_iterator(sandbox())) {
+        const std::string name = entry.path().filename().string();
+        if (name != "archive.zip" && name != "out")
+            std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const fs::path archive = sandbox() / "archive.zip";
+    const fs::path destination = sandbox() / "out";
+    {
+        std::ofstream file(archive, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    }
+    fs::create_directory(destination);
+
+    const int status = Extractor(archive.string(), destination.string()).run();
+    if (status != 0 && status != 1)
+        std::abort();
+    checkNothingOutside();
+
+    // remove_all does not follow links, so a link the run made cannot lead it out.
+    fs::remove_all(destination);
+    return 0;
+}
