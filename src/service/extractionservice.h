@@ -35,9 +35,9 @@ public:
     ~ExtractionService() override;
 
     // Starts a run and returns at once with its event stream. Call it on the
-    // thread this object lives on (the main thread), where the stream lives too. The service owns the
-    // stream and deletes it some time after it has ended.
-    // Virtual so that tests of the layers above can script a run.
+    // thread this object lives on (the main thread), where the stream lives too. The service owns
+    // the stream and deletes it some time after it has ended. Virtual so that tests of the layers
+    // above can script a run.
     virtual ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination);
 
     QString extractorPath() const { return m_extractorPath; }

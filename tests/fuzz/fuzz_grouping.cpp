@@ -11,14 +11,12 @@
 
 namespace {
 
-void check(bool condition)
-{
+void check(bool condition) {
     if (!condition)
         std::abort();
 }
 
-void checkParse(const QString& name)
-{
+void checkParse(const QString& name) {
     const ParsedPartName parsed = parsePartName(name);
     check(parsed.partIndex >= 0);
     check(name.startsWith(parsed.baseName));
@@ -26,8 +24,7 @@ void checkParse(const QString& name)
         check(parsed.partIndex == 0);
 }
 
-void checkGroup(const ZipFileGroup& group)
-{
+void checkGroup(const ZipFileGroup& group) {
     check(!group.files.isEmpty());
     check(group.isMissingParts == !group.missingIndices.isEmpty());
     check(group.missingIndices.size() <= maxListedMissingIndices);
@@ -40,8 +37,7 @@ void checkGroup(const ZipFileGroup& group)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     QList<QUrl> locations;
     for (const QString& line : text.split(u'\n')) {
