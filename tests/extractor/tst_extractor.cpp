@@ -316,8 +316,20 @@ private Q_SLOTS:
         unsupported.method = 6;
         ZipEntry encrypted = fileEntry("a.txt", "new");
         encrypted.flags = 1;
+        // Large enough for the checksum to be taken over many blocks, with an
+        // odd length; one byte in the middle changed after the CRC was taken.
+        QByteArray large(3 * 1024 * 1024 + 5, Qt::Uninitialized);
+        for (qsizetype i = 0; i < large.size(); ++i)
+            large[i] = char((i * 2654435761u) >> 13);
+        ZipEntry corrupted = fileEntry("a.txt", large);
+        corrupted.crc = ZipFixture::crc32(large);
+        corrupted.data[large.size() / 2] = char(corrupted.data[large.size() / 2] ^ 0x10);
         QTest::addRow("a sound entry replaces it")
             << fileEntry("a.txt", "new") << 0 << QByteArray("new") << QString();
+        QTest::addRow("a large sound entry replaces it")
+            << fileEntry("a.txt", large) << 0 << large << QString();
+        QTest::addRow("one changed byte in a large entry leaves it")
+            << corrupted << 1 << QByteArray("old") << "a.txt: CRC mismatch";
         QTest::addRow("a CRC mismatch leaves it")
             << damaged << 1 << QByteArray("old") << "a.txt: CRC mismatch";
         QTest::addRow("an unsupported method leaves it")
