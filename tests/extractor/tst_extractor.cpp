@@ -316,9 +316,10 @@ private Q_SLOTS:
         unsupported.method = 6;
         ZipEntry encrypted = fileEntry("a.txt", "new");
         encrypted.flags = 1;
-        // Large enough for the checksum to be taken over many blocks, with an
-        // odd length; one byte in the middle changed after the CRC was taken.
-        QByteArray large(3 * 1024 * 1024 + 5, Qt::Uninitialized);
+        // Large enough for the checksum to be taken over many blocks and for
+        // the file to be written by a thread of its own, with an odd length;
+        // one byte in the middle changed after the CRC was taken.
+        QByteArray large(5 * 1024 * 1024 + 5, Qt::Uninitialized);
         for (qsizetype i = 0; i < large.size(); ++i)
             large[i] = char((i * 2654435761u) >> 13);
         ZipEntry corrupted = fileEntry("a.txt", large);

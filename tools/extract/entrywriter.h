@@ -24,8 +24,9 @@ public:
 
     using Outcome = std::optional<EntryFailure>; // empty on success
 
-    // The reader must stand at the entry's header.
-    Outcome writeFile(const PlannedEntry& entry, ArchiveReader& reader);
+    // The reader must stand at the entry's header. With a core to spare, a
+    // large file is written by a second thread while this one reads on.
+    Outcome writeFile(const PlannedEntry& entry, ArchiveReader& reader, bool coreToSpare);
     Outcome makeFolder(const PlannedEntry& entry);
     Outcome makeLink(const PlannedEntry& entry);
     // Permissions and times of a folder, set once nothing more is written
@@ -37,6 +38,7 @@ private:
     UniqueFd createTemporaryFile(int folderFd, std::string& name, mode_t mode);
     bool createTemporaryLink(int folderFd, std::string& name, const std::string& target);
     Outcome copyData(ArchiveReader& reader, int fd);
+    Outcome copyDataWritingBehind(ArchiveReader& reader, int fd);
     Outcome finishFile(UniqueFd& file, const PlannedEntry& entry);
     Outcome moveIntoPlace(int folderFd, const std::string& temporary, const PlannedEntry& entry);
     std::string nextTemporaryName();

@@ -57,8 +57,12 @@ FileExtraction::FileExtraction(const ExtractionPlan& plan, Target target, Report
 }
 
 void FileExtraction::run() {
-    const unsigned workers = workerCount();
+    m_cores = usableCores();
+    unsigned workers = workerCount();
     cutIntoRuns(workers);
+    // One large file is one run: a second worker would find nothing to do.
+    workers = unsigned(std::clamp<std::size_t>(m_runEnds.size(), 1, workers));
+    m_busyWorkers = workers;
     std::vector<std::jthread> threads;
     for (unsigned worker = 1; worker < workers; ++worker) {
         try {
@@ -71,9 +75,8 @@ void FileExtraction::run() {
 }
 
 unsigned FileExtraction::workerCount() const {
-    const unsigned cores = usableCores();
     const std::uint64_t useful = std::max<std::uint64_t>(1, m_totalWeight / leastWeightPerWorker);
-    return unsigned(std::min<std::uint64_t>({cores, mostWorkers, useful}));
+    return unsigned(std::min<std::uint64_t>({m_cores, mostWorkers, useful}));
 }
 
 void FileExtraction::cutIntoRuns(unsigned workers) {
@@ -98,6 +101,7 @@ void FileExtraction::work(unsigned worker) {
         for (std::size_t i = begin; i < m_runEnds[run]; ++i)
             extract(m_plan.entries()[m_files[i]], reader, writer);
     }
+    --m_busyWorkers;
 }
 
 void FileExtraction::extract(const PlannedEntry& entry, ArchiveReader& reader,
@@ -107,7 +111,7 @@ void FileExtraction::extract(const PlannedEntry& entry, ArchiveReader& reader,
     const int status = reader.moveTo(entry.index);
     EntryWriter::Outcome failure;
     if (status == ARCHIVE_OK)
-        failure = writer.writeFile(entry, reader);
+        failure = writer.writeFile(entry, reader, m_busyWorkers < m_cores);
     else if (status == ARCHIVE_EOF)
         failure = EntryFailure{"the entry is no longer in the archive"};
     else if (reader.hasGivenUp())

@@ -46,4 +46,8 @@ private:
     std::vector<std::size_t> m_runEnds;
     std::uint64_t m_totalWeight = 0;
     std::atomic<std::size_t> m_nextRun{0};
+    unsigned m_cores = 1;
+    // Workers still taking runs; while fewer than the cores, a large file
+    // may have a thread of its own for writing.
+    std::atomic<unsigned> m_busyWorkers{0};
 };
