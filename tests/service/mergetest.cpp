@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -125,6 +126,10 @@ void ServiceTest::mergeStopsWhenItsThreadIsAskedToStop() {
 
     QVERIFY(failure && failure->is<ExtractionError::ExtractionFailed>());
     QCOMPARE(QFileInfo(combined).size(), 0);
+    // Nor does it keep the disk space it set aside for the whole archive.
+    struct stat status {};
+    QCOMPARE(::stat(QFile::encodeName(combined).constData(), &status), 0);
+    QCOMPARE(status.st_blocks, blkcnt_t(0));
 }
 
 void ServiceTest::unreadablePart_data() {
