@@ -7,7 +7,8 @@
 #include <system_error>
 
 WriteBehind::WriteBehind(int fd)
-    : m_fd(fd) {
+    : m_fd(fd)
+    , m_writeback(fd) {
     m_filling.bytes.reserve(slotSize);
     try {
         m_thread = std::thread([this] { writeQueued(); });
@@ -47,7 +48,7 @@ int WriteBehind::finish() {
 
 void WriteBehind::hand(Slot&& slot) {
     if (!m_thread.joinable()) {
-        const int error = writeAt(m_fd, slot);
+        const int error = write(slot);
         std::lock_guard lock(m_mutex);
         if (m_error == 0)
             m_error = error;
@@ -82,7 +83,7 @@ void WriteBehind::writeQueued() {
         m_queued.erase(m_queued.begin());
         m_writing = true;
         lock.unlock();
-        const int error = writeAt(m_fd, slot);
+        const int error = write(slot);
         lock.lock();
         m_writing = false;
         if (m_error == 0)
@@ -94,12 +95,12 @@ void WriteBehind::writeQueued() {
     }
 }
 
-int WriteBehind::writeAt(int fd, const Slot& slot) {
+int WriteBehind::write(const Slot& slot) {
     const char* data = slot.bytes.data();
     std::size_t size = slot.bytes.size();
     off_t offset = slot.offset;
     while (size > 0) {
-        const ssize_t count = ::pwrite(fd, data, size, offset);
+        const ssize_t count = ::pwrite(m_fd, data, size, offset);
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)
@@ -110,5 +111,6 @@ int WriteBehind::writeAt(int fd, const Slot& slot) {
         size -= std::size_t(count);
         offset += count;
     }
+    m_writeback.writtenUpTo(offset);
     return 0;
 }

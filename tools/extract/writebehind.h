@@ -1,5 +1,7 @@
 #pragma once
 
+#include "earlywriteback.h"
+
 #include <sys/types.h>
 
 #include <condition_variable>
@@ -10,7 +12,8 @@
 
 // Writes one file's data on a second thread, so that reading, inflating and
 // checking the next blocks overlaps writing the ones before: for one large
-// entry that is the difference between one busy core and two. The library's
+// entry that is the difference between one busy core and two. The written
+// data goes on to the disk at once (EarlyWriteback). The library's
 // blocks live only until it is asked for the next one, so they are copied
 // into a few slots of their own, which bounds the memory to slotCount slots.
 class WriteBehind {
@@ -40,9 +43,10 @@ private:
 
     void hand(Slot&& slot);
     void writeQueued();
-    static int writeAt(int fd, const Slot& slot);
+    int write(const Slot& slot);
 
     const int m_fd;
+    EarlyWriteback m_writeback; // used by whichever thread writes
     Slot m_filling;
     std::mutex m_mutex;
     std::condition_variable m_changed;
