@@ -3,21 +3,19 @@
 #include "grouping/unicodetext.h"
 
 #include <QHash>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <limits>
 
 namespace {
 
-const QRegularExpression& partNamePattern() {
-    static const QRegularExpression pattern(QStringLiteral("\\((\\d+)\\)$"));
-    return pattern;
-}
-
-// Base-10 conversion of ASCII digits only, up to the largest qint64.
+// Base-10 conversion of one or more ASCII digits, up to the largest qint64.
+// Digits of other scripts and values too large are refused: such a name has
+// no part number.
 std::optional<qint64> parseAsciiIndex(QStringView digits) {
     constexpr qint64 max = std::numeric_limits<qint64>::max();
+    if (digits.isEmpty())
+        return std::nullopt;
     qint64 value = 0;
     for (QChar c : digits) {
         if (c < u'0' || c > u'9')
@@ -28,6 +26,25 @@ std::optional<qint64> parseAsciiIndex(QStringView digits) {
         value = value * 10 + digit;
     }
     return value;
+}
+
+struct PartNameView {
+    QStringView baseName;
+    qint64 partIndex;
+};
+
+// The pattern "(digits)" anchored at the end can only match at the last "("
+// of a name that ends in ")", and only if all between is digits. Checked by
+// hand on a view, which spares a regular expression match and a copy per file.
+PartNameView splitPartName(QStringView partName) {
+    const qsizetype open = partName.endsWith(u')') ? partName.lastIndexOf(u'(') : -1;
+    if (open < 0)
+        return {partName, 0};
+    const std::optional<qint64> index =
+        parseAsciiIndex(partName.sliced(open + 1, partName.size() - open - 2));
+    if (!index)
+        return {partName, 0};
+    return {partName.first(open), *index};
 }
 
 struct Entry {
@@ -41,14 +58,22 @@ struct Bucket {
     QList<Entry> entries;
 };
 
-// The last path component without its extension, and whether that extension
-// is "zip" in any letter case.
-std::optional<QString> zipPartName(const QUrl& location) {
-    const QString fileName = location.fileName();
+// The path as QUrl::fileName() sees it, fully decoded. The form QUrl keeps
+// differs from that only where it holds a percent sign, which few names do;
+// decoding every path would cost more than all the rest of the grouping.
+QString decodedPath(const QUrl& location) {
+    QString path = location.path(QUrl::PrettyDecoded);
+    return path.contains(u'%') ? location.path(QUrl::FullyDecoded) : path;
+}
+
+// The last path component without its extension, where that extension is
+// "zip" in any letter case. A view into path.
+std::optional<QStringView> zipPartName(const QString& path) {
+    const QStringView fileName = QStringView(path).sliced(path.lastIndexOf(u'/') + 1);
     const qsizetype dot = fileName.lastIndexOf(u'.');
-    if (dot < 0 || QStringView(fileName).mid(dot + 1).compare(u"zip", Qt::CaseInsensitive) != 0)
+    if (dot < 0 || fileName.sliced(dot + 1).compare(u"zip", Qt::CaseInsensitive) != 0)
         return std::nullopt;
-    return fileName.left(dot);
+    return fileName.first(dot);
 }
 
 ZipFileGroup buildGroup(Bucket& bucket) {
@@ -71,19 +96,10 @@ ZipFileGroup buildGroup(Bucket& bucket) {
 } // namespace
 
 ParsedPartName parsePartName(const QString& partName) {
-    // A match can only start at the last "(" of a name that ends in ")", so
-    // the pattern is tried there alone: same result, far less scanning.
-    const qsizetype lastOpen = partName.endsWith(u')') ? partName.lastIndexOf(u'(') : -1;
-    if (lastOpen < 0)
+    const PartNameView parsed = splitPartName(partName);
+    if (parsed.baseName.size() == partName.size())
         return {partName, 0};
-    const QRegularExpressionMatch match = partNamePattern().match(partName, lastOpen);
-    if (!match.hasMatch())
-        return {partName, 0};
-
-    const std::optional<qint64> index = parseAsciiIndex(match.capturedView(1));
-    if (!index)
-        return {partName, 0};
-    return {partName.left(match.capturedStart(0)), *index};
+    return {parsed.baseName.toString(), parsed.partIndex};
 }
 
 MissingIndices findMissingIndices(const QList<qint64>& partIndices) {
@@ -120,15 +136,17 @@ QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations) {
     QHash<QString, qsizetype> bucketByKey;
 
     for (const QUrl& location : locations) {
-        const std::optional<QString> partName = zipPartName(location);
+        const QString path = decodedPath(location);
+        const std::optional<QStringView> partName = zipPartName(path);
         if (!partName)
             continue;
-        ParsedPartName parsed = parsePartName(*partName);
-        QString key = canonicalForm(parsed.baseName);
+        const PartNameView parsed = splitPartName(*partName);
+        QString baseName = parsed.baseName.toString();
+        QString key = canonicalForm(baseName);
         auto found = bucketByKey.constFind(key);
         if (found == bucketByKey.constEnd()) {
             found = bucketByKey.insert(key, buckets.size());
-            buckets.append(Bucket{std::move(parsed.baseName), std::move(key), {}});
+            buckets.append(Bucket{std::move(baseName), std::move(key), {}});
         }
         buckets[*found].entries.append(Entry{location, parsed.partIndex});
     }

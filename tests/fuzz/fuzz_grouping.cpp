@@ -4,6 +4,7 @@
 #include "grouping/filegrouper.h"
 #include "grouping/unicodetext.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 #include <cstdint>
@@ -16,12 +17,31 @@ void check(bool condition) {
         std::abort();
 }
 
+// The rule for part names as a regular expression: "(digits)" at the very
+// end of the name, read as an index only if it is ASCII and fits in qint64.
+// parsePartName applies it by hand; here both must give the same answer.
+ParsedPartName parseWithPattern(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("\\((\\d+)\\)$"));
+    const QRegularExpressionMatch match = pattern.match(name);
+    // '$' also matches before a final line break; the rule wants the very end.
+    if (!match.hasMatch() || match.capturedEnd(0) != name.size())
+        return {name, 0};
+    const QString digits = match.captured(1);
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return {name, 0};
+    }
+    bool fits = false;
+    const qint64 index = digits.toLongLong(&fits);
+    if (!fits)
+        return {name, 0};
+    return {name.left(match.capturedStart(0)), index};
+}
+
 void checkParse(const QString& name) {
     const ParsedPartName parsed = parsePartName(name);
-    check(parsed.partIndex >= 0);
-    check(name.startsWith(parsed.baseName));
-    if (parsed.baseName.size() == name.size())
-        check(parsed.partIndex == 0);
+    const ParsedPartName expected = parseWithPattern(name);
+    check(parsed.baseName == expected.baseName && parsed.partIndex == expected.partIndex);
 }
 
 void checkGroup(const ZipFileGroup& group) {

@@ -42,6 +42,15 @@ private Q_SLOTS:
                                                            << "a(1) " << qint64(0);
         QTest::addRow("empty parentheses") << "a()"
                                            << "a()" << qint64(0);
+        QTest::addRow("a closing parenthesis alone") << ")"
+                                                     << ")" << qint64(0);
+        QTest::addRow("one closing parenthesis too many") << "a(1))"
+                                                          << "a(1))" << qint64(0);
+        QTest::addRow("an opening parenthesis before the suffix stays") << "a((1)"
+                                                                        << "a(" << qint64(1);
+        QTest::addRow("a line break after the suffix: no suffix") << "a(1)\n"
+                                                                  << "a(1)\n"
+                                                                  << qint64(0);
         QTest::addRow("not only digits") << "a(1a)"
                                          << "a(1a)" << qint64(0);
         QTest::addRow("negative") << "a(-1)"
@@ -160,6 +169,9 @@ private Q_SLOTS:
         QTest::addRow("twenty-digit suffix is part of the name")
             << QStringList{"a(12345678901234567890).zip"}
             << QStringList{"a(12345678901234567890)|a(12345678901234567890).zip|"};
+        QTest::addRow("percent signs are part of the name")
+            << QStringList{"100%.zip", "100%(1).zip", "a%2F(1).zip"}
+            << QStringList{"100%|100%.zip,100%(1).zip|", "a%2F|a%2F(1).zip|0"};
         QTest::addRow("empty input") << QStringList{} << QStringList{};
     }
     void groupsFiles() {
