@@ -68,8 +68,8 @@ EntryWriter::Outcome EntryWriter::writeFile(const PlannedEntry& entry, ArchiveRe
     if (!file.isValid())
         return systemFailure("cannot create a file", errno);
     const bool writeBehind = coreToSpare && entry.size >= writeBehindSize;
-    Outcome failure =
-        writeBehind ? copyDataWritingBehind(reader, file.get()) : copyData(reader, file.get());
+    Outcome failure = writeBehind ? copyDataWritingBehind(reader, file.get(), entry.size)
+                                  : copyData(reader, file.get());
     if (!failure)
         failure = finishFile(file, entry);
     if (!failure && !temporary.empty())
@@ -138,8 +138,9 @@ EntryWriter::Outcome EntryWriter::copyData(ArchiveReader& reader, int fd) {
     }
 }
 
-EntryWriter::Outcome EntryWriter::copyDataWritingBehind(ArchiveReader& reader, int fd) {
-    WriteBehind output(fd);
+EntryWriter::Outcome EntryWriter::copyDataWritingBehind(ArchiveReader& reader, int fd,
+                                                        std::int64_t fileSize) {
+    WriteBehind output(fd, fileSize);
     for (;;) {
         const void* block = nullptr;
         std::size_t size = 0;

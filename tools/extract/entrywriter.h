@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -38,7 +39,7 @@ private:
     UniqueFd createTemporaryFile(int folderFd, std::string& name, mode_t mode);
     bool createTemporaryLink(int folderFd, std::string& name, const std::string& target);
     Outcome copyData(ArchiveReader& reader, int fd);
-    Outcome copyDataWritingBehind(ArchiveReader& reader, int fd);
+    Outcome copyDataWritingBehind(ArchiveReader& reader, int fd, std::int64_t fileSize);
     Outcome finishFile(UniqueFd& file, const PlannedEntry& entry);
     Outcome moveIntoPlace(int folderFd, const std::string& temporary, const PlannedEntry& entry);
     std::string nextTemporaryName();

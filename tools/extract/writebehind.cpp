@@ -6,9 +6,9 @@
 #include <cstring>
 #include <system_error>
 
-WriteBehind::WriteBehind(int fd)
+WriteBehind::WriteBehind(int fd, std::int64_t fileSize)
     : m_fd(fd)
-    , m_writeback(fd) {
+    , m_writeback(fd, fileSize) {
     m_filling.bytes.reserve(slotSize);
     try {
         m_thread = std::thread([this] { writeQueued(); });

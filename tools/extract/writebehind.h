@@ -6,21 +6,23 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 // Writes one file's data on a second thread, so that reading, inflating and
 // checking the next blocks overlaps writing the ones before: for one large
-// entry that is the difference between one busy core and two. The written
-// data goes on to the disk at once (EarlyWriteback). The library's
+// entry that is the difference between one busy core and two. Where that
+// pays, the written data goes on to the disk at once (EarlyWriteback). The
+// library's
 // blocks live only until it is asked for the next one, so they are copied
 // into a few slots of their own, which bounds the memory to slotCount slots.
 class WriteBehind {
 public:
-    // Starts the writing thread; where none can be started, put() writes
-    // directly.
-    explicit WriteBehind(int fd);
+    // Starts the writing thread for a file of about this size; where none
+    // can be started, put() writes directly.
+    WriteBehind(int fd, std::int64_t fileSize);
     ~WriteBehind();
     WriteBehind(const WriteBehind&) = delete;
     WriteBehind& operator=(const WriteBehind&) = delete;
