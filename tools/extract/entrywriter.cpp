@@ -40,6 +40,27 @@ bool writeAt(int fd, const char* data, std::size_t size, off_t offset) {
     return true;
 }
 
+// Reads the entry's data block by block, handing each block to `take` until
+// it refuses one. Empty once the data has been read to its end, or refused.
+template<typename Take> EntryWriter::Outcome forEachBlock(ArchiveReader& reader, Take&& take) {
+    for (;;) {
+        const void* block = nullptr;
+        std::size_t size = 0;
+        la_int64_t offset = 0;
+        const int status = archive_read_data_block(reader.handle(), &block, &size, &offset);
+        if (status == ARCHIVE_EOF)
+            return std::nullopt;
+        // A warning is a failure too: the library warns of a CRC mismatch.
+        if (status != ARCHIVE_OK) {
+            if (status == ARCHIVE_FATAL)
+                reader.markBroken();
+            return EntryFailure::fromLibraryText(reader.errorText());
+        }
+        if (!take(static_cast<const char*>(block), size, off_t(offset)))
+            return std::nullopt;
+    }
+}
+
 std::string fileNameOf(const PlannedEntry& entry) {
     return std::string(EntryPath::fileNameOf(entry.path));
 }
@@ -120,42 +141,26 @@ EntryWriter::Outcome EntryWriter::applyFolderAttributes(const PlannedEntry& entr
 }
 
 EntryWriter::Outcome EntryWriter::copyData(ArchiveReader& reader, int fd) {
-    for (;;) {
-        const void* block = nullptr;
-        std::size_t size = 0;
-        la_int64_t offset = 0;
-        const int status = archive_read_data_block(reader.handle(), &block, &size, &offset);
-        if (status == ARCHIVE_EOF)
-            return std::nullopt;
-        // A warning is a failure too: the library warns of a CRC mismatch.
-        if (status != ARCHIVE_OK) {
-            if (status == ARCHIVE_FATAL)
-                reader.markBroken();
-            return EntryFailure::fromLibraryText(reader.errorText());
-        }
-        if (!writeAt(fd, static_cast<const char*>(block), size, offset))
-            return systemFailure("cannot write", errno);
-    }
+    int error = 0;
+    Outcome failure = forEachBlock(reader, [&](const char* data, std::size_t size, off_t offset) {
+        if (writeAt(fd, data, size, offset))
+            return true;
+        error = errno;
+        return false;
+    });
+    if (!failure && error != 0)
+        return systemFailure("cannot write", error);
+    return failure;
 }
 
 EntryWriter::Outcome EntryWriter::copyDataWritingBehind(ArchiveReader& reader, int fd,
                                                         std::int64_t fileSize) {
     WriteBehind output(fd, fileSize);
-    for (;;) {
-        const void* block = nullptr;
-        std::size_t size = 0;
-        la_int64_t offset = 0;
-        const int status = archive_read_data_block(reader.handle(), &block, &size, &offset);
-        if (status == ARCHIVE_EOF)
-            break;
-        if (status != ARCHIVE_OK) {
-            if (status == ARCHIVE_FATAL)
-                reader.markBroken();
-            return EntryFailure::fromLibraryText(reader.errorText());
-        }
-        if (!output.put(static_cast<const char*>(block), size, offset))
-            break;
-    }
+    Outcome failure = forEachBlock(reader, [&](const char* data, std::size_t size, off_t offset) {
+        return output.put(data, size, offset);
+    });
+    if (failure)
+        return failure;
     if (const int error = output.finish())
         return systemFailure("cannot write", error);
     return std::nullopt;
