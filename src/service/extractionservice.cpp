@@ -5,9 +5,18 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QThread>
+
+namespace {
+
+// Long enough to deliver many events per turn, short enough to leave the
+// window a frame's worth of time between turns.
+constexpr qint64 deliveryTimePerTurn = 8'000'000; // nanoseconds
+
+} // namespace
 
 ExtractionService::ExtractionService(QObject* parent)
     : ExtractionService(defaultExtractorPath(), parent) {}
@@ -62,18 +71,31 @@ ExtractionEventStream* ExtractionService::extract(const ZipFileGroup& group,
 }
 
 // Once a stream has ended, anything its run still sends finds no stream and
-// is dropped.
+// is dropped. One turn of the event loop delivers for a few milliseconds at
+// most and leaves the rest for the next, so that a flood of console text
+// cannot keep the window from painting and answering.
 void ExtractionService::deliverPostedEvents() {
-    for (RunEvent& event : m_events.takeAll()) {
-        ExtractionEventStream* stream = m_streams.value(event.run);
-        if (!stream)
-            continue;
-        if (event.progress) {
-            stream->deliver(*event.progress);
-        } else {
-            m_streams.remove(event.run);
-            stream->end();
-            stream->deleteLater();
+    QElapsedTimer turn;
+    turn.start();
+    while (std::optional<RunEvent> event = m_events.takeFirst()) {
+        deliver(*event);
+        if (turn.nsecsElapsed() > deliveryTimePerTurn) {
+            // Queued behind what the window has to do meanwhile.
+            QMetaObject::invokeMethod(this, "deliverPostedEvents", Qt::QueuedConnection);
+            return;
         }
+    }
+}
+
+void ExtractionService::deliver(const RunEvent& event) {
+    ExtractionEventStream* stream = m_streams.value(event.run);
+    if (!stream)
+        return;
+    if (event.progress) {
+        stream->deliver(*event.progress);
+    } else {
+        m_streams.remove(event.run);
+        stream->end();
+        stream->deleteLater();
     }
 }

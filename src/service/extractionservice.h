@@ -56,6 +56,7 @@ private:
 
     void serve(std::promise<ServiceThread> started);
     Q_INVOKABLE void deliverPostedEvents();
+    void deliver(const RunEvent& event);
 
     QString m_extractorPath;
     // Between this thread and the worker's, both ways; declared before the

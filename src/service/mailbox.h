@@ -1,6 +1,8 @@
 #pragma once
 
+#include <deque>
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -21,10 +23,24 @@ public:
 
     std::vector<T> takeAll() {
         std::lock_guard lock(m_mutex);
-        return std::exchange(m_values, {});
+        std::vector<T> values(std::make_move_iterator(m_values.begin()),
+                              std::make_move_iterator(m_values.end()));
+        m_values.clear();
+        return values;
+    }
+
+    // The oldest value, if any. A reader that takes values one at a time
+    // leaves the rest in the box, so the writer does not wake it again.
+    std::optional<T> takeFirst() {
+        std::lock_guard lock(m_mutex);
+        if (m_values.empty())
+            return std::nullopt;
+        T value = std::move(m_values.front());
+        m_values.pop_front();
+        return value;
     }
 
 private:
     std::mutex m_mutex;
-    std::vector<T> m_values;
+    std::deque<T> m_values;
 };

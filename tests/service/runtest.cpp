@@ -1,11 +1,13 @@
 #include "servicetest.h"
 #include "testsupport.h"
 
+#include "service/extractioneventstream.h"
 #include "service/extractionservice.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <cerrno>
 #include <csignal>
@@ -39,6 +41,45 @@ void ServiceTest::successfulRunReportsEveryStepInOrder() {
     QCOMPARE(events, expected);
     QVERIFY(readFile(seen) == first + second);
     QVERIFY(!QFileInfo::exists(folder.filePath("_combined_a.zip")));
+}
+
+// A consumer slower than the extractor's output, as a window appending
+// floods of console text: events pile up, yet the event loop turns between
+// deliveries, and nothing is lost or reordered.
+void ServiceTest::slowConsumerGetsEveryEventInOrderOnePerTurn() {
+    QTemporaryDir folder;
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
+    const QString tool = writeTool(
+        folder.path(), "tool", "for i in 1 2 3 4 5 6 7 8 9 10; do echo line $i; sleep 0.01; done");
+    ExtractionService service(tool);
+    RunRecorder recorder(service.extract(groupOf("a", parts), QUrl::fromLocalFile(folder.path())));
+
+    // Each delivery queues a marker; if the loop turns between deliveries,
+    // every marker has run before the next event comes.
+    int markersRun = 0;
+    QList<int> markersRunAtEvent;
+    QString toolText;
+    connect(recorder.stream(), &ExtractionEventStream::delivered, this,
+            [&](const ExtractionProgress& event) {
+                markersRunAtEvent << markersRun;
+                QMetaObject::invokeMethod(
+                    this, [&] { ++markersRun; }, Qt::QueuedConnection);
+                const auto* log = event.as<ExtractionProgress::Log>();
+                if (log && log->text.startsWith(QStringLiteral("line")))
+                    toolText += log->text;
+                QThread::msleep(30); // well past what one turn may take
+            });
+    QVERIFY(recorder.waitForEnd());
+
+    QString expected;
+    for (int line = 1; line <= 10; ++line)
+        expected += QStringLiteral("line %1\n").arg(line);
+    QCOMPARE(toolText, expected);
+    QCOMPARE(recorder.events().last(), QStringLiteral("completed"));
+    // One wakeup that was already queued may deliver an event ahead of a
+    // marker; a batch delivered in one turn falls behind by more.
+    for (qsizetype i = 0; i < markersRunAtEvent.size(); ++i)
+        QVERIFY2(markersRunAtEvent[i] >= i - 1, qPrintable(QString::number(i)));
 }
 
 void ServiceTest::emptyPartsReportNoMergingProgress() {

@@ -31,6 +31,7 @@ private Q_SLOTS:
 
     // Whole runs and the service thread (runtest.cpp).
     void successfulRunReportsEveryStepInOrder();
+    void slowConsumerGetsEveryEventInOrderOnePerTurn();
     void emptyPartsReportNoMergingProgress();
     void groupWithoutPartsStillReachesTheExtractor();
     void serviceMergesAnotherRunWhileAnExtractorRuns();

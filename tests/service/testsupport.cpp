@@ -69,6 +69,10 @@ RunRecorder::RunRecorder(ExtractionEventStream* stream)
     connect(stream, &ExtractionEventStream::ended, this, [this] { m_hasEnded = true; });
 }
 
+ExtractionEventStream* RunRecorder::stream() const {
+    return m_stream;
+}
+
 bool RunRecorder::waitForEnd() {
     return QTest::qWaitFor([this] { return m_hasEnded; }, 30000);
 }

@@ -45,6 +45,7 @@ public:
     const QStringList& events() const { return m_events; }
     bool hasEnded() const { return m_hasEnded; }
     bool isStreamGone() const { return m_stream.isNull(); }
+    ExtractionEventStream* stream() const;
     [[nodiscard]] bool waitForEnd();
 
 private:
