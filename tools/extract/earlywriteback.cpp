@@ -43,5 +43,7 @@ bool EarlyWriteback::wouldPassBackgroundThreshold(std::int64_t bytes) {
     const long pageSize = ::sysconf(_SC_PAGESIZE);
     if (dirtyPages < 0 || thresholdPages <= 0 || pageSize <= 0)
         return false;
-    return dirtyPages + bytes / pageSize > thresholdPages;
+    // Only with much dirty data already waiting, which the flusher would
+    // take first: with little, it soon comes to this file anyway.
+    return dirtyPages > thresholdPages / 2 && dirtyPages + bytes / pageSize > thresholdPages;
 }

@@ -24,7 +24,8 @@ public:
 
 private:
     // Whether this many more dirty bytes would take the page cache past
-    // the point where the kernel starts writing back on its own.
+    // the point where the kernel starts writing back on its own, with much
+    // dirty data already there for its flusher to take first.
     static bool wouldPassBackgroundThreshold(std::int64_t bytes);
 
     int m_fd;
