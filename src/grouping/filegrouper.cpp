@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -76,6 +78,45 @@ std::optional<QStringView> zipPartName(const QString& path) {
     return fileName.first(dot);
 }
 
+// What one dropped location's name says: whether it is a part of a zip
+// archive and, if so, of which one and with which number.
+struct NamedPart {
+    QUrl location; // copied while its object is at hand
+    QString baseName;
+    QString key; // the canonical form of baseName
+    qint64 partIndex = 0;
+    bool isZipPart = false;
+};
+
+NamedPart readName(const QUrl& location) {
+    const QString path = decodedPath(location);
+    const std::optional<QStringView> partName = zipPartName(path);
+    if (!partName)
+        return {};
+    const PartNameView parsed = splitPartName(*partName);
+    QString baseName = parsed.baseName.toString();
+    QString key = canonicalForm(baseName);
+    return {location, std::move(baseName), std::move(key), parsed.partIndex, true};
+}
+
+// Below this many items per core a thread costs more than it saves.
+constexpr qsizetype minimumShare = 4096;
+
+// Calls work(begin, end) on consecutive shares of [0, count), one per core
+// when there is enough to do, the first on the calling thread, and returns
+// once every share is done. Large drops are mostly waiting for memory: each
+// location is an object of its own somewhere on the heap, and the cores can
+// wait side by side.
+template<typename Work> void inShares(qsizetype count, Work work) {
+    const qsizetype cores = qsizetype(std::max(1u, std::thread::hardware_concurrency()));
+    const qsizetype shares = std::clamp(count / minimumShare, qsizetype(1), cores);
+    const qsizetype size = (count + shares - 1) / shares;
+    std::vector<std::jthread> helpers;
+    for (qsizetype begin = size; begin < count; begin += size)
+        helpers.emplace_back(work, begin, std::min(count, begin + size));
+    work(qsizetype(0), std::min(count, size));
+}
+
 ZipFileGroup buildGroup(Bucket& bucket) {
     std::stable_sort(bucket.entries.begin(), bucket.entries.end(),
                      [](const Entry& a, const Entry& b) { return a.partIndex < b.partIndex; });
@@ -84,8 +125,8 @@ ZipFileGroup buildGroup(Bucket& bucket) {
     QList<qint64> indices;
     files.reserve(bucket.entries.size());
     indices.reserve(bucket.entries.size());
-    for (const Entry& entry : bucket.entries) {
-        files << entry.location;
+    for (Entry& entry : bucket.entries) {
+        files << std::move(entry.location);
         indices << entry.partIndex;
     }
     MissingIndices missing = findMissingIndices(indices);
@@ -132,31 +173,35 @@ MissingIndices findMissingIndices(const QList<qint64>& partIndices) {
 }
 
 QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations) {
+    std::vector<NamedPart> names(static_cast<std::size_t>(locations.size()));
+    inShares(locations.size(), [&locations, read = names.data()](qsizetype begin, qsizetype end) {
+        for (qsizetype i = begin; i < end; ++i)
+            read[i] = readName(locations[i]);
+    });
+
+    // In drop order: the first file of a bucket spells its base name, and
+    // parts with equal numbers keep their order.
     QList<Bucket> buckets;
     QHash<QString, qsizetype> bucketByKey;
-
-    for (const QUrl& location : locations) {
-        const QString path = decodedPath(location);
-        const std::optional<QStringView> partName = zipPartName(path);
-        if (!partName)
+    for (NamedPart& name : names) {
+        if (!name.isZipPart)
             continue;
-        const PartNameView parsed = splitPartName(*partName);
-        QString baseName = parsed.baseName.toString();
-        QString key = canonicalForm(baseName);
-        auto found = bucketByKey.constFind(key);
+        auto found = bucketByKey.constFind(name.key);
         if (found == bucketByKey.constEnd()) {
-            found = bucketByKey.insert(key, buckets.size());
-            buckets.append(Bucket{std::move(baseName), std::move(key), {}});
+            found = bucketByKey.insert(name.key, buckets.size());
+            buckets.append(Bucket{std::move(name.baseName), std::move(name.key), {}});
         }
-        buckets[*found].entries.append(Entry{location, parsed.partIndex});
+        buckets[*found].entries.append(Entry{std::move(name.location), name.partIndex});
     }
 
     std::sort(buckets.begin(), buckets.end(),
               [](const Bucket& a, const Bucket& b) { return compareCodePoints(a.key, b.key) < 0; });
 
-    QList<ZipFileGroup> groups;
-    groups.reserve(buckets.size());
-    for (Bucket& bucket : buckets)
-        groups << buildGroup(bucket);
+    QList<ZipFileGroup> groups(buckets.size());
+    inShares(buckets.size(),
+             [bucket = buckets.data(), built = groups.data()](qsizetype begin, qsizetype end) {
+                 for (qsizetype i = begin; i < end; ++i)
+                     built[i] = buildGroup(bucket[i]);
+             });
     return groups;
 }

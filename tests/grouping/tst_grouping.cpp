@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <limits>
+#include <random>
 
 namespace {
 
@@ -188,6 +189,42 @@ private Q_SLOTS:
                           missing.join(u',');
         }
         QCOMPARE(actual, expected);
+    }
+
+    void largeDropsGroupLikeSmallOnes() {
+        // Enough files to be read on several threads. Every archive has parts
+        // 0-3 but every seventh lacks part 2; the parts come shuffled.
+        constexpr int archives = 6000;
+        QStringList names;
+        for (int archive = 0; archive < archives; ++archive) {
+            const QString base = QStringLiteral("a%1").arg(archive, 5, 10, QLatin1Char('0'));
+            names << base + ".zip" << base + "(1).zip" << base + "(3).zip";
+            if (archive % 7 != 0)
+                names << base + "(2).zip";
+        }
+        std::shuffle(names.begin(), names.end(), std::mt19937(7));
+        // Far apart in the drop: the first spelling names the group, and
+        // parts with equal numbers keep their drop order.
+        names.prepend(QString::fromUtf8("caf\u00E9(0).zip"));
+        names.append(QString::fromUtf8("cafe\u0301.zip"));
+
+        const QList<ZipFileGroup> groups = groupFiles(files(names));
+
+        QCOMPARE(groups.size(), archives + 1);
+        for (int archive = 0; archive < archives; ++archive) {
+            const ZipFileGroup& group = groups[archive];
+            const QString base = QStringLiteral("a%1").arg(archive, 5, 10, QLatin1Char('0'));
+            QCOMPARE(group.baseName, base);
+            QStringList expected{base + ".zip", base + "(1).zip", base + "(2).zip",
+                                 base + "(3).zip"};
+            if (archive % 7 == 0)
+                expected.removeAt(2);
+            QCOMPARE(fileNames(group), expected);
+            QCOMPARE(group.missingIndices, archive % 7 == 0 ? QList<qint64>{2} : QList<qint64>{});
+        }
+        QCOMPARE(groups.last().baseName, QString::fromUtf8("caf\u00E9"));
+        QCOMPARE(fileNames(groups.last()), (QStringList{QString::fromUtf8("caf\u00E9(0).zip"),
+                                                        QString::fromUtf8("cafe\u0301.zip")}));
     }
 
     void canonicallyEquivalentNamesShareAGroup() {
