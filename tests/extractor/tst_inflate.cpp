@@ -1,0 +1,176 @@
+// The extractor's own inflate, linked into this test as into the command,
+// held to what zlib's callers rely on: the same bytes out, the stream's end
+// reported, and not one byte of what follows the stream taken as its own,
+// however the input and output are cut into pieces.
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <libdeflate.h>
+#include <zlib.h>
+
+namespace {
+
+enum class Content { Random, Text, Runs };
+
+QByteArray content(Content kind, qsizetype size) {
+    QRandomGenerator random{quint32(size)};
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i) {
+        switch (kind) {
+        case Content::Random:
+            bytes[i] = char(random.generate());
+            break;
+        case Content::Text:
+            bytes[i] = "the quick brown fox "[random.bounded(20)];
+            break;
+        case Content::Runs:
+            bytes[i] = char(i / 300);
+            break;
+        }
+    }
+    return bytes;
+}
+
+enum class Wrapper { None, Zlib, Gzip };
+
+// Raw deflate as inside a zip, unless a wrapper is asked for.
+QByteArray deflated(const QByteArray& data, int level, Wrapper wrapper = Wrapper::None) {
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(level);
+    QByteArray out(qsizetype(libdeflate_gzip_compress_bound(compressor, data.size())),
+                   Qt::Uninitialized);
+    const auto compress = wrapper == Wrapper::Zlib   ? libdeflate_zlib_compress
+                          : wrapper == Wrapper::Gzip ? libdeflate_gzip_compress
+                                                     : libdeflate_deflate_compress;
+    out.resize(qsizetype(compress(compressor, data.constData(), std::size_t(data.size()),
+                                  out.data(), std::size_t(out.size()))));
+    libdeflate_free_compressor(compressor);
+    return out;
+}
+
+struct Outcome {
+    int result = Z_OK;
+    QByteArray output;
+    qsizetype consumed = 0;
+};
+
+// Feeds `input` in pieces of 1 to `inPiece` bytes and takes output in
+// pieces of 1 to `outPiece` (sizes drawn at random, the same every run), as
+// a reader whose buffers end anywhere would, each call with totals counted
+// from zero as the zip reader does.
+Outcome inflateInPieces(const QByteArray& input, qsizetype inPiece, qsizetype outPiece,
+                        int windowBits = -15) {
+    z_stream stream{};
+    Outcome outcome;
+    if (inflateInit2(&stream, windowBits) != Z_OK)
+        return {Z_STREAM_ERROR, {}, 0};
+    QRandomGenerator sizes{42};
+    QByteArray buffer(outPiece, Qt::Uninitialized);
+    // Bounded, so that an inflate stuck without progress fails the test.
+    for (int calls = 0; outcome.result == Z_OK && calls < 10'000'000; ++calls) {
+        const qsizetype piece =
+            std::min(1 + sizes.bounded(inPiece), input.size() - outcome.consumed);
+        stream.next_in =
+            reinterpret_cast<Bytef*>(const_cast<char*>(input.constData())) + outcome.consumed;
+        stream.avail_in = uInt(piece);
+        stream.next_out = reinterpret_cast<Bytef*>(buffer.data());
+        stream.avail_out = uInt(1 + sizes.bounded(outPiece));
+        stream.total_in = stream.total_out = 0;
+        outcome.result = inflate(&stream, Z_NO_FLUSH);
+        outcome.consumed += qsizetype(stream.total_in);
+        outcome.output += buffer.left(qsizetype(stream.total_out));
+        if (outcome.result == Z_BUF_ERROR && piece > 0)
+            outcome.result = Z_OK; // no room for output this time
+        else if (outcome.result == Z_BUF_ERROR)
+            break; // the input ran out before the stream did
+    }
+    inflateEnd(&stream);
+    return outcome;
+}
+
+} // namespace
+
+class InflateTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void inflatesExactlyTheStream_data() {
+        QTest::addColumn<Content>("kind");
+        QTest::addColumn<qsizetype>("size");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<qsizetype>("inPiece");
+        QTest::addColumn<qsizetype>("outPiece");
+
+        const qsizetype zipReaderOutput = 256 * 1024;
+        QTest::addRow("text, whole")
+            << Content::Text << qsizetype(3000000) << 6 << qsizetype(1 << 30) << zipReaderOutput;
+        QTest::addRow("text, input in small pieces")
+            << Content::Text << qsizetype(2000000) << 9 << qsizetype(100) << qsizetype(100000);
+        QTest::addRow("runs, output one byte at a time")
+            << Content::Runs << qsizetype(20000) << 6 << qsizetype(1 << 30) << qsizetype(1);
+        QTest::addRow("runs, input one byte at a time")
+            << Content::Runs << qsizetype(200000) << 12 << qsizetype(1) << zipReaderOutput;
+        QTest::addRow("random, stored blocks")
+            << Content::Random << qsizetype(1000000) << 0 << qsizetype(65536) << qsizetype(7777);
+        QTest::addRow("random, tiny pieces both ways")
+            << Content::Random << qsizetype(5000) << 1 << qsizetype(3) << qsizetype(5);
+        QTest::addRow("runs, pieces of any size")
+            << Content::Runs << qsizetype(3000000) << 4 << qsizetype(70000) << qsizetype(300000);
+        QTest::addRow("empty") << Content::Text << qsizetype(0) << 6 << qsizetype(1 << 30)
+                               << zipReaderOutput;
+    }
+    void inflatesExactlyTheStream() {
+        QFETCH(Content, kind);
+        QFETCH(qsizetype, size);
+        QFETCH(int, level);
+        QFETCH(qsizetype, inPiece);
+        QFETCH(qsizetype, outPiece);
+        const QByteArray data = content(kind, size);
+        const QByteArray stream = deflated(data, level);
+        // What follows the stream in a zip: a data descriptor, the next header.
+        const QByteArray after = QByteArray("PK\x07\x08", 4) + QByteArray(12, '\x55');
+
+        const Outcome outcome = inflateInPieces(stream + after, inPiece, outPiece);
+
+        QCOMPARE(outcome.result, Z_STREAM_END);
+        QCOMPARE(outcome.consumed, stream.size());
+        QVERIFY(outcome.output == data);
+    }
+
+    void checksWrappedStreams_data() {
+        QTest::addColumn<Wrapper>("wrapper");
+        QTest::addColumn<int>("windowBits");
+        QTest::addColumn<int>("checksumFromEnd");
+        QTest::addRow("zlib") << Wrapper::Zlib << 15 << 1;
+        QTest::addRow("gzip") << Wrapper::Gzip << 31 << 5;
+    }
+    void checksWrappedStreams() {
+        QFETCH(Wrapper, wrapper);
+        QFETCH(int, windowBits);
+        QFETCH(int, checksumFromEnd);
+        const QByteArray data = content(Content::Text, 100000);
+        const QByteArray stream = deflated(data, 6, wrapper);
+        QByteArray damaged = stream;
+        damaged[damaged.size() - checksumFromEnd] ^= 1;
+
+        const Outcome sound = inflateInPieces(stream, 1000, 4096, windowBits);
+        QCOMPARE(sound.result, Z_STREAM_END);
+        QVERIFY(sound.output == data);
+        QCOMPARE(inflateInPieces(damaged, 1000, 4096, windowBits).result, Z_DATA_ERROR);
+    }
+
+    void refusesBrokenStreams() {
+        const QByteArray data = content(Content::Text, 300000);
+        QByteArray damaged = deflated(data, 6);
+        damaged[0] = '\xff'; // a final block of the reserved type
+        const QByteArray truncated = deflated(data, 6).chopped(100);
+
+        QCOMPARE(inflateInPieces(damaged, 1 << 30, 65536).result, Z_DATA_ERROR);
+        const Outcome cut = inflateInPieces(truncated, 1 << 30, 65536);
+        QCOMPARE(cut.result, Z_BUF_ERROR);
+        QCOMPARE(cut.consumed, truncated.size());
+    }
+};
+
+QTEST_GUILESS_MAIN(InflateTest)
+#include "tst_inflate.moc"
