@@ -14,6 +14,7 @@ private Q_SLOTS:
     void mergeJoinsPartsInOrderOverAnOldCombinedArchive();
     void mergeCopiesAPartFromAnotherFileSystem();
     void mergeCopiesAPartWhoseSizeReadsAsZero();
+    void mergeHoldsOnlyTheBytesOfAPartCutShort();
     void mergeStopsWhenItsThreadIsAskedToStop();
     void unreadablePart_data();
     void unreadablePart();
