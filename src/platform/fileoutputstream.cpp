@@ -6,7 +6,6 @@
 #include <QFile>
 
 #include <cerrno>
-#include <limits>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -48,24 +47,17 @@ qint64 FileOutputStream::appendFrom(FileInputStream& input, qint64 maximum) {
     return copied;
 }
 
-void FileOutputStream::presize(qint64 count) {
+void FileOutputStream::reserve(qint64 count) {
     if (!m_isRegularFile || count <= 0)
         return;
     const off_t end = ::lseek(m_descriptor.value(), 0, SEEK_CUR);
-    if (end < 0 || count > std::numeric_limits<off_t>::max() - end)
-        return;
-    if (::ftruncate(m_descriptor.value(), end + count) == 0)
-        m_presizedEnd = end + count;
+    if (end >= 0 && ::fallocate(m_descriptor.value(), FALLOC_FL_KEEP_SIZE, end, count) == 0)
+        m_reservedEnd = end + count;
 }
 
-bool FileOutputStream::trimToWritten() {
-    if (m_presizedEnd == 0)
-        return true;
+void FileOutputStream::releaseUnusedReservation() {
     const off_t end = ::lseek(m_descriptor.value(), 0, SEEK_CUR);
-    if (end < 0)
-        return false;
-    if (end < m_presizedEnd && ::ftruncate(m_descriptor.value(), end) != 0)
-        return false;
-    m_presizedEnd = 0;
-    return true;
+    // Truncating a file to its own size drops the blocks past its end.
+    if (end >= 0 && end < m_reservedEnd && ::ftruncate(m_descriptor.value(), end) == 0)
+        m_reservedEnd = 0;
 }

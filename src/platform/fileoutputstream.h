@@ -28,20 +28,18 @@ public:
     // unsupported pair apart.
     qint64 appendFrom(FileInputStream& input, qint64 maximum);
 
-    // Sets the file's size to this many more bytes at once, so that the
-    // writes that follow fill it in place instead of growing the file, and
-    // its record on disk, with every block. No disk space is taken: the
-    // blocks come as the data reaches the disk, and a file deleted before
-    // then never gets any. Where the size cannot be set, nothing changes.
-    void presize(qint64 count);
-    // Cuts the file back to the bytes written, for when fewer came than the
-    // size set up front. False when the file could not be cut.
-    bool trimToWritten();
+    // Asks the file system for the blocks of this many more bytes in one
+    // go, without changing the file's size, rather than block by block as
+    // the writes arrive. Only a hint: where it cannot be had, nothing changes.
+    void reserve(qint64 count);
+    // Gives back the reserved blocks past the end that were never written,
+    // so a merge that stopped early does not hold disk space it did not use.
+    void releaseUnusedReservation();
 
 private:
     explicit FileOutputStream(FileDescriptor descriptor);
 
     FileDescriptor m_descriptor;
     bool m_isRegularFile;
-    off_t m_presizedEnd = 0; // the size set up front, 0 for none
+    off_t m_reservedEnd = 0; // the end of the reserved blocks, 0 for none
 };

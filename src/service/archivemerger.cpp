@@ -34,7 +34,7 @@ std::optional<ExtractionError> ArchiveMerger::merge() {
 
     m_total = totalSize();
     m_copied = 0;
-    output->presize(m_total);
+    output->reserve(m_total);
     // Pages of the buffer are only touched when the kernel cannot copy by itself.
     m_buffer = std::make_unique_for_overwrite<char[]>(blockSize);
     std::optional<ExtractionError> failure;
@@ -44,10 +44,7 @@ std::optional<ExtractionError> ArchiveMerger::merge() {
             break;
     }
     m_buffer.reset();
-    // Parts that ended early or a merge that stopped leave fewer bytes than
-    // the size set up front: the file must hold exactly what was copied.
-    if (!output->trimToWritten() && !failure)
-        failure = ExtractionError::writePermissionDenied(m_combinedArchive);
+    output->releaseUnusedReservation();
     return failure;
 }
 

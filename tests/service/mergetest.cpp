@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <utility>
@@ -112,8 +113,8 @@ void ServiceTest::mergeCopiesAPartWhoseSizeReadsAsZero() {
     QVERIFY(fractions.last() > 0.5);
 }
 
-// The combined archive's size is set from the parts' sizes before copying;
-// a part that shrinks meanwhile must not leave that size, and zeros, behind.
+// Disk space is set aside from the parts' sizes before copying; a part that
+// shrinks meanwhile must leave neither that size nor zeros behind.
 void ServiceTest::mergeHoldsOnlyTheBytesOfAPartCutShort() {
     QTemporaryDir folder;
     const QByteArray first = patternBytes(6 * mebibyte, 'a');
@@ -145,8 +146,11 @@ void ServiceTest::mergeStopsWhenItsThreadIsAskedToStop() {
     QVERIFY(thread->wait(30000));
 
     QVERIFY(failure && failure->is<ExtractionError::ExtractionFailed>());
-    // Not the whole archive's size, set up front, with nothing in it.
     QCOMPARE(QFileInfo(combined).size(), 0);
+    // Nor does it keep the disk space it set aside for the whole archive.
+    struct stat status {};
+    QCOMPARE(::stat(QFile::encodeName(combined).constData(), &status), 0);
+    QCOMPARE(status.st_blocks, blkcnt_t(0));
 }
 
 void ServiceTest::unreadablePart_data() {
