@@ -73,7 +73,8 @@ private slots:
         off_t expectedOffset = 0;
         for (const auto& [offset, length] : recorded) {
             QCOMPARE(offset, expectedOffset);
-            QVERIFY2(length >= 4 * mebibyte, "requests of less than a step cost more than they give");
+            QVERIFY2(length >= 4 * mebibyte,
+                     "requests of less than a step cost more than they give");
             expectedOffset = offset + length;
         }
         QVERIFY(expectedOffset <= total);

@@ -25,8 +25,7 @@ class EarlyWriteback {
 public:
     enum class Policy { WhereTheKernelWouldFlush, Always };
 
-    EarlyWriteback(int fd, std::int64_t fileSize,
-                   Policy policy = Policy::WhereTheKernelWouldFlush);
+    EarlyWriteback(int fd, std::int64_t fileSize, Policy policy = Policy::WhereTheKernelWouldFlush);
     // Waits for a request being made, not for the disk.
     ~EarlyWriteback();
     EarlyWriteback(const EarlyWriteback&) = delete;
@@ -47,11 +46,11 @@ private:
     void requestUpTo(off_t end);
 
     const int m_fd;
-    off_t m_requested = 0;      // by whichever thread requests
+    off_t m_requested = 0; // by whichever thread requests
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    off_t m_written = 0;        // guarded by m_mutex
-    bool m_closing = false;     // guarded
-    std::thread m_thread;       // none when not worthwhile or not startable
+    off_t m_written = 0;    // guarded by m_mutex
+    bool m_closing = false; // guarded
+    std::thread m_thread;   // none when not worthwhile or not startable
     bool m_isWorthwhile;
 };
