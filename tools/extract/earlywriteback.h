@@ -46,11 +46,11 @@ private:
     void requestUpTo(off_t end);
 
     const int m_fd;
+    const bool m_isWorthwhile;
     off_t m_requested = 0; // by whichever thread requests
     std::mutex m_mutex;
     std::condition_variable m_changed;
     off_t m_written = 0;    // guarded by m_mutex
     bool m_closing = false; // guarded
     std::thread m_thread;   // none when not worthwhile or not startable
-    bool m_isWorthwhile;
 };
