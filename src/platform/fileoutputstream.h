@@ -16,7 +16,8 @@ public:
     // Nothing when the location cannot be opened for writing.
     static std::optional<FileOutputStream> openForAppend(const QUrl& location);
 
-    // The number of bytes accepted (possibly fewer than given), negative on error.
+    // The number of bytes accepted (possibly fewer than given: at most 64 KiB
+    // go in one call), negative on error.
     qint64 write(const char* bytes, qint64 count);
 
     // Lets the kernel copy up to maximum bytes from the input's position to

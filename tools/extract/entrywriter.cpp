@@ -3,6 +3,7 @@
 #include "archivereader.h"
 #include "entryname.h"
 #include "entrypath.h"
+#include "piecewrite.h"
 #include "writebehind.h"
 
 #include <fcntl.h>
@@ -24,20 +25,6 @@ constexpr std::int64_t writeBehindSize = 4 * 1024 * 1024;
 
 EntryFailure systemFailure(std::string_view what, int error) {
     return {std::string(what) + ": " + std::strerror(error)};
-}
-
-bool writeAt(int fd, const char* data, std::size_t size, off_t offset) {
-    while (size > 0) {
-        const ssize_t count = ::pwrite(fd, data, size, offset);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        data += count;
-        size -= std::size_t(count);
-        offset += count;
-    }
-    return true;
 }
 
 // Reads the entry's data block by block, handing each block to `take` until
@@ -143,10 +130,8 @@ EntryWriter::Outcome EntryWriter::applyFolderAttributes(const PlannedEntry& entr
 EntryWriter::Outcome EntryWriter::copyData(ArchiveReader& reader, int fd) {
     int error = 0;
     Outcome failure = forEachBlock(reader, [&](const char* data, std::size_t size, off_t offset) {
-        if (writeAt(fd, data, size, offset))
-            return true;
-        error = errno;
-        return false;
+        error = writePiecewise(fd, data, size, offset);
+        return error == 0;
     });
     if (!failure && error != 0)
         return systemFailure("cannot write", error);

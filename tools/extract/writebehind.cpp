@@ -1,9 +1,7 @@
 #include "writebehind.h"
 
-#include <unistd.h>
+#include "piecewrite.h"
 
-#include <cerrno>
-#include <cstring>
 #include <system_error>
 
 WriteBehind::WriteBehind(int fd, std::int64_t fileSize)
@@ -96,21 +94,8 @@ void WriteBehind::writeQueued() {
 }
 
 int WriteBehind::write(const Slot& slot) {
-    const char* data = slot.bytes.data();
-    std::size_t size = slot.bytes.size();
-    off_t offset = slot.offset;
-    while (size > 0) {
-        const ssize_t count = ::pwrite(m_fd, data, size, offset);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return errno;
-        if (count == 0)
-            return EIO; // a regular file that takes nothing will not take more later
-        data += count;
-        size -= std::size_t(count);
-        offset += count;
-    }
-    m_writeback.writtenUpTo(offset);
+    if (const int error = writePiecewise(m_fd, slot.bytes.data(), slot.bytes.size(), slot.offset))
+        return error;
+    m_writeback.writtenUpTo(slot.offset + off_t(slot.bytes.size()));
     return 0;
 }

@@ -1,0 +1,135 @@
+// The extractor's piecewise write, with the kernel's pwrite() replaced by
+// one that can be made to take less than asked, be interrupted or fail: the
+// file must end up holding exactly the data, whatever the kernel does.
+
+#include "piecewrite.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace {
+
+enum class Kernel { TakesAll, TakesLittle, Interrupts, TakesNothing, IsFull };
+
+Kernel kernel = Kernel::TakesAll;
+std::size_t largestRequest = 0;
+int calls = 0;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Kernel)
+
+extern "C" ssize_t pwrite(int fd, const void* data, size_t size, off_t offset) {
+    largestRequest = std::max(largestRequest, size);
+    ++calls;
+    switch (kernel) {
+    case Kernel::TakesAll:
+        break;
+    case Kernel::TakesLittle:
+        size = std::min<size_t>(size, 1000);
+        break;
+    case Kernel::Interrupts:
+        if (calls % 2 == 1) {
+            errno = EINTR;
+            return -1;
+        }
+        break;
+    case Kernel::TakesNothing:
+        return 0;
+    case Kernel::IsFull:
+        if (offset >= off_t(maximumPiece)) {
+            errno = ENOSPC;
+            return -1;
+        }
+        break;
+    }
+    return ::syscall(SYS_pwrite64, fd, data, size, offset);
+}
+
+class PieceWriteTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        largestRequest = 0;
+        calls = 0;
+    }
+
+    void writesAllTheDataAtItsOffset_data() {
+        QTest::addColumn<Kernel>("kernelBehaviour");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("offset");
+        const int piece = int(maximumPiece);
+        QTest::addRow("nothing") << Kernel::TakesAll << 0 << 0;
+        QTest::addRow("less than a piece") << Kernel::TakesAll << 100 << 0;
+        QTest::addRow("exactly a piece") << Kernel::TakesAll << piece << 0;
+        QTest::addRow("one byte more than a piece") << Kernel::TakesAll << piece + 1 << 0;
+        QTest::addRow("many pieces, past the start") << Kernel::TakesAll << 5 * piece + 17 << 4093;
+        QTest::addRow("short writes") << Kernel::TakesLittle << 2 * piece + 5 << 7;
+        QTest::addRow("interrupted writes") << Kernel::Interrupts << 3 * piece << 0;
+    }
+
+    void writesAllTheDataAtItsOffset() {
+        QFETCH(Kernel, kernelBehaviour);
+        QFETCH(int, size);
+        QFETCH(int, offset);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QByteArray path = QFile::encodeName(folder.filePath(QStringLiteral("file")));
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        QVERIFY(fd >= 0);
+        QByteArray data(size, Qt::Uninitialized);
+        for (int i = 0; i < size; ++i)
+            data[i] = char(i * 7 + i / 251);
+
+        kernel = kernelBehaviour;
+        const int error = writePiecewise(fd, data.constData(), std::size_t(size), off_t(offset));
+        kernel = Kernel::TakesAll;
+        ::close(fd);
+
+        QCOMPARE(error, 0);
+        QVERIFY(largestRequest <= maximumPiece);
+        QFile file(QFile::decodeName(path));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        QCOMPARE(written.size(), size == 0 ? 0 : offset + size);
+        QCOMPARE(written.mid(offset), data);
+    }
+
+    void reportsTheFailure_data() {
+        QTest::addColumn<Kernel>("kernelBehaviour");
+        QTest::addColumn<int>("expectedError");
+        // A file that takes nothing will not take more later: no endless retrying.
+        QTest::addRow("the kernel takes nothing") << Kernel::TakesNothing << EIO;
+        QTest::addRow("the disk fills after a piece") << Kernel::IsFull << ENOSPC;
+    }
+
+    void reportsTheFailure() {
+        QFETCH(Kernel, kernelBehaviour);
+        QFETCH(int, expectedError);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QByteArray path = QFile::encodeName(folder.filePath(QStringLiteral("file")));
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        QVERIFY(fd >= 0);
+        const QByteArray data(3 * int(maximumPiece), 'x');
+
+        kernel = kernelBehaviour;
+        const int error = writePiecewise(fd, data.constData(), std::size_t(data.size()), 0);
+        kernel = Kernel::TakesAll;
+        ::close(fd);
+
+        QCOMPARE(error, expectedError);
+        QVERIFY2(calls < 10, "a failing write is not retried");
+    }
+};
+
+QTEST_GUILESS_MAIN(PieceWriteTest)
+#include "tst_piecewrite.moc"
