@@ -54,18 +54,3 @@ qint64 FileOutputStream::appendFrom(FileInputStream& input, qint64 maximum) {
     } while (copied < 0 && errno == EINTR);
     return copied;
 }
-
-void FileOutputStream::reserve(qint64 count) {
-    if (!m_isRegularFile || count <= 0)
-        return;
-    const off_t end = ::lseek(m_descriptor.value(), 0, SEEK_CUR);
-    if (end >= 0 && ::fallocate(m_descriptor.value(), FALLOC_FL_KEEP_SIZE, end, count) == 0)
-        m_reservedEnd = end + count;
-}
-
-void FileOutputStream::releaseUnusedReservation() {
-    const off_t end = ::lseek(m_descriptor.value(), 0, SEEK_CUR);
-    // Truncating a file to its own size drops the blocks past its end.
-    if (end >= 0 && end < m_reservedEnd && ::ftruncate(m_descriptor.value(), end) == 0)
-        m_reservedEnd = 0;
-}

@@ -29,18 +29,9 @@ public:
     // unsupported pair apart.
     qint64 appendFrom(FileInputStream& input, qint64 maximum);
 
-    // Asks the file system for the blocks of this many more bytes in one
-    // go, without changing the file's size, rather than block by block as
-    // the writes arrive. Only a hint: where it cannot be had, nothing changes.
-    void reserve(qint64 count);
-    // Gives back the reserved blocks past the end that were never written,
-    // so a merge that stopped early does not hold disk space it did not use.
-    void releaseUnusedReservation();
-
 private:
     explicit FileOutputStream(FileDescriptor descriptor);
 
     FileDescriptor m_descriptor;
     bool m_isRegularFile;
-    off_t m_reservedEnd = 0; // the end of the reserved blocks, 0 for none
 };

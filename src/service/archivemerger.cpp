@@ -34,7 +34,6 @@ std::optional<ExtractionError> ArchiveMerger::merge() {
 
     m_total = totalSize();
     m_copied = 0;
-    output->reserve(m_total);
     // Pages of the buffer are only touched when the kernel cannot copy by itself.
     m_buffer = std::make_unique_for_overwrite<char[]>(blockSize);
     std::optional<ExtractionError> failure;
@@ -44,7 +43,6 @@ std::optional<ExtractionError> ArchiveMerger::merge() {
             break;
     }
     m_buffer.reset();
-    output->releaseUnusedReservation();
     return failure;
 }
 

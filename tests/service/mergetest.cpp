@@ -147,7 +147,7 @@ void ServiceTest::mergeStopsWhenItsThreadIsAskedToStop() {
 
     QVERIFY(failure && failure->is<ExtractionError::ExtractionFailed>());
     QCOMPARE(QFileInfo(combined).size(), 0);
-    // Nor does it keep the disk space it set aside for the whole archive.
+    // Nor does it hold disk space for the parts it did not copy.
     struct stat status {};
     QCOMPARE(::stat(QFile::encodeName(combined).constData(), &status), 0);
     QCOMPARE(status.st_blocks, blkcnt_t(0));
