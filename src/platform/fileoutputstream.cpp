@@ -28,12 +28,10 @@ FileOutputStream::FileOutputStream(FileDescriptor descriptor)
     , m_isRegularFile(m_descriptor.isRegularFile()) {}
 
 qint64 FileOutputStream::write(const char* bytes, qint64 count) {
-    // The page cache takes a write in folios as large as the write. Large
-    // folios come from the high-order free blocks that a hypervisor reclaiming
-    // free guest memory takes back first, and then each of their pages costs
-    // a fault on the host when first touched: on such a virtual machine 2 GiB
-    // went into the page cache in 0.38 s in writes of 64 KiB and in 2.7 s or
-    // more in writes of 1 MiB. The caller writes the rest.
+    // The page cache takes a large write in large folios, whose pages a
+    // virtual machine that hands free memory back to its host must fault in
+    // from the host again: on one, 2 GiB took 0.38 s in writes of 64 KiB and
+    // 2.7 s or more in writes of 1 MiB. The caller writes the rest.
     constexpr qint64 maximumWrite = 64 * 1024;
     ssize_t written;
     do {

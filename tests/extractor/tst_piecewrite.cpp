@@ -3,6 +3,7 @@
 // file must end up holding exactly the data, whatever the kernel does.
 
 #include "piecewrite.h"
+#include "uniquefd.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +22,20 @@ enum class Kernel { TakesAll, TakesLittle, Interrupts, TakesNothing, IsFull };
 Kernel kernel = Kernel::TakesAll;
 std::size_t largestRequest = 0;
 int calls = 0;
+
+// A new empty file in a folder of its own, closed when the test ends.
+struct ScratchFile {
+    QTemporaryDir folder;
+    QString path = folder.filePath(QStringLiteral("file"));
+    UniqueFd fd{::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)};
+};
+
+int writeWith(Kernel behaviour, int fd, const QByteArray& data, off_t offset) {
+    kernel = behaviour;
+    const int error = writePiecewise(fd, data.constData(), std::size_t(data.size()), offset);
+    kernel = Kernel::TakesAll;
+    return error;
+}
 
 } // namespace
 
@@ -80,27 +95,21 @@ private slots:
         QFETCH(Kernel, kernelBehaviour);
         QFETCH(int, size);
         QFETCH(int, offset);
-        QTemporaryDir folder;
-        QVERIFY(folder.isValid());
-        const QByteArray path = QFile::encodeName(folder.filePath(QStringLiteral("file")));
-        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        QVERIFY(fd >= 0);
+        ScratchFile file;
+        QVERIFY(file.fd.get() >= 0);
         QByteArray data(size, Qt::Uninitialized);
         for (int i = 0; i < size; ++i)
             data[i] = char(i * 7 + i / 251);
 
-        kernel = kernelBehaviour;
-        const int error = writePiecewise(fd, data.constData(), std::size_t(size), off_t(offset));
-        kernel = Kernel::TakesAll;
-        ::close(fd);
+        const int error = writeWith(kernelBehaviour, file.fd.get(), data, off_t(offset));
 
         QCOMPARE(error, 0);
         QVERIFY(largestRequest <= maximumPiece);
-        QFile file(QFile::decodeName(path));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray written = file.readAll();
-        QCOMPARE(written.size(), size == 0 ? 0 : offset + size);
-        QCOMPARE(written.mid(offset), data);
+        QFile written(file.path);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray contents = written.readAll();
+        QCOMPARE(contents.size(), size == 0 ? 0 : offset + size);
+        QCOMPARE(contents.mid(offset), data);
     }
 
     void reportsTheFailure_data() {
@@ -114,17 +123,11 @@ private slots:
     void reportsTheFailure() {
         QFETCH(Kernel, kernelBehaviour);
         QFETCH(int, expectedError);
-        QTemporaryDir folder;
-        QVERIFY(folder.isValid());
-        const QByteArray path = QFile::encodeName(folder.filePath(QStringLiteral("file")));
-        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        QVERIFY(fd >= 0);
+        ScratchFile file;
+        QVERIFY(file.fd.get() >= 0);
         const QByteArray data(3 * int(maximumPiece), 'x');
 
-        kernel = kernelBehaviour;
-        const int error = writePiecewise(fd, data.constData(), std::size_t(data.size()), 0);
-        kernel = Kernel::TakesAll;
-        ::close(fd);
+        const int error = writeWith(kernelBehaviour, file.fd.get(), data, 0);
 
         QCOMPARE(error, expectedError);
         QVERIFY2(calls < 10, "a failing write is not retried");
