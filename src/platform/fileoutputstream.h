@@ -6,8 +6,6 @@
 
 #include <optional>
 
-#include <sys/types.h>
-
 class FileInputStream;
 
 // Appends to the end of one file.
