@@ -6,20 +6,30 @@
 
 #include <optional>
 
-// Reads one file from its start to its end in pieces of the caller's size.
+// Reads one regular file from its start to its end in pieces of the caller's
+// size. Anything else (a device, a pipe, a folder) is refused at the open:
+// /dev/zero never ends and a pipe may never begin.
 class FileInputStream {
 public:
-    // Nothing when the location cannot be opened for reading.
-    static std::optional<FileInputStream> open(const QUrl& location);
+    struct Opened;
+    // The stream, or why it could not be opened (an errno value).
+    static Opened open(const QUrl& location);
 
-    // The number of bytes read: 0 at the end of the file, negative on error.
+    // The number of bytes read: 0 at the end of the file, negative on error,
+    // with the errno value in lastError().
     qint64 read(char* buffer, qint64 maximum);
+    int lastError() const { return m_lastError; }
 
 private:
     explicit FileInputStream(FileDescriptor descriptor);
 
     FileDescriptor m_descriptor;
-    bool m_isRegularFile;
+    int m_lastError = 0;
 
     friend class FileOutputStream; // lets the kernel copy straight from this file
+};
+
+struct FileInputStream::Opened {
+    std::optional<FileInputStream> stream;
+    int error = 0;
 };

@@ -8,24 +8,30 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-std::optional<FileOutputStream> FileOutputStream::openForAppend(const QUrl& location) {
+FileOutputStream::Created FileOutputStream::createReplacing(const QUrl& location) {
     const QString path = FileSystem::localPath(location);
     if (path.isEmpty())
-        return std::nullopt;
-    // Positioned at the end rather than opened with O_APPEND, which the
-    // kernel's file-to-file copy refuses; with one writer the two are the same.
+        return {std::nullopt, ENOENT};
+    const QByteArray name = QFile::encodeName(path);
+    // Removed rather than emptied: emptying would also empty every other name
+    // of a hard-linked file, which may lie outside the destination.
+    struct stat existing {};
+    if (::lstat(name.constData(), &existing) == 0 && S_ISREG(existing.st_mode))
+        ::unlink(name.constData());
+    // O_EXCL with O_NOFOLLOW: only a file made here and now is ever written,
+    // never the target of a link someone left under this name.
     FileDescriptor descriptor(
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
-    if (!descriptor.isValid() || ::lseek(descriptor.value(), 0, SEEK_END) < 0)
-        return std::nullopt;
-    return FileOutputStream(std::move(descriptor));
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!descriptor.isValid())
+        return {std::nullopt, errno};
+    return {FileOutputStream(std::move(descriptor)), 0};
 }
 
 FileOutputStream::FileOutputStream(FileDescriptor descriptor)
-    : m_descriptor(std::move(descriptor))
-    , m_isRegularFile(m_descriptor.isRegularFile()) {}
+    : m_descriptor(std::move(descriptor)) {}
 
 qint64 FileOutputStream::write(const char* bytes, qint64 count) {
     // The page cache takes a large write in large folios, whose pages a
@@ -37,14 +43,14 @@ qint64 FileOutputStream::write(const char* bytes, qint64 count) {
     do {
         written = ::write(m_descriptor.value(), bytes, size_t(std::min(count, maximumWrite)));
     } while (written < 0 && errno == EINTR);
+    if (written < 0)
+        m_lastError = errno;
     return written;
 }
 
+// Both ends are regular files: the input refuses anything else when it opens,
+// and this stream only ever creates one.
 qint64 FileOutputStream::appendFrom(FileInputStream& input, qint64 maximum) {
-    // Only between regular files: devices and pipes are left to plain reads
-    // and writes.
-    if (!m_isRegularFile || !input.m_isRegularFile)
-        return -1;
     ssize_t copied;
     do {
         copied = ::copy_file_range(input.m_descriptor.value(), nullptr, m_descriptor.value(),

@@ -8,14 +8,18 @@
 
 class FileInputStream;
 
-// Appends to the end of one file.
+// Writes one new regular file from its start to its end.
 class FileOutputStream {
 public:
-    // Nothing when the location cannot be opened for writing.
-    static std::optional<FileOutputStream> openForAppend(const QUrl& location);
+    struct Created;
+    // A new, empty regular file at the location. A regular file already there
+    // is removed first (its other names, if any, keep their contents); a link,
+    // a pipe, a device or a folder there is never opened, written through or
+    // removed, and the creation fails with EEXIST.
+    static Created createReplacing(const QUrl& location);
 
     // The number of bytes accepted (possibly fewer than given: at most 64 KiB
-    // go in one call), negative on error.
+    // go in one call), negative on error, with the errno value in lastError().
     qint64 write(const char* bytes, qint64 count);
 
     // Lets the kernel copy up to maximum bytes from the input's position to
@@ -27,9 +31,16 @@ public:
     // unsupported pair apart.
     qint64 appendFrom(FileInputStream& input, qint64 maximum);
 
+    int lastError() const { return m_lastError; }
+
 private:
     explicit FileOutputStream(FileDescriptor descriptor);
 
     FileDescriptor m_descriptor;
-    bool m_isRegularFile;
+    int m_lastError = 0;
+};
+
+struct FileOutputStream::Created {
+    std::optional<FileOutputStream> stream;
+    int error = 0; // errno value when there is no stream
 };

@@ -1,11 +1,8 @@
 #include "platform/filesystem.h"
 
-#include "platform/filedescriptor.h"
-
 #include <QDir>
 #include <QFile>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace FileSystem {
@@ -32,15 +29,6 @@ std::optional<qint64> fileSize(const QUrl& location) {
     if (!found)
         return std::nullopt;
     return qint64(found->st_size);
-}
-
-void createEmptyFile(const QUrl& location) {
-    const QString path = localPath(location);
-    if (path.isEmpty())
-        return;
-    // Opened only to create or truncate; closed again at once.
-    const FileDescriptor created(::open(QFile::encodeName(path).constData(),
-                                        O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
 }
 
 void removeFile(const QUrl& location) {

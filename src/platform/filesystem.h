@@ -17,10 +17,6 @@ QString localPath(const QUrl& location);
 // The size in bytes, or nothing when the item's attributes cannot be read.
 std::optional<qint64> fileSize(const QUrl& location);
 
-// Leaves an empty file at the location, also when one existed there. Whether
-// that worked is not reported: the stream opened afterwards tells.
-void createEmptyFile(const QUrl& location);
-
 // Removes a file; a failure is ignored.
 void removeFile(const QUrl& location);
 

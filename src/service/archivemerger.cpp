@@ -27,10 +27,10 @@ std::optional<ExtractionError> ArchiveMerger::merge() {
     if (std::optional<ExtractionError> refusal = refuseOverwritingAPart())
         return refusal;
 
-    FileSystem::createEmptyFile(m_combinedArchive);
-    std::optional<FileOutputStream> output = FileOutputStream::openForAppend(m_combinedArchive);
-    if (!output)
-        return ExtractionError::writePermissionDenied(m_combinedArchive);
+    FileOutputStream::Created created = FileOutputStream::createReplacing(m_combinedArchive);
+    if (!created.stream)
+        return ExtractionError::writeFailed(m_combinedArchive, created.error);
+    FileOutputStream& output = *created.stream;
 
     m_total = totalSize();
     m_copied = 0;
@@ -38,7 +38,7 @@ std::optional<ExtractionError> ArchiveMerger::merge() {
     m_buffer = std::make_unique_for_overwrite<char[]>(blockSize);
     std::optional<ExtractionError> failure;
     for (const QUrl& part : std::as_const(m_parts)) {
-        failure = copyPart(part, *output);
+        failure = copyPart(part, output);
         if (failure)
             break;
     }
@@ -46,7 +46,7 @@ std::optional<ExtractionError> ArchiveMerger::merge() {
     return failure;
 }
 
-// Emptying the combined archive first would destroy a part that is that very
+// Replacing the combined archive first would destroy a part that is that very
 // file (named so by hand, or reached through a link) before it is read.
 std::optional<ExtractionError> ArchiveMerger::refuseOverwritingAPart() const {
     for (const QUrl& part : m_parts) {
@@ -69,13 +69,14 @@ qint64 ArchiveMerger::totalSize() const {
 }
 
 std::optional<ExtractionError> ArchiveMerger::copyPart(const QUrl& part, FileOutputStream& output) {
-    std::optional<FileInputStream> input = FileInputStream::open(part);
-    if (!input)
-        return ExtractionError::readPermissionDenied(part);
+    FileInputStream::Opened opened = FileInputStream::open(part);
+    if (!opened.stream)
+        return ExtractionError::readPermissionDenied(part, opened.error);
+    FileInputStream& input = *opened.stream;
     bool kernelCopies = true;
     while (!isStopRequested()) {
         if (kernelCopies) {
-            const qint64 copied = output.appendFrom(*input, blockSize);
+            const qint64 copied = output.appendFrom(input, blockSize);
             if (copied > 0) {
                 countCopied(copied);
                 continue;
@@ -84,19 +85,20 @@ std::optional<ExtractionError> ArchiveMerger::copyPart(const QUrl& part, FileOut
             // writes confirm the end or find out which side failed.
             kernelCopies = false;
         }
-        const qint64 read = input->read(m_buffer.get(), blockSize);
+        const qint64 read = input.read(m_buffer.get(), blockSize);
         if (read < 0)
-            return ExtractionError::readPermissionDenied(part);
+            return ExtractionError::readPermissionDenied(part, input.lastError());
         if (read == 0)
             return std::nullopt;
         if (!writeAll(output, read))
-            return ExtractionError::writePermissionDenied(m_combinedArchive);
+            return ExtractionError::writeFailed(m_combinedArchive, output.lastError());
         countCopied(read);
     }
     return ExtractionError::extractionFailed(QStringLiteral("the merge was stopped"));
 }
 
-// A write that accepts nothing counts as a failure: retrying it could go on forever.
+// A write that accepts nothing counts as a failure (with no errno, so never as a
+// full disk): retrying it could go on forever.
 bool ArchiveMerger::writeAll(FileOutputStream& output, qint64 count) {
     qint64 written = 0;
     while (written < count) {

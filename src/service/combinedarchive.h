@@ -11,6 +11,12 @@
 // trimmed, shortened or normalised.
 QString safeBaseName(const QString& baseName);
 
+// The first whole characters of a safe base name whose encoded file name
+// takes at most maximumBytes; the name itself when it fits.
+QString fittingBaseName(const QString& safeName, qsizetype maximumBytes);
+
+// "_combined_" + safe base name + ".zip", the base name shortened where the
+// whole would pass the 255 bytes a file name may take.
 QString combinedArchiveName(const QString& baseName);
 
 QUrl combinedArchiveLocation(const QUrl& destination, const QString& baseName);

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <cerrno>
+
 namespace {
 
 template<class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
@@ -30,4 +32,10 @@ QString ExtractionError::errorDescription() const {
             [](const DiskFull&) { return QStringLiteral("Disk is full."); },
         },
         m_case);
+}
+
+ExtractionError ExtractionError::writeFailed(QUrl location, int systemError) {
+    if (systemError == ENOSPC || systemError == EDQUOT)
+        return diskFull();
+    return writePermissionDenied(std::move(location), systemError);
 }

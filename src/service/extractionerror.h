@@ -14,11 +14,15 @@ public:
     struct MissingParts {
         QList<qint64> indices;
     };
+    // The errno values stay with the failure, so that whoever reports it
+    // later can still tell why; the message names the file only.
     struct ReadPermissionDenied {
         QUrl location; // the part that could not be opened or read
+        int systemError = 0;
     };
     struct WritePermissionDenied {
         QUrl location; // the file that could not be opened for writing or written
+        int systemError = 0;
     };
     struct ExtractionFailed {
         QString text;
@@ -35,12 +39,15 @@ public:
     static ExtractionError missingParts(QList<qint64> indices) {
         return Case(MissingParts{std::move(indices)});
     }
-    static ExtractionError readPermissionDenied(QUrl location) {
-        return Case(ReadPermissionDenied{std::move(location)});
+    static ExtractionError readPermissionDenied(QUrl location, int systemError = 0) {
+        return Case(ReadPermissionDenied{std::move(location), systemError});
     }
-    static ExtractionError writePermissionDenied(QUrl location) {
-        return Case(WritePermissionDenied{std::move(location)});
+    static ExtractionError writePermissionDenied(QUrl location, int systemError = 0) {
+        return Case(WritePermissionDenied{std::move(location), systemError});
     }
+    // A failed write: diskFull when the file system is out of space or the
+    // user out of quota, else writePermissionDenied for the location.
+    static ExtractionError writeFailed(QUrl location, int systemError);
     static ExtractionError extractionFailed(QString text) {
         return Case(ExtractionFailed{std::move(text)});
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "service/extractionerror.h"
+#include "service/utf8streamdecoder.h"
 
 #include <QObject>
 #include <QProcess>
@@ -15,6 +16,9 @@ class ExtractorProcess : public QObject {
     Q_OBJECT
 
 public:
+    // The exit status with which kestrune-extract says the disk is full.
+    static constexpr int diskFullStatus = 3;
+
     explicit ExtractorProcess(QString program, QObject* parent = nullptr);
     // A tool still running is killed: nobody is left to hear how it ends.
     ~ExtractorProcess() override;
@@ -24,20 +28,30 @@ public:
     void start(const QUrl& archive, const QUrl& destination);
 
 Q_SIGNALS:
-    // One chunk of standard output or standard error, as read; chunks that
-    // are not valid UTF-8 are dropped whole.
+    // A piece of standard output or standard error, in the order read. A
+    // character split between two reads arrives whole with the second; bytes
+    // that are not UTF-8 arrive as U+FFFD.
     void output(const QString& text);
     // Exactly one of these, once.
     void succeeded();
     void failed(const ExtractionError& error);
 
 private:
-    void passOn(const QByteArray& chunk);
+    void readChannel(QProcess::ProcessChannel which);
+    void finishChannel(QProcess::ProcessChannel which);
+    void noteErrorText(const QString& text);
     void handleFinished(int exitCode, QProcess::ExitStatus exitStatus);
     void handleError(QProcess::ProcessError error);
-    QString unreadErrorText();
+    ExtractionError failure(int exitCode, QProcess::ExitStatus exitStatus) const;
+    QString programName() const;
 
     QString m_program;
     QProcess m_process;
+    Utf8StreamDecoder m_outputDecoder;
+    Utf8StreamDecoder m_errorDecoder;
+    // The tool's last non-blank line on standard error, its own diagnosis,
+    // and the start of a line it has not finished yet.
+    QString m_lastErrorLine;
+    QString m_unfinishedErrorLine;
     bool m_hasEnded = false;
 };

@@ -2,6 +2,7 @@
 #include "testsupport.h"
 
 #include "service/extractionservice.h"
+#include "service/utf8streamdecoder.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,20 +35,32 @@ void ServiceTest::extractorOutcome_data() {
     QTest::addRow("exit status 0 after writing to standard error succeeds, the text shown")
         << "printf 'warning: odd entry\\n' >&2" << QStringList{"log: warning: odd entry\n"}
         << successEnding();
-    QTest::addRow("standard error then exit status 2: the text shown, the message falls back")
-        << "printf 'bad archive\\n' >&2; exit 2" << QStringList{"log: bad archive\n"}
-        << QStringList{fallbackError};
-    QTest::addRow("a tool killed by a signal fails with the tool's name")
-        << "kill -9 $$" << QStringList{} << QStringList{fallbackError};
+    QTest::addRow("the last line on standard error is the failure's reason")
+        << "printf 'entry a: bad\\n' >&2; sleep 0.5; printf 'archive truncated\\n\\n' >&2; exit 1"
+        << QStringList{"log: entry a: bad\n", "log: archive truncated\n\n"}
+        << QStringList{"error: Extraction failed: archive truncated"};
+    QTest::addRow("a reason without a final line break still counts")
+        << "printf 'bad archive' >&2; exit 2" << QStringList{"log: bad archive"}
+        << QStringList{"error: Extraction failed: bad archive"};
+    QTest::addRow("exit status 3 is a full disk")
+        << "printf 'a.bin: No space left on device\\n' >&2; exit 3"
+        << QStringList{"log: a.bin: No space left on device\n"}
+        << QStringList{"error: Disk is full."};
+    QTest::addRow("a tool killed by a signal names the signal")
+        << "printf 'working\\n' >&2; sleep 0.5; kill -9 $$" << QStringList{"log: working\n"}
+        << QStringList{"error: Extraction failed: tool was stopped by signal 9"};
     QTest::addRow("output of both channels arrives in order and unchanged")
         << "printf 'one é\\n'; sleep 0.5; printf '  two\\r\\n' >&2; sleep 0.5; printf 'three'"
         << QStringList{"log: one é\n", "log:   two\r\n", "log: three"} << successEnding();
-    QTest::addRow("a chunk that is not UTF-8 is dropped whole")
+    QTest::addRow("bytes that are not UTF-8 become U+FFFD, the rest of the chunk stays")
         << "printf 'ok\\n'; sleep 0.5; printf 'n\\377 bad\\n'; sleep 0.5; printf 'after\\n' >&2"
-        << QStringList{"log: ok\n", "log: after\n"} << successEnding();
-    QTest::addRow("a character split between two chunks drops both chunks")
+        << QStringList{"log: ok\n", "log: n\uFFFD bad\n", "log: after\n"} << successEnding();
+    QTest::addRow("a character split between two reads arrives whole with the second")
         << "printf 'caf\\303'; sleep 0.5; printf '\\251 au lait\\n'; sleep 0.5; printf 'end\\n'"
-        << QStringList{"log: end\n"} << successEnding();
+        << QStringList{"log: caf", "log: é au lait\n", "log: end\n"} << successEnding();
+    QTest::addRow("a character cut off by the tool's end becomes U+FFFD")
+        << "printf 'end\\342\\202'" << QStringList{"log: end", "log: \uFFFD"}
+        << successEnding();
 }
 
 void ServiceTest::extractorOutcome() {
@@ -108,4 +121,23 @@ void ServiceTest::extractorThatCannotBeLaunched() {
     QCOMPARE(events, eventsBeforeTheExtractor(folder.path()) +
                          QStringList{"error: Extraction failed: " + probe.errorString()});
     QVERIFY(QFileInfo::exists(folder.filePath("_combined_a.zip")));
+}
+
+// Pipes cut output anywhere; three reads of a text cut at any two places must
+// give back exactly the text that one read of it gives.
+void ServiceTest::outputDecoderKeepsEveryCharacterWhereverTheBytesAreCut() {
+    const QByteArray bytes = "a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80 \xff\xc3(\xe2\x82\n";
+    const QString whole = QString::fromUtf8(bytes);
+    QVERIFY(whole.startsWith(QStringLiteral("aé€😀 \uFFFD")));
+    for (qsizetype first = 0; first <= bytes.size(); ++first) {
+        for (qsizetype second = first; second <= bytes.size(); ++second) {
+            Utf8StreamDecoder decoder;
+            QString text = decoder.decode(bytes.first(first));
+            text += decoder.decode(bytes.sliced(first, second - first));
+            text += decoder.decode(bytes.sliced(second));
+            text += decoder.finish();
+            QVERIFY2(text == whole,
+                     qPrintable(QStringLiteral("cut at %1 and %2").arg(first).arg(second)));
+        }
+    }
 }

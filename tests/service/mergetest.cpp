@@ -18,8 +18,9 @@
 
 namespace {
 
-enum class PartFault { Missing, Folder };
-enum class DestinationFault { MissingFolder, FileInPlaceOfFolder, FullDisk };
+enum class PartFault { Missing, Folder, LinkToEndlessDevice, NamedPipe };
+enum class DestinationFault { MissingFolder, FileInPlaceOfFolder };
+enum class TakenName { LinkToAFileOutside, LinkToNowhere, NamedPipe, Folder };
 enum class SameFile { SameName, SymbolicLink, HardLink };
 
 // An extractor that must never be reached in these tests.
@@ -48,6 +49,15 @@ void ServiceTest::combinedArchiveName_data() {
         << "_combined_.._up_x.zip";
     QTest::addRow("an empty base name") << ""
                                         << "_combined_.zip";
+    // File names take at most 255 bytes: "_combined_" and ".zip" leave 241.
+    QTest::addRow("a 246-character base name is cut to fit")
+        << QString(246, u'a') << "_combined_" + QString(241, u'a') + ".zip";
+    QTest::addRow("two-byte letters are cut between characters, never inside one")
+        << QString(200, u'ä') << "_combined_" + QString(120, u'ä') + ".zip";
+    QTest::addRow("a letter above U+FFFF is kept whole or not at all")
+        << QString("𝐀").repeated(70) << "_combined_" + QString("𝐀").repeated(60) + ".zip";
+    QTest::addRow("a base name that just fits stays whole")
+        << QString(241, u'b') << "_combined_" + QString(241, u'b') + ".zip";
 }
 
 void ServiceTest::combinedArchiveName() {
@@ -161,6 +171,10 @@ void ServiceTest::unreadablePart_data() {
     QTest::addRow("a vanished second part leaves the first part's bytes merged")
         << PartFault::Missing << 1;
     QTest::addRow("a folder in place of the third part cannot be read") << PartFault::Folder << 2;
+    QTest::addRow("a link to an endless device is refused, not read") // it would fill the disk
+        << PartFault::LinkToEndlessDevice << 1;
+    QTest::addRow("a named pipe is refused, not merged as an empty part")
+        << PartFault::NamedPipe << 1;
 }
 
 void ServiceTest::unreadablePart() {
@@ -177,8 +191,13 @@ void ServiceTest::unreadablePart() {
             mergedBefore += bytes;
     }
     QFile::remove(folder.filePath(names[faultyPart]));
+    const QString faulty = folder.filePath(names[faultyPart]);
     if (fault == PartFault::Folder)
         QVERIFY(QDir(folder.path()).mkdir(names[faultyPart]));
+    if (fault == PartFault::LinkToEndlessDevice)
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), faulty));
+    if (fault == PartFault::NamedPipe)
+        QCOMPARE(::mkfifo(QFile::encodeName(faulty).constData(), 0600), 0);
 
     ExtractionService service(unreachableTool(folder));
     const QStringList events = runToEnd(service, groupOf("a", parts), folder.path());
@@ -195,7 +214,6 @@ void ServiceTest::unwritableCombinedArchive_data() {
     QTest::addRow("a destination folder that does not exist") << DestinationFault::MissingFolder;
     QTest::addRow("a file in place of the destination folder")
         << DestinationFault::FileInPlaceOfFolder;
-    QTest::addRow("a disk that refuses every write") << DestinationFault::FullDisk;
 }
 
 void ServiceTest::unwritableCombinedArchive() {
@@ -205,12 +223,6 @@ void ServiceTest::unwritableCombinedArchive() {
     const QString destination = folder.filePath("destination");
     if (fault == DestinationFault::FileInPlaceOfFolder)
         writeFile(destination, "not a folder");
-    if (fault == DestinationFault::FullDisk) {
-        if (!QFileInfo::exists("/dev/full"))
-            QSKIP("no /dev/full on this system");
-        QVERIFY(QDir(folder.path()).mkdir("destination"));
-        QVERIFY(QFile::link("/dev/full", destination + "/_combined_a.zip"));
-    }
 
     ExtractionService service(unreachableTool(folder));
     const QStringList events = runToEnd(service, groupOf("a", parts), destination);
@@ -218,6 +230,68 @@ void ServiceTest::unwritableCombinedArchive() {
     const QStringList expected{mergingLog(1),
                                "error: Cannot write to destination: _combined_a.zip"};
     QCOMPARE(events, expected);
+}
+
+// Only a regular file under the combined archive's name is ever replaced:
+// whatever else sits there (left by someone else, or by a hostile archive
+// extracted before) is neither written through nor removed.
+void ServiceTest::combinedArchiveNameTakenByAnotherKind_data() {
+    QTest::addColumn<TakenName>("taken");
+    QTest::addRow("a link to a file outside the destination") << TakenName::LinkToAFileOutside;
+    QTest::addRow("a link to nothing, which would create its target") << TakenName::LinkToNowhere;
+    QTest::addRow("a named pipe") << TakenName::NamedPipe;
+    QTest::addRow("a folder") << TakenName::Folder;
+}
+
+void ServiceTest::combinedArchiveNameTakenByAnotherKind() {
+    QFETCH(TakenName, taken);
+    QTemporaryDir folder;
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), patternBytes(mebibyte, 'a'))};
+    QVERIFY(QDir(folder.path()).mkdir("destination"));
+    const QString combined = folder.filePath("destination/_combined_a.zip");
+    const QString outside = folder.filePath("outside");
+    const QByteArray precious = "the user's own file";
+    writeFile(outside, precious);
+    if (taken == TakenName::LinkToAFileOutside)
+        QVERIFY(QFile::link(outside, combined));
+    if (taken == TakenName::LinkToNowhere)
+        QVERIFY(QFile::link(folder.filePath("created-through-link"), combined));
+    if (taken == TakenName::NamedPipe)
+        QCOMPARE(::mkfifo(QFile::encodeName(combined).constData(), 0600), 0);
+    if (taken == TakenName::Folder)
+        QVERIFY(QDir(folder.path()).mkdir("destination/_combined_a.zip"));
+    const QFileInfo before(combined);
+
+    ExtractionService service(unreachableTool(folder));
+    const QStringList events = runToEnd(service, groupOf("a", parts), folder.filePath("destination"));
+
+    const QStringList expected{mergingLog(1),
+                               "error: Cannot write to destination: _combined_a.zip"};
+    QCOMPARE(events, expected);
+    QVERIFY(readFile(outside) == precious);
+    QVERIFY(!QFileInfo::exists(folder.filePath("created-through-link")));
+    const QFileInfo after(combined);
+    QCOMPARE(after.isSymLink(), before.isSymLink());
+    QCOMPARE(after.isDir(), before.isDir());
+    QVERIFY(after.exists() || after.isSymLink());
+}
+
+// A stale combined archive is replaced, not emptied: another name of the same
+// file, possibly outside the destination, keeps its bytes.
+void ServiceTest::staleCombinedArchiveWithAnotherNameIsReplacedNotEmptied() {
+    QTemporaryDir folder;
+    const QByteArray part = patternBytes(mebibyte, 'a');
+    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), part)};
+    const QString combined = folder.filePath("_combined_a.zip");
+    const QByteArray stale = patternBytes(2 * mebibyte, 's');
+    writeFile(folder.filePath("kept"), stale);
+    QCOMPARE(::link(QFile::encodeName(folder.filePath("kept")), QFile::encodeName(combined)), 0);
+
+    ArchiveMerger merger(parts, QUrl::fromLocalFile(combined), [](double) {});
+    QVERIFY(!merger.merge());
+
+    QVERIFY(readFile(combined) == part);
+    QVERIFY(readFile(folder.filePath("kept")) == stale);
 }
 
 void ServiceTest::partThatIsTheCombinedArchive_data() {

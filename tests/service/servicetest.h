@@ -20,6 +20,9 @@ private Q_SLOTS:
     void unreadablePart();
     void unwritableCombinedArchive_data();
     void unwritableCombinedArchive();
+    void combinedArchiveNameTakenByAnotherKind_data();
+    void combinedArchiveNameTakenByAnotherKind();
+    void staleCombinedArchiveWithAnotherNameIsReplacedNotEmptied();
     void partThatIsTheCombinedArchive_data();
     void partThatIsTheCombinedArchive();
 
@@ -29,6 +32,7 @@ private Q_SLOTS:
     void argumentsReachTheExtractorUnchanged();
     void extractorThatCannotBeLaunched_data();
     void extractorThatCannotBeLaunched();
+    void outputDecoderKeepsEveryCharacterWhereverTheBytesAreCut();
 
     // Whole runs and the service thread (runtest.cpp).
     void successfulRunReportsEveryStepInOrder();
