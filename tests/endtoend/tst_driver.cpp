@@ -1,0 +1,120 @@
+// The headless driver kestrune-run as a user would run it, on sets of parts
+// that once made a run lose data, hang or end in a false success. Each case
+// states what the run must end with and what must be left on disk.
+
+#include "zipfixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+enum class Setup {
+    PlainParts,
+    LinkUnderTheCombinedName,
+    PartLinkedToAnEndlessDevice,
+    LongestBaseName,
+};
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class DriverTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_root;
+
+    // Runs kestrune-run and returns its exit status and its last line.
+    static std::pair<int, QString> run(const QString& destination, const QStringList& parts) {
+        QProcess driver;
+        driver.start(qEnvironmentVariable("KESTRUNE_RUN"), QStringList{destination} + parts);
+        if (!driver.waitForFinished(60000))
+            return {-1, QStringLiteral("did not end")};
+        const QList<QByteArray> lines = driver.readAllStandardOutput().trimmed().split('\n');
+        return {driver.exitStatus() == QProcess::NormalExit ? driver.exitCode() : -1,
+                QString::fromUtf8(lines.last())};
+    }
+
+    // Cuts a small archive into parts named like browser downloads.
+    QStringList writeParts(const QString& folder, const QString& baseName, int count) {
+        const QString whole = m_root.filePath(QStringLiteral("whole.zip"));
+        if (!ZipFixture::writeWithLibarchive(whole, {{"note.txt", "hello\n"}, {"b.txt", "b"}},
+                                             "zip:compression=deflate"))
+            return {};
+        const QByteArray bytes = readAll(whole);
+        QStringList parts;
+        const qsizetype partSize = (bytes.size() + count - 1) / count;
+        for (int i = 0; i < count; ++i) {
+            const QString name =
+                i == 0 ? baseName + ".zip" : QStringLiteral("%1(%2).zip").arg(baseName).arg(i);
+            parts << QDir(folder).filePath(name);
+            if (!writeAll(parts.last(), bytes.mid(i * partSize, partSize)))
+                return {};
+        }
+        return parts;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(m_root.isValid());
+        QVERIFY(QFileInfo(qEnvironmentVariable("KESTRUNE_RUN")).isExecutable());
+    }
+
+    void runEndsAsItMust_data() {
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<int>("exitStatus");
+        QTest::addColumn<QString>("lastLine");
+        QTest::addRow("plain parts extract") << Setup::PlainParts << 0 << "state: succeeded";
+        QTest::addRow("a link under the combined archive's name is not written through")
+            << Setup::LinkUnderTheCombinedName << 1
+            << "state: failed: Cannot write to destination: _combined_s.zip";
+        QTest::addRow("a part that links to /dev/zero is refused, not read without end")
+            << Setup::PartLinkedToAnEndlessDevice << 1 << "state: failed: Cannot read file: s(1).zip";
+        QTest::addRow("a base name of 246 characters extracts")
+            << Setup::LongestBaseName << 0 << "state: succeeded";
+    }
+
+    void runEndsAsItMust() {
+        QFETCH(Setup, setup);
+        QFETCH(int, exitStatus);
+        QFETCH(QString, lastLine);
+        const QString folder = m_root.filePath(QTest::currentDataTag());
+        const QString destination = QDir(folder).filePath("out");
+        QVERIFY(QDir().mkpath(destination));
+        const QString baseName = setup == Setup::LongestBaseName ? QString(246, u's') : "s";
+        const QStringList parts = writeParts(folder, baseName, 3);
+        QCOMPARE(parts.size(), 3);
+        const QString outside = QDir(folder).filePath("outside");
+        QVERIFY(writeAll(outside, "the user's own file"));
+        if (setup == Setup::LinkUnderTheCombinedName)
+            QVERIFY(QFile::link(outside, QDir(destination).filePath("_combined_s.zip")));
+        if (setup == Setup::PartLinkedToAnEndlessDevice) {
+            QVERIFY(QFile::remove(parts[1]));
+            QVERIFY(QFile::link("/dev/zero", parts[1]));
+        }
+
+        const auto [status, line] = run(destination, parts);
+
+        QCOMPARE(line, lastLine);
+        QCOMPARE(status, exitStatus);
+        QCOMPARE(readAll(outside), QByteArray("the user's own file"));
+        if (exitStatus == 0)
+            QCOMPARE(readAll(QDir(destination).filePath("note.txt")), QByteArray("hello\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(DriverTest)
+#include "tst_driver.moc"
