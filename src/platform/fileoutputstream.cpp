@@ -58,3 +58,10 @@ qint64 FileOutputStream::appendFrom(FileInputStream& input, qint64 maximum) {
     } while (copied < 0 && errno == EINTR);
     return copied;
 }
+
+std::optional<FileSystem::FileIdentity> FileOutputStream::identity() const {
+    struct stat status {};
+    if (::fstat(m_descriptor.value(), &status) != 0)
+        return std::nullopt;
+    return FileSystem::FileIdentity{quint64(status.st_dev), quint64(status.st_ino)};
+}

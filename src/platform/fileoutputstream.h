@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/filedescriptor.h"
+#include "platform/filesystem.h"
 
 #include <QUrl>
 
@@ -32,6 +33,9 @@ public:
     qint64 appendFrom(FileInputStream& input, qint64 maximum);
 
     int lastError() const { return m_lastError; }
+
+    // Which file this stream writes, to recognise it later by its name.
+    std::optional<FileSystem::FileIdentity> identity() const;
 
 private:
     explicit FileOutputStream(FileDescriptor descriptor);

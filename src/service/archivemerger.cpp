@@ -16,10 +16,12 @@ bool isStopRequested() {
 
 } // namespace
 
-ArchiveMerger::ArchiveMerger(QList<QUrl> parts, QUrl combinedArchive, ProgressReport reportProgress)
+ArchiveMerger::ArchiveMerger(QList<QUrl> parts, QUrl combinedArchive, ProgressReport reportProgress,
+                             CancelCheck isCancelled)
     : m_parts(std::move(parts))
     , m_combinedArchive(std::move(combinedArchive))
-    , m_reportProgress(std::move(reportProgress)) {}
+    , m_reportProgress(std::move(reportProgress))
+    , m_isCancelled(std::move(isCancelled)) {}
 
 ArchiveMerger::~ArchiveMerger() = default;
 
@@ -31,6 +33,7 @@ std::optional<ExtractionError> ArchiveMerger::merge() {
     if (!created.stream)
         return ExtractionError::writeFailed(m_combinedArchive, created.error);
     FileOutputStream& output = *created.stream;
+    m_combinedArchiveIdentity = output.identity();
 
     m_total = totalSize();
     m_copied = 0;
@@ -75,6 +78,8 @@ std::optional<ExtractionError> ArchiveMerger::copyPart(const QUrl& part, FileOut
     FileInputStream& input = *opened.stream;
     bool kernelCopies = true;
     while (!isStopRequested()) {
+        if (m_isCancelled && m_isCancelled())
+            return ExtractionError::cancelled();
         if (kernelCopies) {
             const qint64 copied = output.appendFrom(input, blockSize);
             if (copied > 0) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/filesystem.h"
 #include "service/extractionerror.h"
 
 #include <QList>
@@ -22,13 +23,22 @@ public:
     // Called after every block copied with 0.5 × bytes copied ÷ total size;
     // not called at all when the total size is 0.
     using ProgressReport = std::function<void(double fraction)>;
+    // Asked before every block; true stops the merge with `cancelled`.
+    using CancelCheck = std::function<bool()>;
 
-    ArchiveMerger(QList<QUrl> parts, QUrl combinedArchive, ProgressReport reportProgress);
+    ArchiveMerger(QList<QUrl> parts, QUrl combinedArchive, ProgressReport reportProgress,
+                  CancelCheck isCancelled = {});
     ~ArchiveMerger();
 
     // Nothing on success; otherwise why the merge stopped. A failed merge
     // leaves the combined archive as far as it got.
     std::optional<ExtractionError> merge();
+
+    // The file the merge created, once it has; to remove it later only if
+    // it is still that file.
+    std::optional<FileSystem::FileIdentity> combinedArchiveIdentity() const {
+        return m_combinedArchiveIdentity;
+    }
 
 private:
     std::optional<ExtractionError> refuseOverwritingAPart() const;
@@ -40,6 +50,8 @@ private:
     QList<QUrl> m_parts;
     QUrl m_combinedArchive;
     ProgressReport m_reportProgress;
+    CancelCheck m_isCancelled;
+    std::optional<FileSystem::FileIdentity> m_combinedArchiveIdentity;
     std::unique_ptr<char[]> m_buffer;
     qint64 m_total = 0;
     qint64 m_copied = 0;

@@ -30,6 +30,7 @@ QString ExtractionError::errorDescription() const {
                 return QStringLiteral("Extraction failed: ") + error.text;
             },
             [](const DiskFull&) { return QStringLiteral("Disk is full."); },
+            [](const Cancelled&) { return QStringLiteral("Extraction cancelled."); },
         },
         m_case);
 }

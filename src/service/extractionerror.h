@@ -28,9 +28,11 @@ public:
         QString text;
     };
     struct DiskFull {};
+    // The user stopped the run.
+    struct Cancelled {};
 
     using Case = std::variant<MissingParts, ReadPermissionDenied, WritePermissionDenied,
-                              ExtractionFailed, DiskFull>;
+                              ExtractionFailed, DiskFull, Cancelled>;
 
     ExtractionError() = default;
     ExtractionError(Case value)
@@ -52,6 +54,7 @@ public:
         return Case(ExtractionFailed{std::move(text)});
     }
     static ExtractionError diskFull() { return Case(DiskFull{}); }
+    static ExtractionError cancelled() { return Case(Cancelled{}); }
 
     const Case& value() const { return m_case; }
     template<typename T> bool is() const { return std::holds_alternative<T>(m_case); }

@@ -5,28 +5,40 @@
 #include "service/combinedarchive.h"
 #include "service/extractorprocess.h"
 
+#include <QLocale>
+
 ExtractionRun::ExtractionRun(ZipFileGroup group, QUrl destination, QString extractorPath,
-                             QObject* parent)
+                             CancelFlag cancelled, QObject* parent)
     : QObject(parent)
     , m_group(std::move(group))
     , m_destination(std::move(destination))
-    , m_extractorPath(std::move(extractorPath)) {}
+    , m_extractorPath(std::move(extractorPath))
+    , m_cancelled(std::move(cancelled)) {}
 
 ExtractionRun::~ExtractionRun() = default;
 
 void ExtractionRun::start() {
     askForAccess();
+    // Cancelled while it waited for its turn: nothing has happened yet.
+    if (isCancelRequested()) {
+        fail(ExtractionError::cancelled());
+        return;
+    }
     m_combinedArchive = combinedArchiveLocation(m_destination, m_group.baseName);
     log(QStringLiteral("▶ Merging %1 part(s) into combined archive…\n").arg(m_group.files.size()));
 
-    ArchiveMerger merger(m_group.files, m_combinedArchive, [this](double fraction) {
-        Q_EMIT produced(ExtractionProgress::progress(fraction));
-    });
-    if (const std::optional<ExtractionError> failure = merger.merge()) {
+    ArchiveMerger merger(
+        m_group.files, m_combinedArchive,
+        [this](double fraction) { Q_EMIT produced(ExtractionProgress::progress(fraction)); },
+        [this] { return isCancelRequested(); });
+    const std::optional<ExtractionError> failure = merger.merge();
+    m_combinedArchiveIdentity = merger.combinedArchiveIdentity();
+    if (failure) {
+        if (failure->is<ExtractionError::Cancelled>())
+            removeCombinedArchive();
         fail(*failure);
         return;
     }
-    m_combinedArchiveIdentity = FileSystem::fileIdentity(m_combinedArchive);
     log(QStringLiteral("✔ Merge complete.\n▶ Unzipping into %1…\n")
             .arg(m_destination.toLocalFile()));
     Q_EMIT produced(ExtractionProgress::progress(0.5));
@@ -39,21 +51,43 @@ void ExtractionRun::askForAccess() {
         m_partAccess.append({part, FileSystem::startAccess(part)});
 }
 
+void ExtractionRun::cancel() {
+    if (m_extractor)
+        m_extractor->cancel();
+}
+
 void ExtractionRun::unzip() {
     // A child of the run, so a run torn down with the service takes the tool with it.
-    auto* extractor = new ExtractorProcess(m_extractorPath, this);
-    connect(extractor, &ExtractorProcess::output, this, &ExtractionRun::log);
-    connect(extractor, &ExtractorProcess::succeeded, this, &ExtractionRun::succeed);
-    connect(extractor, &ExtractorProcess::failed, this, &ExtractionRun::fail);
-    extractor->start(m_combinedArchive, m_destination);
+    m_extractor = new ExtractorProcess(m_extractorPath, this);
+    connect(m_extractor, &ExtractorProcess::output, this, &ExtractionRun::log);
+    connect(m_extractor, &ExtractorProcess::succeeded, this, &ExtractionRun::succeed);
+    connect(m_extractor, &ExtractorProcess::failed, this, [this](const ExtractionError& error) {
+        if (error.is<ExtractionError::Cancelled>())
+            reportCancelledExtraction();
+        fail(error);
+    });
+    m_extractor->start(m_combinedArchive, m_destination);
+    // Cancelled between the merge and here.
+    if (isCancelRequested())
+        m_extractor->cancel();
+}
+
+// A cancelled extraction keeps the files the extractor finished; what it was
+// writing it removed itself. The combined archive goes, as after success.
+void ExtractionRun::reportCancelledExtraction() {
+    removeCombinedArchive();
+    const QString destination = m_destination.toLocalFile();
+    if (const auto count = m_extractor->extractedCount()) {
+        log(QStringLiteral("Cancelled. %1 of %2 files had been extracted into %3.\n")
+                .arg(QLocale().toString(count->extracted), QLocale().toString(count->total),
+                     destination));
+    } else {
+        log(QStringLiteral("Cancelled. Files already extracted stay in %1.\n").arg(destination));
+    }
 }
 
 void ExtractionRun::succeed() {
-    // An archive may hold an entry with the combined archive's own name; the
-    // extractor then replaced our file with the user's, which must stay.
-    if (m_combinedArchiveIdentity &&
-        FileSystem::fileIdentity(m_combinedArchive) == m_combinedArchiveIdentity)
-        FileSystem::removeFile(m_combinedArchive);
+    removeCombinedArchive();
     log(QStringLiteral("✔ Extraction finished successfully.\n"));
     Q_EMIT produced(ExtractionProgress::progress(1.0));
     Q_EMIT produced(ExtractionProgress::completed());
@@ -65,6 +99,15 @@ void ExtractionRun::succeed() {
 void ExtractionRun::fail(const ExtractionError& error) {
     Q_EMIT produced(ExtractionProgress::error(error));
     end();
+}
+
+// Only the very file the merge made: an archive may hold an entry with the
+// combined archive's own name, and the extractor then replaced our file with
+// the user's, which must stay.
+void ExtractionRun::removeCombinedArchive() {
+    if (m_combinedArchiveIdentity &&
+        FileSystem::fileIdentity(m_combinedArchive) == m_combinedArchiveIdentity)
+        FileSystem::removeFile(m_combinedArchive);
 }
 
 void ExtractionRun::end() {

@@ -3,6 +3,7 @@
 #include "grouping/zipfilegroup.h"
 #include "platform/filesystem.h"
 #include "service/extractionprogress.h"
+#include "service/runmessages.h"
 
 #include <QList>
 #include <QObject>
@@ -12,21 +13,29 @@
 
 #include <optional>
 
+class ExtractorProcess;
+
 // One extraction: asks for access, merges the group's parts into the combined
 // archive, unzips it with the extractor command, then ends with exactly one
-// closing event and gives its access back. It cannot be stopped once started;
-// it lives on the service's thread and emits its events as plain values.
+// closing event and gives its access back. A cancel stops it wherever it is:
+// between two blocks of the merge, or by stopping the extractor; it then
+// removes the combined archive and ends with the error `cancelled`. It lives
+// on the service's thread and emits its events as plain values.
 class ExtractionRun : public QObject {
     Q_OBJECT
 
 public:
     ExtractionRun(ZipFileGroup group, QUrl destination, QString extractorPath,
-                  QObject* parent = nullptr);
+                  CancelFlag cancelled, QObject* parent = nullptr);
     ~ExtractionRun() override;
 
     // Merges at once (blocking this thread for the copy), then starts the
     // extractor and returns; the run goes on when the extractor has ended.
     void start();
+
+    bool isCancelRequested() const { return m_cancelled->load(); }
+    // Stops the extractor, if it runs; a merge sees the flag by itself.
+    void cancel();
 
 Q_SIGNALS:
     void produced(const ExtractionProgress& progress);
@@ -38,6 +47,8 @@ private:
     void unzip();
     void succeed();
     void fail(const ExtractionError& error);
+    void removeCombinedArchive();
+    void reportCancelledExtraction();
     void end();
     void giveBackAccess();
     void log(const QString& text);
@@ -45,6 +56,8 @@ private:
     ZipFileGroup m_group;
     QUrl m_destination;
     QString m_extractorPath;
+    CancelFlag m_cancelled;
+    ExtractorProcess* m_extractor = nullptr;
     QUrl m_combinedArchive;
     std::optional<FileSystem::FileIdentity> m_combinedArchiveIdentity;
     bool m_isDestinationGranted = false;

@@ -34,17 +34,18 @@ ExtractionService::~ExtractionService() {
     // A merge in progress stops after its current block; a running extractor
     // is killed when its run goes with the worker.
     m_serviceThread.thread->requestInterruption();
-    QMetaObject::invokeMethod(m_serviceThread.loop, "quit", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_serviceThread.loop, &QEventLoop::quit, Qt::QueuedConnection);
     m_thread.join();
 }
 
 void ExtractionService::serve(std::promise<ServiceThread> started) {
     QEventLoop loop;
     ExtractionWorker worker(m_extractorPath, m_requests, m_events);
-    // Wake-ups cross the threads as queued calls by name, which carry
-    // nothing: the values travel in the mailboxes.
+    // Wake-ups cross the threads as queued calls that carry nothing: the
+    // values travel in the mailboxes and the cancel flags.
     connect(&worker, &ExtractionWorker::eventsPosted, &worker, [this] {
-        QMetaObject::invokeMethod(this, "deliverPostedEvents", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &ExtractionService::deliverPostedEvents,
+                                  Qt::QueuedConnection);
     });
     started.set_value({QThread::currentThread(), &loop, &worker});
     loop.exec();
@@ -63,11 +64,24 @@ ExtractionEventStream* ExtractionService::extract(const ZipFileGroup& group,
                                                   const QUrl& destination) {
     auto* stream = new ExtractionEventStream(this);
     const quint64 run = ++m_lastRun;
-    m_streams.insert(run, stream);
-    if (m_requests.post({run, group, destination}))
-        QMetaObject::invokeMethod(m_serviceThread.worker, "startRequestedRuns",
+    const CancelFlag cancelled = std::make_shared<std::atomic<bool>>(false);
+    m_runs.insert(run, {stream, cancelled});
+    connect(stream, &ExtractionEventStream::cancelRequested, this, [this, run] { cancel(run); });
+    if (m_requests.post({run, group, destination, cancelled}))
+        QMetaObject::invokeMethod(m_serviceThread.worker, &ExtractionWorker::startRequestedRuns,
                                   Qt::QueuedConnection);
     return stream;
+}
+
+// The flag reaches a merge that holds the service thread at its next block;
+// the wake-up reaches a run that waits for its extractor, or for its turn.
+void ExtractionService::cancel(quint64 run) {
+    const auto found = m_runs.constFind(run);
+    if (found == m_runs.cend())
+        return;
+    found->cancelled->store(true);
+    QMetaObject::invokeMethod(m_serviceThread.worker, &ExtractionWorker::cancelFlaggedRuns,
+                              Qt::QueuedConnection);
 }
 
 // Once a stream has ended, anything its run still sends finds no stream and
@@ -81,20 +95,21 @@ void ExtractionService::deliverPostedEvents() {
         deliver(*event);
         if (turn.nsecsElapsed() > deliveryTimePerTurn) {
             // Queued behind what the window has to do meanwhile.
-            QMetaObject::invokeMethod(this, "deliverPostedEvents", Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &ExtractionService::deliverPostedEvents,
+                                      Qt::QueuedConnection);
             return;
         }
     }
 }
 
 void ExtractionService::deliver(const RunEvent& event) {
-    ExtractionEventStream* stream = m_streams.value(event.run);
+    ExtractionEventStream* stream = m_runs.value(event.run).stream;
     if (!stream)
         return;
     if (event.progress) {
         stream->deliver(*event.progress);
     } else {
-        m_streams.remove(event.run);
+        m_runs.remove(event.run);
         stream->end();
         stream->deleteLater();
     }

@@ -34,10 +34,11 @@ public:
     explicit ExtractionService(QString extractorPath, QObject* parent = nullptr);
     ~ExtractionService() override;
 
-    // Starts a run and returns at once with its event stream. Call it on the
-    // thread this object lives on (the main thread), where the stream lives too. The service owns
-    // the stream and deletes it some time after it has ended. Virtual so that tests of the layers
-    // above can script a run.
+    // Starts a run and returns at once with its event stream, which is also
+    // the run's handle for cancelling it. Call it on the thread this object
+    // lives on (the main thread), where the stream lives too. The service
+    // owns the stream and deletes it some time after it has ended. Virtual so
+    // that tests of the layers above can script a run.
     virtual ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination);
 
     QString extractorPath() const { return m_extractorPath; }
@@ -55,8 +56,14 @@ private:
     };
 
     void serve(std::promise<ServiceThread> started);
-    Q_INVOKABLE void deliverPostedEvents();
+    void deliverPostedEvents();
     void deliver(const RunEvent& event);
+    void cancel(quint64 run);
+
+    struct Run {
+        QPointer<ExtractionEventStream> stream;
+        CancelFlag cancelled;
+    };
 
     QString m_extractorPath;
     // Between this thread and the worker's, both ways; declared before the
@@ -68,8 +75,9 @@ private:
     // thread, cannot.
     std::thread m_thread;
     ServiceThread m_serviceThread{};
-    // The streams of runs still going, by run number. The worker thread only
-    // ever sees the numbers; the streams are touched on this object's thread.
-    QHash<quint64, QPointer<ExtractionEventStream>> m_streams;
+    // The runs still going, by run number. The worker thread only ever sees
+    // the numbers and the cancel flags; the streams are touched on this
+    // object's thread.
+    QHash<quint64, Run> m_runs;
     quint64 m_lastRun = 0;
 };

@@ -18,8 +18,18 @@ void ExtractionWorker::startRequestedRuns() {
     }
 }
 
+void ExtractionWorker::cancelFlaggedRuns() {
+    m_runs.removeAll(nullptr);
+    for (const QPointer<ExtractionRun>& run : std::as_const(m_runs)) {
+        if (run && run->isCancelRequested())
+            run->cancel();
+    }
+}
+
 void ExtractionWorker::startRun(const RunRequest& request) {
-    auto* extraction = new ExtractionRun(request.group, request.destination, m_extractorPath, this);
+    auto* extraction = new ExtractionRun(request.group, request.destination, m_extractorPath,
+                                         request.cancelled, this);
+    m_runs.append(extraction);
     const quint64 run = request.run;
     connect(extraction, &ExtractionRun::produced, this,
             [this, run](const ExtractionProgress& progress) {

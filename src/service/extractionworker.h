@@ -4,7 +4,10 @@
 #include "service/runmessages.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+
+class ExtractionRun;
 
 // Lives on the service's thread and hosts its runs there. Requests arrive in
 // a mailbox and are started one after the other, so runs merge in turn, and
@@ -19,7 +22,9 @@ public:
                      Mailbox<RunEvent>& events);
 
     // Starts every run requested so far.
-    Q_INVOKABLE void startRequestedRuns();
+    void startRequestedRuns();
+    // Stops every run whose cancel flag is set.
+    void cancelFlaggedRuns();
 
 Q_SIGNALS:
     // The event mailbox went from empty to not empty.
@@ -30,6 +35,7 @@ private:
     void post(RunEvent event);
 
     QString m_extractorPath;
+    QList<QPointer<ExtractionRun>> m_runs;
     Mailbox<RunRequest>& m_requests;
     Mailbox<RunEvent>& m_events;
 };

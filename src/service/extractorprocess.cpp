@@ -1,6 +1,15 @@
 #include "service/extractorprocess.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QTimer>
+
+namespace {
+
+// How long a tool asked to stop may take to clean up before it is killed.
+constexpr int killDelay = 3000; // milliseconds
+
+} // namespace
 
 ExtractorProcess::ExtractorProcess(QString program, QObject* parent)
     : QObject(parent)
@@ -30,6 +39,25 @@ void ExtractorProcess::start(const QUrl& archive, const QUrl& destination) {
     m_process.start();
 }
 
+void ExtractorProcess::cancel() {
+    if (m_hasEnded || m_isCancelling)
+        return;
+    m_isCancelling = true;
+    m_process.terminate();
+    QTimer::singleShot(killDelay, this, [this] {
+        if (m_process.state() != QProcess::NotRunning)
+            m_process.kill();
+    });
+}
+
+std::optional<ExtractorProcess::ExtractedCount> ExtractorProcess::extractedCount() const {
+    static const QRegularExpression summary(QStringLiteral("^Extracted (\\d+) of (\\d+) entries"));
+    const QRegularExpressionMatch match = summary.match(m_lastOutputLine.line());
+    if (!match.hasMatch())
+        return std::nullopt;
+    return ExtractedCount{match.captured(1).toLongLong(), match.captured(2).toLongLong()};
+}
+
 void ExtractorProcess::readChannel(QProcess::ProcessChannel which) {
     const bool isError = which == QProcess::StandardError;
     const QByteArray chunk =
@@ -37,8 +65,7 @@ void ExtractorProcess::readChannel(QProcess::ProcessChannel which) {
     const QString text = (isError ? m_errorDecoder : m_outputDecoder).decode(chunk);
     if (text.isEmpty())
         return;
-    if (isError)
-        noteErrorText(text);
+    (isError ? m_lastErrorLine : m_lastOutputLine).feed(text);
     Q_EMIT output(text);
 }
 
@@ -46,27 +73,11 @@ void ExtractorProcess::readChannel(QProcess::ProcessChannel which) {
 void ExtractorProcess::finishChannel(QProcess::ProcessChannel which) {
     const bool isError = which == QProcess::StandardError;
     const QString rest = (isError ? m_errorDecoder : m_outputDecoder).finish();
+    LastLine& lastLine = isError ? m_lastErrorLine : m_lastOutputLine;
+    lastLine.feed(rest);
+    lastLine.finish();
     if (!rest.isEmpty())
         Q_EMIT output(rest);
-}
-
-void ExtractorProcess::noteErrorText(const QString& text) {
-    // A tool that never ends a line must not make this grow without end; the
-    // last line is all that is wanted of it.
-    constexpr qsizetype longestLine = 4096;
-    m_unfinishedErrorLine += text;
-    const qsizetype lastBreak = m_unfinishedErrorLine.lastIndexOf(u'\n');
-    const qsizetype complete = lastBreak < 0 ? 0 : lastBreak;
-    const auto lines = QStringView(m_unfinishedErrorLine).first(complete).split(u'\n');
-    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        if (!line->trimmed().isEmpty()) {
-            m_lastErrorLine = line->trimmed().toString();
-            break;
-        }
-    }
-    m_unfinishedErrorLine.remove(0, lastBreak + 1);
-    if (m_unfinishedErrorLine.size() > longestLine)
-        m_unfinishedErrorLine = m_unfinishedErrorLine.last(longestLine);
 }
 
 void ExtractorProcess::handleFinished(int exitCode, QProcess::ExitStatus exitStatus) {
@@ -78,10 +89,10 @@ void ExtractorProcess::handleFinished(int exitCode, QProcess::ExitStatus exitSta
         readChannel(which);
         finishChannel(which);
     }
-    if (!m_unfinishedErrorLine.trimmed().isEmpty())
-        m_lastErrorLine = m_unfinishedErrorLine.trimmed();
     if (exitStatus == QProcess::NormalExit && exitCode == 0)
         Q_EMIT succeeded();
+    else if (m_isCancelling)
+        Q_EMIT failed(ExtractionError::cancelled());
     else
         Q_EMIT failed(failure(exitCode, exitStatus));
 }
@@ -105,8 +116,8 @@ ExtractionError ExtractorProcess::failure(int exitCode, QProcess::ExitStatus exi
     }
     if (exitCode == diskFullStatus)
         return ExtractionError::diskFull();
-    if (!m_lastErrorLine.isEmpty())
-        return ExtractionError::extractionFailed(m_lastErrorLine);
+    if (!m_lastErrorLine.line().isEmpty())
+        return ExtractionError::extractionFailed(m_lastErrorLine.line());
     return ExtractionError::extractionFailed(programName() + QStringLiteral(" extraction failed"));
 }
 

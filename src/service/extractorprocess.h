@@ -1,12 +1,15 @@
 #pragma once
 
 #include "service/extractionerror.h"
+#include "service/lastline.h"
 #include "service/utf8streamdecoder.h"
 
 #include <QObject>
 #include <QProcess>
 #include <QString>
 #include <QUrl>
+
+#include <optional>
 
 // The unzip step: runs the extractor command on the combined archive, passes
 // its output on as text and reports once how it ended. It never waits: the
@@ -27,6 +30,19 @@ public:
     // standard input at the null device, so the tool never waits for input.
     void start(const QUrl& archive, const QUrl& destination);
 
+    // Asks the tool to stop (SIGTERM), and makes sure it does: a tool that
+    // has not ended 3 s later is killed. The step then ends as `cancelled`,
+    // unless the tool had finished successfully before it heard.
+    void cancel();
+
+    // What kestrune-extract's closing line says it extracted, if the tool
+    // wrote one: "Extracted N of M entries into …".
+    struct ExtractedCount {
+        qint64 extracted;
+        qint64 total;
+    };
+    std::optional<ExtractedCount> extractedCount() const;
+
 Q_SIGNALS:
     // A piece of standard output or standard error, in the order read. A
     // character split between two reads arrives whole with the second; bytes
@@ -39,7 +55,6 @@ Q_SIGNALS:
 private:
     void readChannel(QProcess::ProcessChannel which);
     void finishChannel(QProcess::ProcessChannel which);
-    void noteErrorText(const QString& text);
     void handleFinished(int exitCode, QProcess::ExitStatus exitStatus);
     void handleError(QProcess::ProcessError error);
     ExtractionError failure(int exitCode, QProcess::ExitStatus exitStatus) const;
@@ -49,9 +64,8 @@ private:
     QProcess m_process;
     Utf8StreamDecoder m_outputDecoder;
     Utf8StreamDecoder m_errorDecoder;
-    // The tool's last non-blank line on standard error, its own diagnosis,
-    // and the start of a line it has not finished yet.
-    QString m_lastErrorLine;
-    QString m_unfinishedErrorLine;
+    LastLine m_lastOutputLine; // the tool's summary
+    LastLine m_lastErrorLine;  // the tool's own diagnosis of a failure
     bool m_hasEnded = false;
+    bool m_isCancelling = false;
 };

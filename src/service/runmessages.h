@@ -5,14 +5,21 @@
 
 #include <QUrl>
 
+#include <atomic>
+#include <memory>
 #include <optional>
 
 // What the service and its worker thread say to each other, by run number.
+
+// Set on the main thread when the user cancels; read by the run on the
+// service thread, also between two blocks of a merge that holds that thread.
+using CancelFlag = std::shared_ptr<std::atomic<bool>>;
 
 struct RunRequest {
     quint64 run;
     ZipFileGroup group;
     QUrl destination;
+    CancelFlag cancelled;
 };
 
 struct RunEvent {

@@ -34,6 +34,13 @@ private Q_SLOTS:
     void extractorThatCannotBeLaunched();
     void outputDecoderKeepsEveryCharacterWhereverTheBytesAreCut();
 
+    // Cancelling a run (canceltest.cpp).
+    void cancelStopsTheMergeAfterTheCurrentBlock();
+    void cancelBeforeTheRunStartsDoesNothing();
+    void cancelStopsTheExtractor_data();
+    void cancelStopsTheExtractor();
+    void cancelRacingTheEndOfTheRunIsHarmless();
+
     // Whole runs and the service thread (runtest.cpp).
     void successfulRunReportsEveryStepInOrder();
     void slowConsumerGetsEveryEventInOrderOnePerTurn();
