@@ -2,6 +2,31 @@
 <!DOCTYPE TS>
 <TS version="2.1">
 <context>
+    <name>ClashWarning</name>
+    <message>
+        <source>the base part</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>part %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Two files claim %1: %2 and %3 — remove one.</source>
+        <extracomment>%1 is &quot;part 3&quot; or &quot;the base part&quot;; %2 and %3 are files named with their folders.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 files claim %2: %3 and %4 — keep one and remove the others.</source>
+        <extracomment>%1 counts the files, %2 is &quot;part 3&quot; or &quot;the base part&quot;; %3 lists all files but the last, which is %4.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 more part numbers are claimed by more than one file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ConsolePanel</name>
     <message>
         <source>Output will appear here.</source>

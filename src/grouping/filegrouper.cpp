@@ -117,21 +117,47 @@ template<typename Work> void inShares(qsizetype count, Work work) {
     work(qsizetype(0), std::min(count, size));
 }
 
-ZipFileGroup buildGroup(Bucket& bucket) {
-    std::stable_sort(bucket.entries.begin(), bucket.entries.end(),
-                     [](const Entry& a, const Entry& b) { return a.partIndex < b.partIndex; });
-
+// A bucket's files in merge order, with the part index of each.
+struct PartOrder {
     QList<QUrl> files;
     QList<qint64> indices;
-    files.reserve(bucket.entries.size());
-    indices.reserve(bucket.entries.size());
-    for (Entry& entry : bucket.entries) {
-        files << std::move(entry.location);
-        indices << entry.partIndex;
+};
+
+PartOrder inPartOrder(QList<Entry> entries) {
+    // Stable, so files with equal numbers keep their drop order.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.partIndex < b.partIndex; });
+    PartOrder order;
+    order.files.reserve(entries.size());
+    order.indices.reserve(entries.size());
+    for (Entry& entry : entries) {
+        order.files << std::move(entry.location);
+        order.indices << entry.partIndex;
     }
-    MissingIndices missing = findMissingIndices(indices);
-    return ZipFileGroup{QUuid::createUuid(), bucket.baseName, std::move(files),
-                        missing.isMissingParts, std::move(missing.indices)};
+    return order;
+}
+
+// Runs of equal indices, which lie side by side in part order.
+QList<PartClash> clashesIn(const PartOrder& order) {
+    QList<PartClash> clashes;
+    const QList<qint64>& indices = order.indices;
+    for (qsizetype begin = 0, end = 0; begin < indices.size(); begin = end) {
+        end = begin + 1;
+        while (end < indices.size() && indices[end] == indices[begin])
+            ++end;
+        if (end - begin > 1)
+            clashes.append(PartClash{indices[begin], order.files.sliced(begin, end - begin)});
+    }
+    return clashes;
+}
+
+ZipFileGroup buildGroup(Bucket& bucket) {
+    PartOrder order = inPartOrder(std::move(bucket.entries));
+    MissingIndices missing = findMissingIndices(order.indices);
+    QList<PartClash> clashes = clashesIn(order);
+    return ZipFileGroup{QUuid::createUuid(),        bucket.baseName,
+                        std::move(order.files),     missing.isMissingParts,
+                        std::move(missing.indices), std::move(clashes)};
 }
 
 } // namespace
@@ -170,6 +196,17 @@ MissingIndices findMissingIndices(const QList<qint64>& partIndices) {
         expected = index + 1;
     }
     return {missing, !missing.isEmpty()};
+}
+
+QList<PartClash> findPartClashes(const QList<QUrl>& files) {
+    QList<Entry> entries;
+    entries.reserve(files.size());
+    for (const QUrl& file : files) {
+        const NamedPart name = readName(file);
+        if (name.isZipPart)
+            entries.append(Entry{file, name.partIndex});
+    }
+    return clashesIn(inPartOrder(std::move(entries)));
 }
 
 QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations) {

@@ -33,6 +33,13 @@ ParsedPartName parsePartName(const QString& partName);
 // most maxListedMissingIndices of them.
 MissingIndices findMissingIndices(const QList<qint64>& partIndices);
 
+// The part numbers that more than one of `files` claims, read from their
+// names, ascending; each clash lists its files in the order given. Names
+// that are not zip parts claim nothing. A group's own files give its clashes.
+QList<PartClash> findPartClashes(const QList<QUrl>& files);
+
 // Groups the .zip locations among `locations` by base name, each group's files
-// in part order, the groups sorted by base name in code point order.
+// in part order, the groups sorted by base name in code point order. Two files
+// with one part number both stay in the group, side by side, and the group
+// lists them among its clashes.
 QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations);

@@ -21,7 +21,7 @@ std::optional<QString> ZipFileGroup::missingPartsDescription() const {
 bool operator==(const ZipFileGroup& left, const ZipFileGroup& right) {
     return left.id == right.id && textEquals(left.baseName, right.baseName) &&
            left.files == right.files && left.isMissingParts == right.isMissingParts &&
-           left.missingIndices == right.missingIndices;
+           left.missingIndices == right.missingIndices && left.clashes == right.clashes;
 }
 
 size_t qHash(const ZipFileGroup& group, size_t seed) {
@@ -37,5 +37,12 @@ size_t qHash(const ZipFileGroup& group, size_t seed) {
     seed = combine(seed, group.missingIndices.size());
     for (qint64 index : group.missingIndices)
         seed = combine(seed, index);
+    seed = combine(seed, group.clashes.size());
+    for (const PartClash& clash : group.clashes) {
+        seed = combine(seed, clash.partIndex);
+        seed = combine(seed, clash.files.size());
+        for (const QUrl& file : clash.files)
+            seed = combine(seed, file);
+    }
     return seed;
 }

@@ -126,9 +126,12 @@ void ExtractionViewModel::removeFile(qsizetype position) {
     }
 
     // The missing-part information is kept as it was: removing a part does
-    // not make the group report it as missing until the next regroup.
-    ZipFileGroup updated{QUuid::createUuid(), selected.baseName, std::move(remaining),
-                         selected.isMissingParts, selected.missingIndices};
+    // not make the group report it as missing until the next regroup. The
+    // clashes are found again, since removing one of two files that claim
+    // a part is how the user settles it.
+    QList<PartClash> clashes = findPartClashes(remaining);
+    ZipFileGroup updated{QUuid::createUuid(),     selected.baseName,       std::move(remaining),
+                         selected.isMissingParts, selected.missingIndices, std::move(clashes)};
 
     const auto found =
         std::find_if(m_groups.cbegin(), m_groups.cend(),
@@ -151,13 +154,16 @@ void ExtractionViewModel::reset() {
 
 // The extraction run.
 
+// A group with two files for one part number would merge into an archive
+// that holds that part twice; the user removes one of them first.
 bool ExtractionViewModel::canStartExtraction() const {
-    return m_selectedGroup && !m_selectedGroup->files.isEmpty() && m_destinationURL &&
+    return m_selectedGroup && !m_selectedGroup->files.isEmpty() &&
+           !m_selectedGroup->hasClashingParts() && m_destinationURL &&
            m_state.kind() != ExtractionState::Kind::Running;
 }
 
 void ExtractionViewModel::startExtraction() {
-    if (!m_selectedGroup || !m_destinationURL)
+    if (!m_selectedGroup || m_selectedGroup->hasClashingParts() || !m_destinationURL)
         return;
     // Only one run at a time: the window never offers Start while running.
     if (m_state.kind() == ExtractionState::Kind::Running)

@@ -1,6 +1,7 @@
 #include "ui/groupheaderview.h"
 
 #include "model/extractionviewmodel.h"
+#include "ui/clashwarning.h"
 #include "ui/filesizes.h"
 #include "ui/symbolbutton.h"
 #include "ui/symbolview.h"
@@ -15,6 +16,8 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, QWidget* parent)
     , m_title(new TextLabel(TextStyle::Title, Tone::Primary, this))
     , m_removeButton(new SymbolButton(Symbol::Trash, 16, Tone::Red, this))
     , m_summary(new TextLabel(TextStyle::Caption, Tone::Secondary, this))
+    , m_clashRow(new QWidget(this))
+    , m_clash(new TextLabel(TextStyle::Caption, Tone::Red, m_clashRow))
     , m_warningRow(new QWidget(this))
     , m_warningSymbol(new SymbolView(Symbol::Warning, 14, Tone::Orange, m_warningRow))
     , m_warning(new TextLabel(TextStyle::Caption, Tone::Orange, m_warningRow)) {
@@ -35,6 +38,16 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, QWidget* parent)
     warningLayout->addWidget(m_warningSymbol, 0, Qt::AlignTop);
     warningLayout->addWidget(m_warning, 1);
 
+    // Red, not orange: unlike a missing part, a clash keeps the run from
+    // starting until the user removes a file.
+    m_clash->setMaximumLines(4);
+    auto* clashLayout = new QHBoxLayout(m_clashRow);
+    clashLayout->setContentsMargins(0, 2, 0, 0);
+    clashLayout->setSpacing(6);
+    clashLayout->addWidget(new SymbolView(Symbol::Failure, 14, Tone::Red, m_clashRow), 0,
+                           Qt::AlignTop);
+    clashLayout->addWidget(m_clash, 1);
+
     auto* titleRow = new QHBoxLayout;
     titleRow->addWidget(m_title, 1);
     titleRow->addWidget(m_removeButton);
@@ -44,6 +57,7 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, QWidget* parent)
     layout->setSpacing(4);
     layout->addLayout(titleRow);
     layout->addWidget(m_summary);
+    layout->addWidget(m_clashRow);
     layout->addWidget(m_warningRow);
 
     connect(m_model, &ExtractionViewModel::selectedGroupChanged, this,
@@ -63,6 +77,9 @@ void GroupHeaderView::showSelectedGroup() {
     const QString summary = count == 1 ? tr("%1 part · %2") : tr("%1 parts · %2");
     m_summary->setText(summary.arg(QString::number(count), size));
 
+    m_clash->setText(ClashWarning::text(group->clashes));
+    m_clashRow->setVisible(group->hasClashingParts());
+
     const std::optional<QString> missing = group->missingPartsDescription();
     m_warning->setText(missing.value_or(QString()));
     m_warningRow->setVisible(missing.has_value());
@@ -78,4 +95,8 @@ QString GroupHeaderView::summaryText() const {
 
 QString GroupHeaderView::warningText() const {
     return m_warningRow->isVisibleTo(this) ? m_warning->text() : QString();
+}
+
+QString GroupHeaderView::clashText() const {
+    return m_clashRow->isVisibleTo(this) ? m_clash->text() : QString();
 }

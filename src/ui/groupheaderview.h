@@ -7,8 +7,9 @@ class SymbolButton;
 class SymbolView;
 class TextLabel;
 
-// The shown group's name, its part count and total size, the warning about
-// missing parts, and the control that removes the whole group.
+// The shown group's name, its part count and total size, the warnings about
+// files that claim one part number and about missing parts, and the control
+// that removes the whole group.
 class GroupHeaderView : public QWidget {
     Q_OBJECT
 
@@ -20,6 +21,9 @@ public:
     // Empty when the group is complete.
     QString warningText() const;
     TextLabel* warningLabel() const { return m_warning; }
+    // Empty when every part number has one file.
+    QString clashText() const;
+    TextLabel* clashLabel() const { return m_clash; }
     SymbolButton* removeButton() const { return m_removeButton; }
 
 private:
@@ -29,6 +33,8 @@ private:
     TextLabel* m_title;
     SymbolButton* m_removeButton;
     TextLabel* m_summary;
+    QWidget* m_clashRow;
+    TextLabel* m_clash;
     QWidget* m_warningRow;
     SymbolView* m_warningSymbol;
     TextLabel* m_warning;

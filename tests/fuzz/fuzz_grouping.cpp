@@ -4,6 +4,7 @@
 #include "grouping/filegrouper.h"
 #include "grouping/unicodetext.h"
 
+#include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -55,6 +56,28 @@ void checkGroup(const ZipFileGroup& group) {
     }
 }
 
+// Part numbers read again from the files' names: the files ascend by them,
+// and exactly the numbers that more than one file carries are clashes,
+// listing those files in the group's order.
+void checkClashes(const ZipFileGroup& group) {
+    check(group.hasClashingParts() == !group.clashes.isEmpty());
+    QMap<qint64, QList<QUrl>> claimants;
+    qint64 previous = 0;
+    for (const QUrl& file : group.files) {
+        const QString name = file.fileName();
+        const qint64 index = parseWithPattern(name.first(name.lastIndexOf(u'.'))).partIndex;
+        check(index >= previous);
+        previous = index;
+        claimants[index] << file;
+    }
+    QList<PartClash> expected;
+    for (auto it = claimants.cbegin(); it != claimants.cend(); ++it) {
+        if (it->size() > 1)
+            expected.append({it.key(), *it});
+    }
+    check(group.clashes == expected);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -70,6 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QSet<QString> names;
     for (qsizetype i = 0; i < groups.size(); ++i) {
         checkGroup(groups[i]);
+        checkClashes(groups[i]);
         grouped += groups[i].files.size();
         const QString key = canonicalForm(groups[i].baseName);
         check(!names.contains(key));

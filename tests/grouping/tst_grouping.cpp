@@ -14,6 +14,12 @@ ZipFileGroup group(const QString& baseName, bool isMissingParts, QList<qint64> m
     return {QUuid::createUuid(), baseName, {}, isMissingParts, std::move(missing)};
 }
 
+// "downloads/a.zip" for /downloads/a.zip.
+QString folderAndName(const QUrl& file) {
+    const QStringList path = file.path().split(u'/');
+    return path.sliced(path.size() - 2).join(u'/');
+}
+
 } // namespace
 
 class GroupingTest : public QObject {
@@ -131,49 +137,84 @@ private Q_SLOTS:
 
     void groupsFiles_data() {
         QTest::addColumn<QStringList>("input");
-        // One entry per group: "base name|file,file|missing,missing"
+        // One entry per group: "base name|file,file|missing,missing|clashes", a
+        // clash as "part:folder/file,folder/file" and clashes joined by ";".
         QTest::addColumn<QStringList>("expected");
 
         QTest::addRow("gap in the middle") << QStringList{"a.zip", "a(1).zip", "a(3).zip"}
-                                           << QStringList{"a|a.zip,a(1).zip,a(3).zip|2"};
+                                           << QStringList{"a|a.zip,a(1).zip,a(3).zip|2|"};
         QTest::addRow("reordered by part number")
-            << QStringList{"a(2).zip", "a(1).zip"} << QStringList{"a|a(1).zip,a(2).zip|0"};
+            << QStringList{"a(2).zip", "a(1).zip"} << QStringList{"a|a(1).zip,a(2).zip|0|"};
         QTest::addRow("lone numbered part")
-            << QStringList{"x(3).zip"} << QStringList{"x|x(3).zip|0,1,2"};
-        QTest::addRow("lone base") << QStringList{"a.zip"} << QStringList{"a|a.zip|"};
-        QTest::addRow("lone part zero") << QStringList{"a(0).zip"} << QStringList{"a|a(0).zip|"};
+            << QStringList{"x(3).zip"} << QStringList{"x|x(3).zip|0,1,2|"};
+        QTest::addRow("lone base") << QStringList{"a.zip"} << QStringList{"a|a.zip||"};
+        QTest::addRow("lone part zero") << QStringList{"a(0).zip"} << QStringList{"a|a(0).zip||"};
         QTest::addRow("space before the suffix is another archive")
             << QStringList{"archive.zip", "archive (1).zip"}
-            << QStringList{"archive|archive.zip|", "archive |archive (1).zip|0"};
+            << QStringList{"archive|archive.zip||", "archive |archive (1).zip|0|"};
         QTest::addRow("upper case sorts first")
-            << QStringList{"a.zip", "B.zip"} << QStringList{"B|B.zip|", "a|a.zip|"};
+            << QStringList{"a.zip", "B.zip"} << QStringList{"B|B.zip||", "a|a.zip||"};
         QTest::addRow("digits compare as characters")
-            << QStringList{"b2.zip", "b10.zip"} << QStringList{"b10|b10.zip|", "b2|b2.zip|"};
+            << QStringList{"b2.zip", "b10.zip"} << QStringList{"b10|b10.zip||", "b2|b2.zip||"};
         QTest::addRow("letter case separates archives")
-            << QStringList{"A.zip", "a(1).zip"} << QStringList{"A|A.zip|", "a|a(1).zip|0"};
+            << QStringList{"A.zip", "a(1).zip"} << QStringList{"A|A.zip||", "a|a(1).zip|0|"};
         QTest::addRow("extension in any case")
-            << QStringList{"a.ZIP", "a(1).Zip"} << QStringList{"a|a.ZIP,a(1).Zip|"};
+            << QStringList{"a.ZIP", "a(1).Zip"} << QStringList{"a|a.ZIP,a(1).Zip||"};
         QTest::addRow("other extensions are ignored")
             << QStringList{"a.zip.001", "notes.txt", "a.7z", "a.zipx", "README", "folder/"}
             << QStringList{};
         QTest::addRow("only the last extension is removed")
-            << QStringList{"a.tar.zip"} << QStringList{"a.tar|a.tar.zip|"};
+            << QStringList{"a.tar.zip"} << QStringList{"a.tar|a.tar.zip||"};
         QTest::addRow("folders do not matter")
-            << QStringList{"/x/a.zip", "/y/a(1).zip"} << QStringList{"a|a.zip,a(1).zip|"};
+            << QStringList{"/x/a.zip", "/y/a(1).zip"} << QStringList{"a|a.zip,a(1).zip||"};
         QTest::addRow("stable among equal indices")
-            << QStringList{"a(0).zip", "a.zip"} << QStringList{"a|a(0).zip,a.zip|"};
+            << QStringList{"a(0).zip", "a.zip"}
+            << QStringList{"a|a(0).zip,a.zip||0:downloads/a(0).zip,downloads/a.zip"};
         QTest::addRow("stable among equal indices, reversed")
-            << QStringList{"a.zip", "a(0).zip"} << QStringList{"a|a.zip,a(0).zip|"};
+            << QStringList{"a.zip", "a(0).zip"}
+            << QStringList{"a|a.zip,a(0).zip||0:downloads/a.zip,downloads/a(0).zip"};
         QTest::addRow("repeated location kept")
-            << QStringList{"a.zip", "a.zip"} << QStringList{"a|a.zip,a.zip|"};
-        QTest::addRow("empty base name") << QStringList{"(3).zip"} << QStringList{"|(3).zip|0,1,2"};
+            << QStringList{"a.zip", "a.zip"}
+            << QStringList{"a|a.zip,a.zip||0:downloads/a.zip,downloads/a.zip"};
+        QTest::addRow("empty base name")
+            << QStringList{"(3).zip"} << QStringList{"|(3).zip|0,1,2|"};
         QTest::addRow("twenty-digit suffix is part of the name")
             << QStringList{"a(12345678901234567890).zip"}
-            << QStringList{"a(12345678901234567890)|a(12345678901234567890).zip|"};
+            << QStringList{"a(12345678901234567890)|a(12345678901234567890).zip||"};
         QTest::addRow("percent signs are part of the name")
             << QStringList{"100%.zip", "100%(1).zip", "a%2F(1).zip"}
-            << QStringList{"100%|100%.zip,100%(1).zip|", "a%2F|a%2F(1).zip|0"};
+            << QStringList{"100%|100%.zip,100%(1).zip||", "a%2F|a%2F(1).zip|0|"};
         QTest::addRow("empty input") << QStringList{} << QStringList{};
+
+        QTest::addRow("two folders claim part 1")
+            << QStringList{"/a/s.zip", "/a/s(1).zip", "/a/s(2).zip", "/b/s(1).zip"}
+            << QStringList{"s|s.zip,s(1).zip,s(1).zip,s(2).zip||1:a/s(1).zip,b/s(1).zip"};
+        QTest::addRow("a clash lists its files in drop order")
+            << QStringList{"/b/s(1).zip", "/a/s.zip", "/a/s(1).zip"}
+            << QStringList{"s|s.zip,s(1).zip,s(1).zip||1:b/s(1).zip,a/s(1).zip"};
+        QTest::addRow("three files for one part")
+            << QStringList{"/a/x(2).zip", "/a/x.zip", "/b/x(2).zip", "/a/x(1).zip", "/c/x(2).zip"}
+            << QStringList{"x|x.zip,x(1).zip,x(2).zip,x(2).zip,x(2).zip||"
+                           "2:a/x(2).zip,b/x(2).zip,c/x(2).zip"};
+        QTest::addRow("two base files clash on part 0")
+            << QStringList{"/a/s.zip", "/a/s(1).zip", "/b/s.zip"}
+            << QStringList{"s|s.zip,s.zip,s(1).zip||0:a/s.zip,b/s.zip"};
+        QTest::addRow("leading zeros name the same part")
+            << QStringList{"s(1).zip", "s.zip", "s(01).zip"}
+            << QStringList{"s|s.zip,s(1).zip,s(01).zip||1:downloads/s(1).zip,downloads/s(01).zip"};
+        QTest::addRow("clashes ascend by part number")
+            << QStringList{"/a/s(2).zip", "/b/s(2).zip", "/a/s(1).zip", "/b/s(1).zip", "/a/s.zip"}
+            << QStringList{"s|s.zip,s(1).zip,s(1).zip,s(2).zip,s(2).zip||"
+                           "1:a/s(1).zip,b/s(1).zip;2:a/s(2).zip,b/s(2).zip"};
+        QTest::addRow("a clash and missing parts together")
+            << QStringList{"/a/s(2).zip", "/b/s(2).zip"}
+            << QStringList{"s|s(2).zip,s(2).zip|0,1|2:a/s(2).zip,b/s(2).zip"};
+        QTest::addRow("same part number in two archives is no clash")
+            << QStringList{"/a/s(1).zip", "/b/t(1).zip", "/a/s.zip", "/b/t.zip"}
+            << QStringList{"s|s.zip,s(1).zip||", "t|t.zip,t(1).zip||"};
+        QTest::addRow("names that differ in case or spacing are no clash")
+            << QStringList{"/a/s(1).zip", "/b/S(1).zip", "/c/s (1).zip"}
+            << QStringList{"S|S(1).zip|0|", "s|s(1).zip|0|", "s |s (1).zip|0|"};
     }
     void groupsFiles() {
         QFETCH(QStringList, input);
@@ -185,8 +226,18 @@ private Q_SLOTS:
             for (qint64 index : group.missingIndices)
                 missing << QString::number(index);
             QCOMPARE(group.isMissingParts, !missing.isEmpty());
+            QStringList clashes;
+            for (const PartClash& clash : group.clashes) {
+                QStringList claimants;
+                for (const QUrl& file : clash.files)
+                    claimants << folderAndName(file);
+                clashes << QString::number(clash.partIndex) + u':' + claimants.join(u',');
+            }
+            QCOMPARE(group.hasClashingParts(), !clashes.isEmpty());
+            // The group's own files say the same, whatever order they come in.
+            QCOMPARE(findPartClashes(group.files), group.clashes);
             actual << group.baseName + u'|' + fileNames(group).join(u',') + u'|' +
-                          missing.join(u',');
+                          missing.join(u',') + u'|' + clashes.join(u';');
         }
         QCOMPARE(actual, expected);
     }
@@ -279,6 +330,17 @@ private Q_SLOTS:
 
         decomposed.missingIndices = {1};
         QVERIFY(composed != decomposed);
+    }
+
+    void clashesTakePartInEquality() {
+        const ZipFileGroup clashing = groupFiles(files({"/a/s(1).zip", "/b/s(1).zip"})).first();
+        ZipFileGroup settled = clashing;
+        QVERIFY(settled == clashing);
+        QCOMPARE(qHash(settled, 7), qHash(clashing, 7));
+
+        settled.clashes.clear();
+        QVERIFY(settled != clashing);
+        QVERIFY(!QSet<ZipFileGroup>{clashing}.contains(settled));
     }
 
     void describesMissingParts_data() {

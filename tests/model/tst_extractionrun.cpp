@@ -152,6 +152,23 @@ private Q_SLOTS:
         QVERIFY(m_model->canStartExtraction());
         QVERIFY(start());
     }
+
+    void clashingPartsKeepTheRunFromStarting() {
+        const QUrl copy = QUrl::fromLocalFile(QStringLiteral("/elsewhere/a(1).zip"));
+        m_model->addFiles({copy});
+        QVERIFY(m_model->selectedGroup()->hasClashingParts());
+        QVERIFY(!m_model->canStartExtraction());
+
+        m_model->startExtraction();
+        QTest::qWait(20);
+        QVERIFY(m_service->runs.isEmpty());
+        QCOMPARE(m_model->state(), ExtractionState::idle());
+
+        m_model->removeFile(copy);
+        QVERIFY(m_model->canStartExtraction());
+        QVERIFY(start());
+        QCOMPARE(m_service->runs.first().group.files, parts(3));
+    }
 };
 
 QTEST_GUILESS_MAIN(ExtractionRunTest)

@@ -281,6 +281,50 @@ private Q_SLOTS:
         model.setDestinationURL(QUrl::fromLocalFile("/tmp/out"));
         QVERIFY(model.canStartExtraction());
     }
+
+    void removingAClaimantSettlesAClash_data() {
+        QTest::addColumn<QStringList>("dropped");
+        QTest::addColumn<QStringList>("removed");
+        QTest::addColumn<bool>("stillClashing");
+
+        const QStringList twoFolders{"/a/s.zip", "/a/s(1).zip", "/a/s(2).zip", "/b/s(1).zip"};
+        QTest::addRow("removing the later claimant settles it")
+            << twoFolders << QStringList{"/b/s(1).zip"} << false;
+        QTest::addRow("removing the earlier claimant settles it")
+            << twoFolders << QStringList{"/a/s(1).zip"} << false;
+        QTest::addRow("removing a part nobody else claims does not")
+            << twoFolders << QStringList{"/a/s(2).zip"} << true;
+
+        const QStringList threeFolders{"/a/x(1).zip", "/b/x(1).zip", "/c/x(1).zip", "/a/x.zip"};
+        QTest::addRow("one of three claimants removed is not enough")
+            << threeFolders << QStringList{"/b/x(1).zip"} << true;
+        QTest::addRow("two of three claimants removed settles it")
+            << threeFolders << QStringList{"/c/x(1).zip", "/a/x(1).zip"} << false;
+    }
+    void removingAClaimantSettlesAClash() {
+        QFETCH(QStringList, dropped);
+        QFETCH(QStringList, removed);
+        QFETCH(bool, stillClashing);
+        ExtractionViewModel model;
+        model.addFiles(files(dropped));
+        model.setDestinationURL(QUrl::fromLocalFile("/tmp/out"));
+        QVERIFY(model.selectedGroup()->hasClashingParts());
+        QVERIFY(!model.canStartExtraction());
+
+        Observer observer(&model);
+        model.startExtraction();
+        QCOMPARE(observer.total(), 0);
+
+        for (const QUrl& location : files(removed))
+            model.removeFile(location);
+        QCOMPARE(model.selectedGroup()->hasClashingParts(), stillClashing);
+        QCOMPARE(model.canStartExtraction(), !stillClashing);
+        QCOMPARE(model.selectedGroup()->files.size(), dropped.size() - removed.size());
+        QVERIFY(*model.selectedGroup() == model.groups().first());
+        // A regroup of what is left finds the same.
+        model.addFiles({});
+        QCOMPARE(model.selectedGroup()->hasClashingParts(), stillClashing);
+    }
 };
 
 QTEST_GUILESS_MAIN(ViewModelTest)

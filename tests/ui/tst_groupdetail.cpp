@@ -1,13 +1,16 @@
 #include "model/extractionviewmodel.h"
 #include "partfiles.h"
 #include "scriptedservice.h"
+#include "ui/clashwarning.h"
 #include "ui/contentview.h"
 #include "ui/detailpane.h"
 #include "ui/emptystateview.h"
+#include "ui/extractionpanel.h"
 #include "ui/filelistview.h"
 #include "ui/filerow.h"
 #include "ui/groupheaderview.h"
 #include "ui/symbolbutton.h"
+#include "ui/symbolpushbutton.h"
 #include "ui/textlabel.h"
 
 #include <QLocale>
@@ -40,6 +43,11 @@ private Q_SLOTS:
     void headerSummarisesTheShownGroup_data();
     void headerSummarisesTheShownGroup();
     void longMissingPartListStaysWithinThreeLines();
+    void clashingFilesAreNamedByTheirFolders();
+    void clashLabelsTellTheFilesApart_data();
+    void clashLabelsTellTheFilesApart();
+    void clashWarningSpellsOutEachClash_data();
+    void clashWarningSpellsOutEachClash();
     void rowsShowPositionNameFolderAndSize();
     void vanishedFileKeepsItsRowWithoutSize();
     void removeControlsForwardToTheViewModel();
@@ -108,6 +116,121 @@ void GroupDetailTest::longMissingPartListStaysWithinThreeLines() {
     // The header makes room for all three lines.
     QTRY_VERIFY(warning->height() >= warning->heightForWidth(warning->width()));
     QCOMPARE(warning->heightForWidth(warning->width()), 3 * warning->sizeHint().height());
+}
+
+void GroupDetailTest::clashingFilesAreNamedByTheirFolders() {
+    PartFiles first;
+    PartFiles second;
+    ExtractionViewModel model(new ScriptedService);
+    ContentView view(&model);
+    model.setDestinationURL(QUrl::fromLocalFile(first.path()));
+    const QUrl copy = second.make("s(1).zip");
+    model.addFiles({first.make("s.zip"), first.make("s(1).zip"), first.make("s(2).zip"), copy});
+
+    GroupHeaderView* header = view.detailPane()->header();
+    const QString firstFolder = QDir(first.path()).dirName();
+    const QString secondFolder = QDir(second.path()).dirName();
+    QCOMPARE(header->clashText(), QStringLiteral("Two files claim part 1: %1/s(1).zip and "
+                                                 "%2/s(1).zip — remove one.")
+                                      .arg(firstFolder, secondFolder));
+    QCOMPARE(header->warningText(), QString());
+    // Every file keeps its row, so either copy can be removed.
+    QCOMPARE(view.detailPane()->fileList()->rows().size(), 4);
+    SymbolPushButton* start = view.detailPane()->extractionPanel()->mainButton();
+    QVERIFY(!start->isEnabled());
+
+    view.detailPane()->fileList()->rows().at(2)->removeButton()->click();
+    QCOMPARE(model.selectedGroup()->files.size(), 3);
+    QVERIFY(!model.selectedGroup()->files.contains(copy));
+    QCOMPARE(header->clashText(), QString());
+    QVERIFY(start->isEnabled());
+}
+
+void GroupDetailTest::clashLabelsTellTheFilesApart_data() {
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<QStringList>("labels");
+
+    const QString longA = QStringLiteral("a").repeated(40);
+    const QString longB = QStringLiteral("b").repeated(40);
+    const QString shortA =
+        QStringLiteral("a").repeated(15) + QChar(0x2026) + QStringLiteral("a").repeated(15);
+    const QString shortB =
+        QStringLiteral("b").repeated(15) + QChar(0x2026) + QStringLiteral("b").repeated(15);
+
+    QTest::addRow("the parent folders differ")
+        << QStringList{"/x/a/s(1).zip", "/x/b/s(1).zip"} << QStringList{"a/s(1).zip", "b/s(1).zip"};
+    QTest::addRow("parents of one name: their parents tell")
+        << QStringList{"/home/u/dl/s.zip", "/media/usb/dl/s.zip"}
+        << QStringList{"u/dl/s.zip", "usb/dl/s.zip"};
+    QTest::addRow("one folder inside the other")
+        << QStringList{"/dl/s.zip", "/x/dl/s.zip"} << QStringList{"/dl/s.zip", "/x/dl/s.zip"};
+    QTest::addRow("a file at the root")
+        << QStringList{"/s.zip", "/a/s.zip"} << QStringList{"/s.zip", "/a/s.zip"};
+    QTest::addRow("two names in one folder still show the folder")
+        << QStringList{"/x/a/s.zip", "/x/a/s(0).zip"} << QStringList{"a/s.zip", "a/s(0).zip"};
+    QTest::addRow("a long shared run of folders is shortened")
+        << QStringList{"/m/a/1/2/3/s.zip", "/m/b/1/2/3/s.zip"}
+        << QStringList{"a/…/s.zip", "b/…/s.zip"};
+    QTest::addRow("long folder names keep both ends")
+        << QStringList{"/x/" + longA + "/s.zip", "/x/" + longB + "/s.zip"}
+        << QStringList{shortA + "/s.zip", shortB + "/s.zip"};
+    QTest::addRow("one location twice: the whole path")
+        << QStringList{"/x/a/s.zip", "/x/a/s.zip"} << QStringList{"/x/a/s.zip", "/x/a/s.zip"};
+    QTest::addRow("three files") << QStringList{"/p/a/s.zip", "/q/a/s.zip", "/q/b/s.zip"}
+                                 << QStringList{"/p/a/s.zip", "/q/a/s.zip", "/q/b/s.zip"};
+}
+
+void GroupDetailTest::clashLabelsTellTheFilesApart() {
+    QFETCH(QStringList, paths);
+    QList<QUrl> files;
+    for (const QString& path : std::as_const(paths))
+        files << QUrl::fromLocalFile(path);
+    QTEST(ClashWarning::fileLabels(files), "labels");
+}
+
+void GroupDetailTest::clashWarningSpellsOutEachClash_data() {
+    QTest::addColumn<QList<PartClash>>("clashes");
+    QTest::addColumn<QString>("text");
+
+    const auto clash = [](qint64 index, const QStringList& folders) {
+        PartClash result{index, {}};
+        for (const QString& folder : folders)
+            result.files << QUrl::fromLocalFile(
+                QStringLiteral("/x/%1/s(%2).zip").arg(folder).arg(index));
+        return result;
+    };
+    QTest::addRow("two files") << QList<PartClash>{clash(1, {"a", "b"})}
+                               << "Two files claim part 1: a/s(1).zip and b/s(1).zip — remove one.";
+    QTest::addRow("part 0 is the base part")
+        << QList<PartClash>{{0,
+                             {QUrl::fromLocalFile("/x/a/s.zip"),
+                              QUrl::fromLocalFile("/x/b/s.zip")}}}
+        << "Two files claim the base part: a/s.zip and b/s.zip — remove one.";
+    QTest::addRow("three files")
+        << QList<PartClash>{clash(2, {"a", "b", "c"})}
+        << "3 files claim part 2: a/s(2).zip, b/s(2).zip and c/s(2).zip — keep one and remove "
+           "the others.";
+    QTest::addRow("four clashes are all spelled out")
+        << QList<PartClash>{clash(1, {"a", "b"}), clash(2, {"a", "b"}), clash(3, {"a", "b"}),
+                            clash(4, {"a", "b"})}
+        << "Two files claim part 1: a/s(1).zip and b/s(1).zip — remove one. "
+           "Two files claim part 2: a/s(2).zip and b/s(2).zip — remove one. "
+           "Two files claim part 3: a/s(3).zip and b/s(3).zip — remove one. "
+           "Two files claim part 4: a/s(4).zip and b/s(4).zip — remove one.";
+    QList<PartClash> many;
+    for (qint64 index = 1; index <= 9; ++index)
+        many << clash(index, {"a", "b"});
+    QTest::addRow("past four the rest are counted")
+        << many
+        << "Two files claim part 1: a/s(1).zip and b/s(1).zip — remove one. "
+           "Two files claim part 2: a/s(2).zip and b/s(2).zip — remove one. "
+           "Two files claim part 3: a/s(3).zip and b/s(3).zip — remove one. "
+           "6 more part numbers are claimed by more than one file.";
+}
+
+void GroupDetailTest::clashWarningSpellsOutEachClash() {
+    QFETCH(QList<PartClash>, clashes);
+    QTEST(ClashWarning::text(clashes), "text");
 }
 
 void GroupDetailTest::rowsShowPositionNameFolderAndSize() {

@@ -165,5 +165,17 @@ int main(int argc, char* argv[]) {
     model.reset();
     model.addFiles({makePart(folder, QStringLiteral("backup(4000).zip"), 700'000'000)});
     save(window, output, QStringLiteral("07-many-missing") + suffix);
+
+    // The same part in two folders: the header names both, Start stays off.
+    model.reset();
+    folder.mkdir(QStringLiteral("Downloads"));
+    folder.mkdir(QStringLiteral("usb-stick"));
+    const QDir first(folder.filePath(QStringLiteral("Downloads")));
+    const QDir second(folder.filePath(QStringLiteral("usb-stick")));
+    model.addFiles({makePart(first, QStringLiteral("s.zip"), 2'100'000),
+                    makePart(first, QStringLiteral("s(1).zip"), 2'100'000),
+                    makePart(first, QStringLiteral("s(2).zip"), 1'340'000),
+                    makePart(second, QStringLiteral("s(1).zip"), 2'100'000)});
+    save(window, output, QStringLiteral("08-clashing-parts") + suffix);
     return 0;
 }
