@@ -5,7 +5,8 @@
 //
 // --extractor runs another command in place of the bundled kestrune-extract
 // (with /bin/true, a run measures the merge alone).
-// Exits 0 when the run succeeded, 1 when it failed, 2 on a usage error.
+// Exits 0 when the run succeeded, 1 when it failed or could not start (two
+// files for one part number), 2 on a usage error.
 
 #include "grouping/filegrouper.h"
 #include "model/extractionviewmodel.h"
@@ -80,6 +81,16 @@ int main(int argc, char* argv[]) {
         }
     });
 
+    if (!model.canStartExtraction()) {
+        QStringList claimants;
+        for (const PartClash& clash : model.selectedGroup()->clashes) {
+            for (const QUrl& file : clash.files)
+                claimants << file.toLocalFile();
+        }
+        out << "state: not started: files claim one part number: " << claimants.join(u", ")
+            << '\n';
+        return 1;
+    }
     model.startExtraction();
     return QCoreApplication::exec();
 }

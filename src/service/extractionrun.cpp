@@ -18,6 +18,13 @@ ExtractionRun::ExtractionRun(ZipFileGroup group, QUrl destination, QString extra
 ExtractionRun::~ExtractionRun() = default;
 
 void ExtractionRun::start() {
+    // Two files for one part number would both be merged, into an archive
+    // that is neither; the window never starts such a group, nor may anyone.
+    if (m_group.hasClashingParts()) {
+        fail(ExtractionError::extractionFailed(
+            QStringLiteral("two files claim one part number; remove one")));
+        return;
+    }
     askForAccess();
     // Cancelled while it waited for its turn: nothing has happened yet.
     if (isCancelRequested()) {

@@ -1,6 +1,7 @@
 #include "servicetest.h"
 #include "testsupport.h"
 
+#include "grouping/filegrouper.h"
 #include "service/archivemerger.h"
 #include "service/combinedarchive.h"
 #include "service/extractionservice.h"
@@ -328,4 +329,22 @@ void ServiceTest::partThatIsTheCombinedArchive() {
                  events.last().contains("_combined_a.zip"),
              qPrintable(events.last()));
     QVERIFY(readFile(combined) == precious);
+}
+
+// However the group was made, two files for one part number are never merged.
+void ServiceTest::groupWithTwoFilesForOnePartIsNotMerged() {
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkpath("a") && QDir(folder.path()).mkpath("b"));
+    const QList<QUrl> parts{writeFile(folder.filePath("a/s.zip"), "first"),
+                            writeFile(folder.filePath("a/s(1).zip"), "second"),
+                            writeFile(folder.filePath("b/s(1).zip"), "second again")};
+
+    ExtractionService service(unreachableTool(folder));
+    const QList<ZipFileGroup> groups = groupFiles(parts);
+    QCOMPARE(groups.size(), 1);
+    const QStringList events = runToEnd(service, groups.first(), folder.path());
+
+    QCOMPARE(events,
+             QStringList{"error: Extraction failed: two files claim one part number; remove one"});
+    QVERIFY(!QFileInfo::exists(folder.filePath("_combined_s.zip")));
 }

@@ -25,6 +25,7 @@ private Q_SLOTS:
     void staleCombinedArchiveWithAnotherNameIsReplacedNotEmptied();
     void partThatIsTheCombinedArchive_data();
     void partThatIsTheCombinedArchive();
+    void groupWithTwoFilesForOnePartIsNotMerged();
 
     // The extractor command (extractortest.cpp).
     void extractorOutcome_data();
