@@ -116,8 +116,14 @@ ExtractionError ExtractorProcess::failure(int exitCode, QProcess::ExitStatus exi
     }
     if (exitCode == diskFullStatus)
         return ExtractionError::diskFull();
-    if (!m_lastErrorLine.line().isEmpty())
-        return ExtractionError::extractionFailed(m_lastErrorLine.line());
+    // Tools begin their lines with their own name; the message names the
+    // failure, not the tool, which the console shows anyway.
+    QString reason = m_lastErrorLine.line();
+    const QString ownName = programName() + QStringLiteral(": ");
+    if (reason.startsWith(ownName) && reason.size() > ownName.size())
+        reason.remove(0, ownName.size());
+    if (!reason.isEmpty())
+        return ExtractionError::extractionFailed(reason);
     return ExtractionError::extractionFailed(programName() + QStringLiteral(" extraction failed"));
 }
 

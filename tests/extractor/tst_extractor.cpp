@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -107,6 +109,12 @@ private:
 };
 
 const QByteArray outsideMarker = "@OUTSIDE@";
+
+enum class Writer {
+    Fixture,
+    LibarchiveZip64,
+    InfoZipFromStandardInput,
+};
 using Entries = QList<ZipEntry>;
 
 } // namespace
@@ -279,7 +287,14 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, failures == 0 ? 0 : 1);
         QVERIFY(sandbox.outsideIsUntouched());
         QCOMPARE(tree(sandbox.destination()), expectedTree);
-        QCOMPARE(run.errors.count('\n'), failures); // one line per problem
+        // One line per problem and, after any, the conclusion.
+        QCOMPARE(run.errors.count('\n'), failures == 0 ? 0 : failures + 1);
+        if (failures > 0)
+            QVERIFY2(run.errors.endsWith(QStringLiteral("kestrune-extract: %1 of %2 entries could "
+                                                        "not be extracted\n")
+                                             .arg(failures)
+                                             .arg(entries.size())),
+                     qPrintable(run.errors));
         // One line per entry and the summary, whatever bytes the names hold.
         QCOMPARE(run.output.count('\n'), entries.size() - failures + 1);
         QVERIFY(!run.output.contains('\x1b'));
@@ -406,7 +421,7 @@ private Q_SLOTS:
         const QString truncated =
             "the archive is truncated: a part, possibly the last one, may be missing";
         QTest::addRow("not a zip") << QByteArray("just some text\n") << "not a zip archive";
-        QTest::addRow("an empty file") << QByteArray() << "not a zip archive";
+        QTest::addRow("an empty file") << QByteArray() << "not a zip archive: the file is empty";
         QTest::addRow("the last part missing") << sound.left(6000) << truncated;
         QTest::addRow("the end record cut short") << sound.chopped(10) << truncated;
         QTest::addRow("a middle part missing") << sound.left(3000) + sound.mid(8000) << truncated;
@@ -420,10 +435,76 @@ private Q_SLOTS:
         const Run run = sandbox.extract();
 
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.errors.contains(expectedError), qPrintable(run.errors));
-        QCOMPARE(run.errors.count('\n'), 1);
+        // The problem, then the same as the conclusion a caller reads last.
+        QCOMPARE(run.errors.count('\n'), 2);
+        QVERIFY2(run.errors.contains(": " + expectedError + "\n"), qPrintable(run.errors));
+        QVERIFY2(run.errors.endsWith("\nkestrune-extract: " + expectedError + "\n"),
+                 qPrintable(run.errors));
         QCOMPARE(tree(sandbox.destination()), QStringList());
         QVERIFY(sandbox.outsideIsUntouched());
+    }
+
+    // Bytes in front of an archive (a self-extractor's program, a stray part)
+    // shift every offset in it; the archive is found behind them.
+    void findsTheArchiveBehindLeadingBytes_data() {
+        QTest::addColumn<Writer>("writer");
+        QTest::addRow("a classic end record") << Writer::Fixture;
+        QTest::addRow("zip64 end records") << Writer::LibarchiveZip64;
+        QTest::addRow("zip64 records of streamed input") << Writer::InfoZipFromStandardInput;
+    }
+    void findsTheArchiveBehindLeadingBytes() {
+        QFETCH(Writer, writer);
+        Sandbox sandbox;
+        QByteArray data(300000, Qt::Uninitialized);
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(data.data()), data.size() / 4);
+        QString name = "a.bin";
+        if (writer == Writer::Fixture) {
+            QVERIFY(sandbox.writeArchive({fileEntry("a.bin", data)}));
+        } else if (writer == Writer::LibarchiveZip64) {
+            QVERIFY(writeWithLibarchive(sandbox.archive(), {{name, data}},
+                                        "zip:zip64,zip:compression=deflate"));
+        } else {
+            const QString zip = QStandardPaths::findExecutable("zip");
+            if (zip.isEmpty())
+                QSKIP("Info-ZIP's zip is not installed");
+            QProcess process;
+            process.setStandardOutputFile(sandbox.archive());
+            process.start(zip, {"-q", "-", "-"});
+            process.write(data);
+            process.closeWriteChannel();
+            QVERIFY(process.waitForFinished() && process.exitCode() == 0);
+            name = "-"; // what zip calls its standard input
+        }
+        const QByteArray prefix(1000000, 'Z');
+        QVERIFY(writeFile(sandbox.archive(), prefix + contents(sandbox.archive())));
+
+        const Run run = sandbox.extract();
+
+        QCOMPARE(run.errors, QString());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.output.contains("1000000 bytes before the archive's start"),
+                 qPrintable(run.output));
+        QVERIFY(contents(sandbox.destination() + "/" + name) == data);
+    }
+
+    // The end record is the archive's own count of its entries: a reading
+    // that found fewer must not pass for a whole extraction.
+    void fewerEntriesThanTheEndRecordListsFail() {
+        Sandbox sandbox;
+        QByteArray archive = buildZip({fileEntry("a", "1"), fileEntry("b", "2")});
+        const qsizetype endRecord = archive.lastIndexOf("PK\5\6");
+        QVERIFY(endRecord > 0);
+        archive[endRecord + 8] = 5;  // entries on this disk
+        archive[endRecord + 10] = 5; // entries in all
+        QVERIFY(writeFile(sandbox.archive(), archive));
+
+        const Run run = sandbox.extract();
+
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.endsWith("kestrune-extract: the archive's directory lists 5 entries, "
+                                     "but only 2 could be read\n"),
+                 qPrintable(run.errors));
+        QCOMPARE(tree(sandbox.destination()), QStringList());
     }
 
     void anArchiveWithoutEntriesIsNoFailure() {
@@ -457,7 +538,7 @@ private Q_SLOTS:
         QTest::addRow("no destination") << QStringList{"-x", "-k", "a.zip"};
         QTest::addRow("unknown option") << QStringList{"-x", "-y", "a.zip", "dest"};
         QTest::addRow("one argument too many") << QStringList{"-x", "-k", "a.zip", "dest", "more"};
-        QTest::addRow("asking for help") << QStringList{"--help"};
+        QTest::addRow("help among other arguments") << QStringList{"--help", "a.zip"};
     }
     void rejectsOtherUses() {
         QFETCH(QStringList, arguments);
@@ -465,6 +546,14 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 2);
         QVERIFY(run.errors.startsWith("usage: kestrune-extract -x -k ARCHIVE DESTINATION"));
         QCOMPARE(run.output, QString());
+    }
+
+    void helpDocumentsTheExitStatuses() {
+        const Run run = runExtractor({"--help"});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.output.startsWith("usage: kestrune-extract -x -k ARCHIVE DESTINATION"));
+        for (const char* status : {"  0  ", "  1  ", "  2  ", "  3  the destination's disk is full"})
+            QVERIFY2(run.output.contains(QLatin1String(status)), status);
     }
 
     void namesComeOutAsUtf8WhateverTheLocale_data() {

@@ -39,6 +39,10 @@ void ServiceTest::extractorOutcome_data() {
         << "printf 'entry a: bad\\n' >&2; sleep 0.5; printf 'archive truncated\\n\\n' >&2; exit 1"
         << QStringList{"log: entry a: bad\n", "log: archive truncated\n\n"}
         << QStringList{"error: Extraction failed: archive truncated"};
+    QTest::addRow("the tool's name in front of its reason is not repeated")
+        << "printf 'tool: a.zip: bad\\ntool: the archive is truncated\\n' >&2; exit 1"
+        << QStringList{"log: tool: a.zip: bad\ntool: the archive is truncated\n"}
+        << QStringList{"error: Extraction failed: the archive is truncated"};
     QTest::addRow("a reason without a final line break still counts")
         << "printf 'bad archive' >&2; exit 2" << QStringList{"log: bad archive"}
         << QStringList{"error: Extraction failed: bad archive"};

@@ -18,10 +18,11 @@ constexpr std::size_t walkAgainAllowance = 64 * 1024;
 
 } // namespace
 
-ArchiveReader::ArchiveReader(int fd, std::int64_t fileSize)
+ArchiveReader::ArchiveReader(int fd, std::int64_t start, std::int64_t fileSize)
     : m_buffer(blockSize)
     , m_fd(fd)
-    , m_fileSize(fileSize) {}
+    , m_start(start)
+    , m_size(fileSize - start) {}
 
 bool ArchiveReader::open() {
     m_archive.reset(archive_read_new());
@@ -76,7 +77,7 @@ la_ssize_t ArchiveReader::read(archive* handle, void* self, const void** buffer)
     auto* reader = static_cast<ArchiveReader*>(self);
     for (;;) {
         const ssize_t count = ::pread(reader->m_fd, reader->m_buffer.data(),
-                                      reader->m_buffer.size(), reader->m_position);
+                                      reader->m_buffer.size(), reader->m_start + reader->m_position);
         if (count >= 0) {
             reader->m_position += count;
             *buffer = reader->m_buffer.data();
@@ -91,7 +92,7 @@ la_ssize_t ArchiveReader::read(archive* handle, void* self, const void** buffer)
 
 la_int64_t ArchiveReader::skip(archive*, void* self, la_int64_t request) {
     auto* reader = static_cast<ArchiveReader*>(self);
-    const la_int64_t remaining = std::max<la_int64_t>(reader->m_fileSize - reader->m_position, 0);
+    const la_int64_t remaining = std::max<la_int64_t>(reader->m_size - reader->m_position, 0);
     const la_int64_t step = std::clamp<la_int64_t>(request, 0, remaining);
     reader->m_position += step;
     return step;
@@ -103,7 +104,7 @@ la_int64_t ArchiveReader::seek(archive* handle, void* self, la_int64_t offset, i
     if (whence == SEEK_CUR)
         base = reader->m_position;
     else if (whence == SEEK_END)
-        base = reader->m_fileSize;
+        base = reader->m_size;
     if (base + offset < 0) {
         archive_set_error(handle, EINVAL, "seek before the start of the archive");
         return ARCHIVE_FATAL;

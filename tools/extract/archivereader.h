@@ -17,7 +17,9 @@
 class ArchiveReader {
 public:
     // The descriptor stays owned by the caller and must outlive the reader.
-    ArchiveReader(int fd, std::int64_t fileSize);
+    // The archive is the file's bytes from `start` on: what comes before it
+    // is not the archive's, and its offsets count from there.
+    ArchiveReader(int fd, std::int64_t start, std::int64_t fileSize);
 
     bool open();
 
@@ -54,7 +56,8 @@ private:
     std::vector<char> m_buffer;
     archive_entry* m_entry = nullptr;
     int m_fd;
-    std::int64_t m_fileSize;
+    std::int64_t m_start;
+    std::int64_t m_size; // from m_start
     std::int64_t m_position = 0;
     std::size_t m_nextIndex = 0;
     std::size_t m_furthestIndex = 0;

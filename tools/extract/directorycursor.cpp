@@ -65,5 +65,5 @@ DirectoryCursor::Result DirectoryCursor::openComponent(int parentFd, std::string
             return {-1, "cannot create the folder " + quoted(path) +
                             ": a file of that name is in the way"};
     }
-    return {-1, "cannot open the folder " + quoted(path) + ": " + std::strerror(error)};
+    return {-1, "cannot open the folder " + quoted(path) + ": " + std::strerror(error), error};
 }

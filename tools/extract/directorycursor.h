@@ -22,6 +22,7 @@ public:
     struct Result {
         int fd = -1; // owned by the cursor, valid until the next call
         std::string problem;
+        int error = 0; // the system's reason, where it had one
     };
     // path is normalized and relative to the root; empty means the root.
     Result open(std::string_view path, Creation creation);

@@ -2,6 +2,9 @@
 
 #include "entryname.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 bool contains(std::string_view text, std::string_view part) {
@@ -29,4 +32,16 @@ EntryFailure EntryFailure::fromLibraryText(std::string_view text) {
 
 EntryFailure EntryFailure::encrypted() {
     return {"encrypted entry; passwords are not supported"};
+}
+
+EntryFailure EntryFailure::fromSystemError(std::string_view what, int error) {
+    EntryFailure failure{std::string(what) + ": " + std::strerror(error)};
+    failure.isDiskFull = error == ENOSPC || error == EDQUOT;
+    return failure;
+}
+
+EntryFailure EntryFailure::stopped() {
+    EntryFailure failure{"stopped before it was complete"};
+    failure.isStop = true;
+    return failure;
 }

@@ -10,7 +10,13 @@ struct EntryFailure {
     // The data ended before the archive said it would: the typical sign of a
     // missing part, which the run reports once for the whole archive.
     bool isTruncation = false;
+    // No space or quota left: every entry after it would fail as well.
+    bool isDiskFull = false;
+    // Not the entry's fault: the extraction is stopping.
+    bool isStop = false;
 
     static EntryFailure fromLibraryText(std::string_view text);
+    static EntryFailure fromSystemError(std::string_view what, int error);
     static EntryFailure encrypted();
+    static EntryFailure stopped();
 };

@@ -4,6 +4,7 @@
 #include "entryname.h"
 #include "entrypath.h"
 #include "piecewrite.h"
+#include "stoprequest.h"
 #include "writebehind.h"
 
 #include <fcntl.h>
@@ -11,7 +12,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -19,12 +19,31 @@ namespace {
 constexpr mode_t permissionBits = 0777;
 // O_EXCL: never opens what is already there, be it a file or a link.
 constexpr int createFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+constexpr int unnamedFlags = O_WRONLY | O_TMPFILE | O_CLOEXEC;
 // From this size on a file is written on a thread of its own: starting one
 // costs about as much as writing a few kilobytes.
 constexpr std::int64_t writeBehindSize = 4 * 1024 * 1024;
 
 EntryFailure systemFailure(std::string_view what, int error) {
-    return {std::string(what) + ": " + std::strerror(error)};
+    return EntryFailure::fromSystemError(what, error);
+}
+
+EntryFailure folderFailure(const DirectoryCursor::Result& folder) {
+    EntryFailure failure{folder.problem};
+    failure.isDiskFull = folder.error == ENOSPC || folder.error == EDQUOT;
+    return failure;
+}
+
+// An unnamed file gets its name through /proc: linking the descriptor itself
+// (AT_EMPTY_PATH) is for privileged processes only.
+bool canNameUnnamedFiles() {
+    static const bool hasProc = ::access("/proc/self/fd", X_OK) == 0;
+    return hasProc;
+}
+
+// The file systems that cannot make unnamed files say so in one of these.
+bool refusesUnnamedFiles(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
 }
 
 // Reads the entry's data block by block, handing each block to `take` until
@@ -34,6 +53,8 @@ template<typename Take> EntryWriter::Outcome forEachBlock(ArchiveReader& reader,
         const void* block = nullptr;
         std::size_t size = 0;
         la_int64_t offset = 0;
+        if (StopRequest::isRequested())
+            return EntryFailure::stopped();
         const int status = archive_read_data_block(reader.handle(), &block, &size, &offset);
         if (status == ARCHIVE_EOF)
             return std::nullopt;
@@ -57,40 +78,37 @@ std::string fileNameOf(const PlannedEntry& entry) {
 EntryWriter::EntryWriter(int rootFd, std::string temporaryPrefix, mode_t umask)
     : m_cursor(rootFd)
     , m_temporaryPrefix(std::move(temporaryPrefix))
-    , m_umask(umask) {}
+    , m_umask(umask)
+    , m_unnamedFiles(canNameUnnamedFiles()) {}
 
 EntryWriter::Outcome EntryWriter::writeFile(const PlannedEntry& entry, ArchiveReader& reader,
                                             bool coreToSpare) {
     const auto folder =
         m_cursor.open(EntryPath::parentOf(entry.path), DirectoryCursor::Creation::CreateMissing);
     if (folder.fd < 0)
-        return EntryFailure{folder.problem};
-    const std::string name = fileNameOf(entry);
+        return folderFailure(folder);
     const mode_t mode = entry.mode & permissionBits; // the kernel applies the umask
-    // Where nothing has the name yet, the file is written in place: nothing
-    // can be lost, and a rename per file is a good part of a small file's cost.
-    UniqueFd file(::openat(folder.fd, name.c_str(), createFlags, mode));
-    std::string temporary;
-    if (!file.isValid() && errno == EEXIST)
-        file = createTemporaryFile(folder.fd, temporary, mode);
-    if (!file.isValid())
+    PendingFile file = createPendingFile(folder.fd, mode);
+    if (!file.fd.isValid())
         return systemFailure("cannot create a file", errno);
     const bool writeBehind = coreToSpare && entry.size >= writeBehindSize;
-    Outcome failure = writeBehind ? copyDataWritingBehind(reader, file.get(), entry.size)
-                                  : copyData(reader, file.get());
+    Outcome failure = writeBehind ? copyDataWritingBehind(reader, file.fd.get(), entry.size)
+                                  : copyData(reader, file.fd.get());
+    const timespec times[2] = {entry.accessed, entry.modified};
+    if (!failure && ::futimens(file.fd.get(), times) != 0)
+        failure = systemFailure("cannot set the file's time", errno);
     if (!failure)
-        failure = finishFile(file, entry);
-    if (!failure && !temporary.empty())
-        failure = moveIntoPlace(folder.fd, temporary, entry);
-    if (failure)
-        ::unlinkat(folder.fd, temporary.empty() ? name.c_str() : temporary.c_str(), 0);
+        failure = nameFile(folder.fd, file, entry);
+    // An unnamed file vanishes with its descriptor; a named one goes now.
+    if (failure && !file.temporaryName.empty())
+        ::unlinkat(folder.fd, file.temporaryName.c_str(), 0);
     return failure;
 }
 
 EntryWriter::Outcome EntryWriter::makeFolder(const PlannedEntry& entry) {
     const auto folder = m_cursor.open(entry.path, DirectoryCursor::Creation::CreateMissing);
     if (folder.fd < 0)
-        return EntryFailure{folder.problem};
+        return folderFailure(folder);
     return std::nullopt;
 }
 
@@ -98,7 +116,7 @@ EntryWriter::Outcome EntryWriter::makeLink(const PlannedEntry& entry) {
     const auto folder =
         m_cursor.open(EntryPath::parentOf(entry.path), DirectoryCursor::Creation::CreateMissing);
     if (folder.fd < 0)
-        return EntryFailure{folder.problem};
+        return folderFailure(folder);
     std::string temporary;
     if (!createTemporaryLink(folder.fd, temporary, entry.linkTarget))
         return systemFailure("cannot create the symbolic link", errno);
@@ -114,7 +132,7 @@ EntryWriter::Outcome EntryWriter::applyFolderAttributes(const PlannedEntry& entr
     const auto parent =
         m_cursor.open(EntryPath::parentOf(entry.path), DirectoryCursor::Creation::OpenExisting);
     if (parent.fd < 0)
-        return EntryFailure{parent.problem};
+        return folderFailure(parent);
     UniqueFd folder(::openat(parent.fd, fileNameOf(entry).c_str(),
                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!folder.isValid())
@@ -151,12 +169,56 @@ EntryWriter::Outcome EntryWriter::copyDataWritingBehind(ArchiveReader& reader, i
     return std::nullopt;
 }
 
-EntryWriter::Outcome EntryWriter::finishFile(UniqueFd& file, const PlannedEntry& entry) {
-    const timespec times[2] = {entry.accessed, entry.modified};
-    if (::futimens(file.get(), times) != 0)
-        return systemFailure("cannot set the file's time", errno);
-    if (file.close() != 0)
+EntryWriter::PendingFile EntryWriter::createPendingFile(int folderFd, mode_t mode) {
+    PendingFile file;
+    if (m_unnamedFiles) {
+        file.fd.reset(::openat(folderFd, ".", unnamedFlags, mode));
+        if (file.fd.isValid() || !refusesUnnamedFiles(errno))
+            return file;
+        m_unnamedFiles = false;
+    }
+    file.fd = createTemporaryFile(folderFd, file.temporaryName, mode);
+    return file;
+}
+
+// A failed close of a written file can mean lost data, so the name it got
+// goes again.
+EntryWriter::Outcome EntryWriter::nameFile(int folderFd, PendingFile& file,
+                                           const PlannedEntry& entry) {
+    if (file.temporaryName.empty())
+        return nameUnnamedFile(folderFd, file, entry);
+    if (file.fd.close() != 0)
         return systemFailure("cannot write", errno);
+    return moveIntoPlace(folderFd, file.temporaryName, entry);
+}
+
+EntryWriter::Outcome EntryWriter::nameUnnamedFile(int folderFd, PendingFile& file,
+                                                  const PlannedEntry& entry) {
+    const std::string self = "/proc/self/fd/" + std::to_string(file.fd.get());
+    const std::string name = fileNameOf(entry);
+    std::string named = name;
+    // Linking never replaces: where the name is taken, the file gets a
+    // temporary name first and is renamed over it.
+    if (::linkat(AT_FDCWD, self.c_str(), folderFd, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        if (errno != EEXIST)
+            return systemFailure("cannot create a file", errno);
+        for (;;) {
+            named = nextTemporaryName();
+            if (::linkat(AT_FDCWD, self.c_str(), folderFd, named.c_str(), AT_SYMLINK_FOLLOW) == 0)
+                break;
+            if (errno != EEXIST)
+                return systemFailure("cannot create a file", errno);
+        }
+        file.temporaryName = named;
+        if (file.fd.close() != 0)
+            return systemFailure("cannot write", errno);
+        return moveIntoPlace(folderFd, named, entry);
+    }
+    if (file.fd.close() != 0) {
+        const int error = errno;
+        ::unlinkat(folderFd, name.c_str(), 0);
+        return systemFailure("cannot write", error);
+    }
     return std::nullopt;
 }
 

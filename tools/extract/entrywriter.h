@@ -13,12 +13,13 @@
 
 class ArchiveReader;
 
-// Puts planned entries on disk below the destination. Whatever replaces an
-// existing file or link is written under a temporary name in its folder and
-// renamed over the real name only when complete, so a failed entry never
-// destroys the file it would have replaced, and a reader of the file being
-// replaced (the archive itself, say) keeps reading the old one. A failed new
-// file is removed again. One writer per thread.
+// Puts planned entries on disk below the destination. A file is written
+// without a name (O_TMPFILE) and linked under its name only when complete:
+// whatever ends the process, no half file is left behind, and a failed entry
+// never destroys the file it would have replaced, while a reader of that
+// file (the archive itself, say) keeps reading the old one. Where the file
+// system cannot make unnamed files, a temporary name stands in, renamed when
+// the file is complete. One writer per thread.
 class EntryWriter {
 public:
     EntryWriter(int rootFd, std::string temporaryPrefix, mode_t umask);
@@ -36,11 +37,18 @@ public:
     Outcome applyFolderAttributes(const PlannedEntry& entry);
 
 private:
+    // A file being written: unnamed, or under a temporary name.
+    struct PendingFile {
+        UniqueFd fd;
+        std::string temporaryName; // empty while unnamed
+    };
+    PendingFile createPendingFile(int folderFd, mode_t mode);
+    Outcome nameFile(int folderFd, PendingFile& file, const PlannedEntry& entry);
+    Outcome nameUnnamedFile(int folderFd, PendingFile& file, const PlannedEntry& entry);
     UniqueFd createTemporaryFile(int folderFd, std::string& name, mode_t mode);
     bool createTemporaryLink(int folderFd, std::string& name, const std::string& target);
     Outcome copyData(ArchiveReader& reader, int fd);
     Outcome copyDataWritingBehind(ArchiveReader& reader, int fd, std::int64_t fileSize);
-    Outcome finishFile(UniqueFd& file, const PlannedEntry& entry);
     Outcome moveIntoPlace(int folderFd, const std::string& temporary, const PlannedEntry& entry);
     std::string nextTemporaryName();
 
@@ -48,4 +56,6 @@ private:
     std::string m_temporaryPrefix;
     unsigned long m_temporaryCount = 0;
     mode_t m_umask;
+    // Until a file system refuses them; then temporary names for this writer.
+    bool m_unnamedFiles;
 };

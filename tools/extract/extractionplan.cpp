@@ -5,6 +5,7 @@
 #include "entryname.h"
 #include "entrypath.h"
 #include "reporter.h"
+#include "stoprequest.h"
 
 #include <unistd.h>
 
@@ -93,6 +94,8 @@ std::optional<EntryFailure> readEntry(const ArchiveReader& reader, int status,
 
 void ExtractionPlan::build(ArchiveReader& reader, Reporter& reporter) {
     for (int status = reader.next(); status != ARCHIVE_EOF; status = reader.next()) {
+        if (StopRequest::isRequested())
+            return;
         ++m_entryCount;
         if (status == ARCHIVE_FATAL) {
             reportUnreadableRest(reader, reporter);
@@ -102,11 +105,8 @@ void ExtractionPlan::build(ArchiveReader& reader, Reporter& reporter) {
         entry.index = m_entryCount - 1;
         if (const auto failure = admit(reader, status, entry)) {
             const char* rawName = archive_entry_pathname(reader.entry());
-            reporter.entryFailed(entry.path.empty() ? entryLabel(rawName, m_entryCount)
-                                                    : entry.path,
-                                 failure->reason);
-            if (failure->isTruncation)
-                reporter.archiveTruncated();
+            reporter.entryFailed(
+                entry.path.empty() ? entryLabel(rawName, m_entryCount) : entry.path, *failure);
             continue;
         }
         m_entries.push_back(std::move(entry));
@@ -115,9 +115,7 @@ void ExtractionPlan::build(ArchiveReader& reader, Reporter& reporter) {
 
 void ExtractionPlan::reportUnreadableRest(const ArchiveReader& reader, Reporter& reporter) const {
     const EntryFailure failure = EntryFailure::fromLibraryText(reader.errorText());
-    reporter.entryFailed("entry " + std::to_string(m_entryCount), failure.reason);
-    if (failure.isTruncation)
-        reporter.archiveTruncated();
+    reporter.entryFailed("entry " + std::to_string(m_entryCount), failure);
     reporter.archiveFailed("the archive cannot be read past entry " + std::to_string(m_entryCount));
 }
 

@@ -2,10 +2,13 @@
 
 #include "archivediagnosis.h"
 #include "archivereader.h"
+#include "directorycursor.h"
 #include "entryname.h"
 #include "entrypath.h"
 #include "entrywriter.h"
 #include "fileextraction.h"
+#include "staletemporaries.h"
+#include "stoprequest.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <unordered_set>
 
 namespace {
 
@@ -41,17 +45,31 @@ Extractor::Extractor(std::string archivePath, std::string destinationPath)
 }
 
 int Extractor::run() {
-    if (!openArchive() || !openDestination() || !readPlan())
-        return 1;
+    if (!openArchive() || !openDestination() || !readPlan() || !checkEntryCount())
+        return finish();
+    removeStaleTemporaries();
     EntryWriter writer(m_destination.get(), m_plan.temporaryPrefix() + "main-", m_umask);
     createFolders(writer);
     writeFiles();
     // Links come last, after every file, so no file can be written through
-    // a link the archive made.
-    createLinks(writer);
-    finishFolders(writer);
+    // a link the archive made. A stopped extraction leaves out what is left.
+    if (!StopRequest::isRequested())
+        createLinks(writer);
+    if (!StopRequest::isRequested())
+        finishFolders(writer);
     m_reporter.summary(m_plan.entryCount(), m_destinationPath);
-    return m_reporter.failureCount() == 0 ? 0 : 1;
+    return finish();
+}
+
+int Extractor::finish() {
+    if (StopRequest::signal() != 0) {
+        m_reporter.flush();
+        StopRequest::endBySignal();
+    }
+    if (!m_reporter.hasFailed())
+        return succeeded;
+    m_reporter.conclude(m_plan.entryCount());
+    return StopRequest::isDiskFull() ? diskFull : failed;
 }
 
 bool Extractor::openArchive() {
@@ -82,7 +100,13 @@ bool Extractor::openDestination() {
 }
 
 bool Extractor::readPlan() {
-    ArchiveReader reader(m_archive.get(), m_archiveSize);
+    m_endRecord = readEndRecord(m_archive.get(), m_archiveSize);
+    if (m_endRecord)
+        m_archiveStart = m_endRecord->leadingBytes(m_archive.get());
+    if (m_archiveStart > 0)
+        m_reporter.note(std::to_string(m_archiveStart) +
+                        " bytes before the archive's start are not part of it; skipped");
+    ArchiveReader reader(m_archive.get(), m_archiveStart, m_archiveSize);
     if (reader.open()) {
         m_plan.build(reader, m_reporter);
         return true;
@@ -106,6 +130,35 @@ bool Extractor::readPlan() {
     return false;
 }
 
+// The library can miss entries without a word, when it misreads where the
+// directory is; an extraction that claims success must have seen them all.
+bool Extractor::checkEntryCount() {
+    if (!m_endRecord || StopRequest::isRequested())
+        return true;
+    // A directory of more than 65535 entries without zip64 records declares
+    // the count's low 16 bits only; more entries than declared are no loss.
+    if (m_plan.entryCount() >= m_endRecord->entryCount)
+        return true;
+    m_reporter.archiveFailed("the archive's directory lists " +
+                             std::to_string(m_endRecord->entryCount) + " entries, but only " +
+                             std::to_string(m_plan.entryCount()) + " could be read");
+    return false;
+}
+
+void Extractor::removeStaleTemporaries() {
+    DirectoryCursor folders(m_destination.get());
+    StaleTemporaries::removeFrom(m_destination.get());
+    std::unordered_set<std::string_view> seen;
+    for (const PlannedEntry& entry : m_plan.entries()) {
+        const std::string_view folder = EntryPath::parentOf(entry.path);
+        if (folder.empty() || !seen.insert(folder).second)
+            continue;
+        const auto opened = folders.open(folder, DirectoryCursor::Creation::OpenExisting);
+        if (opened.fd >= 0)
+            StaleTemporaries::removeFrom(opened.fd);
+    }
+}
+
 void Extractor::createFolders(EntryWriter& writer) {
     const auto& entries = m_plan.entries();
     for (std::size_t position = 0; position < entries.size(); ++position) {
@@ -117,7 +170,7 @@ void Extractor::createFolders(EntryWriter& writer) {
             m_reporter.entryDone(Reporter::Outcome::Skipped, ".", "(the destination itself)");
         } else if (entry.kind == PlannedEntry::Kind::Folder) {
             if (const auto failure = writer.makeFolder(entry))
-                m_reporter.entryFailed(entry.path, failure->reason);
+                m_reporter.entryFailed(entry.path, *failure);
             else
                 m_createdFolders.push_back(position);
         }
@@ -125,8 +178,8 @@ void Extractor::createFolders(EntryWriter& writer) {
 }
 
 void Extractor::writeFiles() {
-    FileExtraction::Target target{m_archive.get(), m_archiveSize, m_destination.get(),
-                                  m_plan.temporaryPrefix(), m_umask};
+    FileExtraction::Target target{m_archive.get(), m_archiveStart, m_archiveSize,
+                                  m_destination.get(), m_plan.temporaryPrefix(), m_umask};
     FileExtraction(m_plan, std::move(target), m_reporter).run();
 }
 
@@ -135,7 +188,7 @@ void Extractor::createLinks(EntryWriter& writer) {
         if (entry.kind != PlannedEntry::Kind::Link || entry.action != PlannedEntry::Action::Write)
             continue;
         if (const auto failure = writer.makeLink(entry))
-            m_reporter.entryFailed(entry.path, failure->reason);
+            m_reporter.entryFailed(entry.path, *failure);
         else
             m_reporter.entryDone(Reporter::Outcome::Linked, entry.path, "-> " + entry.linkTarget);
     }
@@ -152,7 +205,7 @@ void Extractor::finishFolders(EntryWriter& writer) {
     for (const std::size_t position : m_createdFolders) {
         const PlannedEntry& entry = entries[position];
         if (const auto failure = writer.applyFolderAttributes(entry))
-            m_reporter.entryFailed(entry.path, failure->reason);
+            m_reporter.entryFailed(entry.path, *failure);
         else
             m_reporter.entryDone(Reporter::Outcome::Created, entry.path + "/");
     }

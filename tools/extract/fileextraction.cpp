@@ -4,6 +4,7 @@
 #include "entrywriter.h"
 #include "extractionplan.h"
 #include "reporter.h"
+#include "stoprequest.h"
 
 #include <sched.h>
 
@@ -93,12 +94,12 @@ void FileExtraction::cutIntoRuns(unsigned workers) {
 }
 
 void FileExtraction::work(unsigned worker) {
-    ArchiveReader reader(m_target.archiveFd, m_target.archiveSize);
+    ArchiveReader reader(m_target.archiveFd, m_target.archiveStart, m_target.archiveSize);
     EntryWriter writer(m_target.destinationFd,
                        m_target.temporaryPrefix + std::to_string(worker) + "-", m_target.umask);
     for (std::size_t run = m_nextRun++; run < m_runEnds.size(); run = m_nextRun++) {
         const std::size_t begin = run == 0 ? 0 : m_runEnds[run - 1];
-        for (std::size_t i = begin; i < m_runEnds[run]; ++i)
+        for (std::size_t i = begin; i < m_runEnds[run] && !StopRequest::isRequested(); ++i)
             extract(m_plan.entries()[m_files[i]], reader, writer);
     }
     --m_busyWorkers;
@@ -122,7 +123,5 @@ void FileExtraction::extract(const PlannedEntry& entry, ArchiveReader& reader,
         m_reporter.entryDone(Reporter::Outcome::Extracted, entry.path);
         return;
     }
-    m_reporter.entryFailed(entry.path, failure->reason);
-    if (failure->isTruncation)
-        m_reporter.archiveTruncated();
+    m_reporter.entryFailed(entry.path, *failure);
 }

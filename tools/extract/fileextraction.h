@@ -23,6 +23,7 @@ class FileExtraction {
 public:
     struct Target {
         int archiveFd;
+        std::int64_t archiveStart; // bytes before it are not the archive's
         std::int64_t archiveSize;
         int destinationFd;
         std::string temporaryPrefix;

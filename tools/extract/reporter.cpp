@@ -1,6 +1,8 @@
 #include "reporter.h"
 
+#include "entryfailure.h"
 #include "entryname.h"
+#include "stoprequest.h"
 
 #include <unistd.h>
 
@@ -14,6 +16,8 @@ namespace {
 constexpr std::size_t atomicWriteSize = PIPE_BUF;
 constexpr auto outputDelay = std::chrono::milliseconds(50);
 constexpr std::string_view program = "kestrune-extract: ";
+constexpr std::string_view truncationText =
+    "the archive is truncated: a part, possibly the last one, may be missing";
 
 void writeAll(int fd, std::string_view text) {
     while (!text.empty()) {
@@ -59,19 +63,39 @@ void Reporter::entryDone(Outcome outcome, std::string_view path, std::string_vie
     writeOutput(std::move(line));
 }
 
-void Reporter::entryFailed(std::string_view path, std::string_view reason) {
+void Reporter::entryFailed(std::string_view path, const EntryFailure& failure) {
+    if (failure.isStop)
+        return;
     std::string line(program);
-    line.append(EntryName::printable(path)).append(": ").append(reason);
-    std::lock_guard lock(m_mutex);
-    ++m_failureCount;
-    writeError(std::move(line));
+    line.append(EntryName::printable(path)).append(": ").append(failure.reason);
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_failureCount;
+        // Once the disk is full, the entries already under way fail too;
+        // the first one says why.
+        if (m_diskFullReported && failure.isDiskFull)
+            return;
+        m_diskFullReported = m_diskFullReported || failure.isDiskFull;
+        writeError(std::move(line));
+    }
+    if (failure.isDiskFull)
+        StopRequest::requestForFullDisk();
+    if (failure.isTruncation)
+        archiveTruncated();
 }
 
 void Reporter::archiveFailed(std::string_view reason) {
     std::string line(program);
     line.append(m_archiveName).append(": ").append(reason);
     std::lock_guard lock(m_mutex);
+    if (m_archiveFailure.empty())
+        m_archiveFailure = reason;
     writeError(std::move(line));
+}
+
+void Reporter::note(std::string_view text) {
+    std::lock_guard lock(m_mutex);
+    writeOutput("note:      " + EntryName::printable(text));
 }
 
 void Reporter::archiveTruncated() {
@@ -81,7 +105,10 @@ void Reporter::archiveTruncated() {
             return;
         m_truncationReported = true;
     }
-    archiveFailed("the archive is truncated: a part, possibly the last one, may be missing");
+    std::string line(program);
+    line.append(m_archiveName).append(": ").append(truncationText);
+    std::lock_guard lock(m_mutex);
+    writeError(std::move(line));
 }
 
 void Reporter::summary(std::size_t entryCount, std::string_view destination) {
@@ -95,9 +122,25 @@ void Reporter::summary(std::size_t entryCount, std::string_view destination) {
     flushLocked();
 }
 
-std::size_t Reporter::failureCount() const {
+bool Reporter::hasFailed() const {
     std::lock_guard lock(m_mutex);
-    return m_failureCount;
+    return m_failureCount > 0 || !m_archiveFailure.empty() || m_truncationReported;
+}
+
+void Reporter::conclude(std::size_t entryCount) {
+    std::lock_guard lock(m_mutex);
+    std::string cause;
+    if (m_diskFullReported)
+        cause = "the destination's disk is full";
+    else if (m_truncationReported)
+        cause = truncationText;
+    else if (!m_archiveFailure.empty())
+        cause = m_archiveFailure;
+    else if (m_failureCount > 0)
+        cause = std::to_string(m_failureCount) + " of " + std::to_string(entryCount) +
+                " entries could not be extracted";
+    if (!cause.empty())
+        writeError(std::string(program) + cause);
 }
 
 void Reporter::flush() {
