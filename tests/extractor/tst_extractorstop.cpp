@@ -1,0 +1,175 @@
+#include "zipfixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <signal.h>
+#include <zlib.h>
+
+using namespace ZipFixture;
+
+// An extraction ended from outside: by a signal that asks it to stop, or by
+// SIGKILL, which nothing can catch. Either way no entry is left half written
+// under its name and no temporary stays behind; asked, it also says what it
+// had done, and ends by the signal it was sent.
+
+namespace {
+
+constexpr qint64 mebibyte = 1024 * 1024;
+// Large enough that its extraction is still under way when the signal comes.
+constexpr qint64 hugeSize = 3 * 1024 * mebibyte;
+
+// A deflated entry of `size` zeros, made without holding them: one mebibyte
+// compressed after a full flush stands on its own, so copies of it in a row
+// are a valid stream of many.
+ZipEntry zerosEntry(const QByteArray& name, qint64 size) {
+    const QByteArray zeros(mebibyte, '\0');
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    QByteArray piece(mebibyte, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
+    stream.avail_in = uInt(zeros.size());
+    stream.next_out = reinterpret_cast<Bytef*>(piece.data());
+    stream.avail_out = uInt(piece.size());
+    deflate(&stream, Z_FULL_FLUSH);
+    piece.truncate(piece.size() - stream.avail_out);
+    char last[16];
+    stream.next_out = reinterpret_cast<Bytef*>(last);
+    stream.avail_out = sizeof last;
+    deflate(&stream, Z_FINISH);
+    const QByteArray ending(last, qsizetype(sizeof last - stream.avail_out));
+    deflateEnd(&stream);
+
+    uLong crc = ::crc32(0, reinterpret_cast<const Bytef*>(zeros.data()), uInt(zeros.size()));
+    uLong wholeCrc = 0;
+    for (qint64 done = 0; done < size; done += mebibyte)
+        wholeCrc = crc32_combine(wholeCrc, crc, mebibyte);
+
+    ZipEntry entry = fileEntry(name, piece.repeated(size / mebibyte) + ending);
+    entry.method = 8;
+    entry.crc = quint32(wholeCrc);
+    entry.declaredSize = quint32(size);
+    return entry;
+}
+
+QStringList namesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+bool writeFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+} // namespace
+
+class ExtractorStopTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY2(QFileInfo(qEnvironmentVariable("KESTRUNE_EXTRACT")).isExecutable(),
+                 "KESTRUNE_EXTRACT must name the built kestrune-extract");
+        QVERIFY(m_root.isValid());
+        // The small file comes first: its line is the sign that the huge one,
+        // whose start flushes the output, is being written.
+        m_archive = m_root.filePath("huge.zip");
+        QVERIFY(writeFile(m_archive, buildZip({fileEntry("small.txt", "small"),
+                                               zerosEntry("huge.bin", hugeSize),
+                                               fileEntry("after.txt", "after")})));
+    }
+
+    void stopsMidEntryAndLeavesOnlyWholeFiles_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addRow("SIGTERM") << SIGTERM;
+        QTest::addRow("SIGINT") << SIGINT;
+        QTest::addRow("SIGHUP") << SIGHUP;
+        QTest::addRow("SIGKILL, which cannot be caught") << SIGKILL;
+    }
+    void stopsMidEntryAndLeavesOnlyWholeFiles() {
+        QFETCH(int, signal);
+        const QString destination = m_root.filePath(QTest::currentDataTag());
+        QProcess process;
+        process.start(qEnvironmentVariable("KESTRUNE_EXTRACT"),
+                      {"-x", "-k", m_archive, destination});
+        QByteArray output;
+        while (!output.contains("extracted: small.txt\n") && process.waitForReadyRead(10000))
+            output += process.readAllStandardOutput();
+        QVERIFY2(output.contains("extracted: small.txt\n"), output.constData());
+
+        ::kill(pid_t(process.processId()), signal);
+        QElapsedTimer stopping;
+        stopping.start();
+        QVERIFY(process.waitForFinished(5000));
+        output += process.readAllStandardOutput();
+
+        QVERIFY2(stopping.elapsed() < 1000, qPrintable(QString::number(stopping.elapsed())));
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(process.exitCode(), signal);
+        // Whole files only, after.txt perhaps, written by another worker: no
+        // huge.bin of any size, no temporary under any name.
+        QStringList names = namesIn(destination);
+        const bool afterIsWhole = names.removeOne("after.txt");
+        QCOMPARE(names, QStringList{"small.txt"});
+        if (afterIsWhole)
+            QCOMPARE(QFile(destination + "/after.txt").size(), 5);
+        if (signal != SIGKILL) {
+            const QByteArray summary = "Extracted " + QByteArray::number(afterIsWhole ? 2 : 1) +
+                                       " of 3 entries into " + QFile::encodeName(destination) +
+                                       ".\n";
+            QVERIFY2(output.endsWith(summary), output.constData());
+            QVERIFY(!output.contains("huge.bin"));
+        }
+    }
+
+    // A temporary whose process is gone is debris of that process; one of
+    // a running process, or anything else of similar name, is not ours to take.
+    void removesOnlyTemporariesOfEndedExtractions_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("isRemoved");
+        const QString living = QString::number(QCoreApplication::applicationPid());
+        QTest::addRow("a writer's temporary of an ended process")
+            << ".kestrune-2147483646-3-17" << true;
+        QTest::addRow("the main writer's temporary of an ended process")
+            << ".kestrune-2147483646-main-0" << true;
+        QTest::addRow("with an attempt number") << ".kestrune-2147483646-1-main-4" << true;
+        QTest::addRow("a temporary of a running process") << ".kestrune-" + living + "-0-1"
+                                                          << false;
+        QTest::addRow("a user's file of a similar name") << ".kestrune-notes" << false;
+        QTest::addRow("a name with a word where a number goes")
+            << ".kestrune-2147483646-x-1" << false;
+        QTest::addRow("too few fields") << ".kestrune-2147483646-1" << false;
+        QTest::addRow("no leading dot") << "kestrune-2147483646-0-1" << false;
+    }
+    void removesOnlyTemporariesOfEndedExtractions() {
+        QFETCH(QString, name);
+        QFETCH(bool, isRemoved);
+        QTemporaryDir root;
+        const QString destination = root.filePath("destination");
+        QVERIFY(QDir().mkpath(destination + "/folder"));
+        QVERIFY(writeFile(destination + "/" + name, "debris"));
+        QVERIFY(writeFile(destination + "/folder/" + name, "debris"));
+        const QString archive = root.filePath("a.zip");
+        QVERIFY(writeFile(archive, buildZip({fileEntry("folder/new.txt", "new")})));
+
+        QProcess process;
+        process.start(qEnvironmentVariable("KESTRUNE_EXTRACT"), {"-x", "-k", archive, destination});
+        QVERIFY(process.waitForFinished(10000));
+
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(QFileInfo::exists(destination + "/" + name), !isRemoved);
+        QCOMPARE(QFileInfo::exists(destination + "/folder/" + name), !isRemoved);
+        QVERIFY(QFileInfo::exists(destination + "/folder/new.txt"));
+    }
+
+private:
+    QTemporaryDir m_root;
+    QString m_archive;
+};
+
+QTEST_GUILESS_MAIN(ExtractorStopTest)
+#include "tst_extractorstop.moc"
