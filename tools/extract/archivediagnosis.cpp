@@ -1,5 +1,6 @@
 #include "archivediagnosis.h"
 
+#include "bytesource.h"
 #include "endrecord.h"
 
 #include <unistd.h>
@@ -25,7 +26,7 @@ bool startsLikeZip(int fd) {
 ArchiveDiagnosis::Verdict ArchiveDiagnosis::diagnose(int fd, std::int64_t fileSize) {
     if (fileSize == 0)
         return Verdict::Empty;
-    const std::optional<EndRecord> record = readEndRecord(fd, fileSize);
+    const std::optional<EndRecord> record = readEndRecord(FileBytes(fd, fileSize));
     if (!record)
         return startsLikeZip(fd) ? Verdict::Truncated : Verdict::NotZip;
     if (record->entryCount == 0 && record->directorySize == 0 &&

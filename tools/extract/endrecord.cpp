@@ -1,6 +1,6 @@
 #include "endrecord.h"
 
-#include <unistd.h>
+#include "bytesource.h"
 
 #include <algorithm>
 #include <array>
@@ -23,21 +23,18 @@ std::uint64_t littleEndian(const char* bytes, int count) {
     return value;
 }
 
-bool readAt(int fd, std::int64_t offset, char* buffer, std::size_t size) {
-    return offset >= 0 && ::pread(fd, buffer, size, offset) == ssize_t(size);
-}
-
-bool hasSignature(int fd, std::int64_t offset, const char (&signature)[5]) {
-    std::array<char, 4> bytes{};
-    return readAt(fd, offset, bytes.data(), bytes.size()) &&
-           std::memcmp(bytes.data(), signature, 4) == 0;
+bool hasSignature(const ByteSource& bytes, std::int64_t offset, const char (&signature)[5]) {
+    std::array<char, 4> head{};
+    return bytes.readAt(offset, head.data(), head.size()) &&
+           std::memcmp(head.data(), signature, 4) == 0;
 }
 
 // Position of the last end record in the file, or -1.
-std::int64_t findEndRecord(int fd, std::int64_t fileSize) {
+std::int64_t findEndRecord(const ByteSource& bytes) {
+    const std::int64_t fileSize = bytes.size();
     const std::int64_t start = std::max<std::int64_t>(0, fileSize - endRecordSize - longestComment);
     std::vector<char> tail(std::size_t(fileSize - start));
-    if (!readAt(fd, start, tail.data(), tail.size()) || tail.size() < endRecordSize)
+    if (tail.size() < endRecordSize || !bytes.readAt(start, tail.data(), tail.size()))
         return -1;
     for (std::int64_t at = std::int64_t(tail.size()) - endRecordSize; at >= 0; --at) {
         if (std::memcmp(tail.data() + at, "PK\5\6", 4) == 0)
@@ -48,19 +45,19 @@ std::int64_t findEndRecord(int fd, std::int64_t fileSize) {
 
 // Where the zip64 end record is: where the locator says, or, with bytes in
 // front of the archive, right before the locator; -1 when at neither.
-std::int64_t findZip64Record(int fd, std::int64_t declared, std::int64_t locator) {
-    if (declared <= locator - zip64EndRecordSize && hasSignature(fd, declared, "PK\6\6"))
+std::int64_t findZip64Record(const ByteSource& bytes, std::int64_t declared, std::int64_t locator) {
+    if (declared <= locator - zip64EndRecordSize && hasSignature(bytes, declared, "PK\6\6"))
         return declared;
     const std::int64_t adjacent = locator - zip64EndRecordSize;
-    return hasSignature(fd, adjacent, "PK\6\6") ? adjacent : -1;
+    return hasSignature(bytes, adjacent, "PK\6\6") ? adjacent : -1;
 }
 
 } // namespace
 
-std::optional<EndRecord> readEndRecord(int fd, std::int64_t fileSize) {
-    const std::int64_t position = findEndRecord(fd, fileSize);
+std::optional<EndRecord> readEndRecord(const ByteSource& source) {
+    const std::int64_t position = findEndRecord(source);
     std::array<char, endRecordSize> bytes{};
-    if (position < 0 || !readAt(fd, position, bytes.data(), bytes.size()))
+    if (position < 0 || !source.readAt(position, bytes.data(), bytes.size()))
         return std::nullopt;
     EndRecord record;
     record.position = position;
@@ -68,12 +65,13 @@ std::optional<EndRecord> readEndRecord(int fd, std::int64_t fileSize) {
     record.directorySize = littleEndian(bytes.data() + 12, 4);
     record.directoryOffset = littleEndian(bytes.data() + 16, 4);
     record.directoryEnd = position;
+    record.commentSize = littleEndian(bytes.data() + 20, 2);
 
     // Writers that stream their input add zip64 records even where every
     // value fits, so the locator, not a marker value, says there are some.
     const std::int64_t locatorAt = position - zip64LocatorSize;
     std::array<char, zip64LocatorSize> locator{};
-    const bool hasLocator = readAt(fd, locatorAt, locator.data(), locator.size()) &&
+    const bool hasLocator = source.readAt(locatorAt, locator.data(), locator.size()) &&
                             std::memcmp(locator.data(), "PK\6\7", 4) == 0;
     record.hasZip64Markers = record.entryCount == marker16 || record.directorySize == marker32 ||
                              record.directoryOffset == marker32;
@@ -82,9 +80,9 @@ std::optional<EndRecord> readEndRecord(int fd, std::int64_t fileSize) {
         return record;
     const auto declared = std::int64_t(std::min<std::uint64_t>(littleEndian(locator.data() + 8, 8),
                                                                 std::uint64_t(INT64_MAX)));
-    const std::int64_t zip64At = findZip64Record(fd, declared, locatorAt);
+    const std::int64_t zip64At = findZip64Record(source, declared, locatorAt);
     std::array<char, zip64EndRecordSize> zip64{};
-    if (zip64At < 0 || !readAt(fd, zip64At, zip64.data(), zip64.size())) {
+    if (zip64At < 0 || !source.readAt(zip64At, zip64.data(), zip64.size())) {
         record.isZip64RecordMissing = true;
         return record;
     }
@@ -95,7 +93,7 @@ std::optional<EndRecord> readEndRecord(int fd, std::int64_t fileSize) {
     return record;
 }
 
-std::int64_t EndRecord::leadingBytes(int fd) const {
+std::int64_t EndRecord::leadingBytes(const ByteSource& bytes) const {
     if (isZip64RecordMissing || directorySize > std::uint64_t(directoryEnd))
         return 0;
     const std::int64_t directoryStart = directoryEnd - std::int64_t(directorySize);
@@ -103,8 +101,8 @@ std::int64_t EndRecord::leadingBytes(int fd) const {
         return 0;
     // Only when the directory really begins where the difference puts it,
     // and not where it says: otherwise this is damage, not a prefix.
-    if (hasSignature(fd, std::int64_t(directoryOffset), "PK\1\2") ||
-        !hasSignature(fd, directoryStart, "PK\1\2"))
+    if (hasSignature(bytes, std::int64_t(directoryOffset), "PK\1\2") ||
+        !hasSignature(bytes, directoryStart, "PK\1\2"))
         return 0;
     return directoryStart - std::int64_t(directoryOffset);
 }

@@ -2,6 +2,7 @@
 
 #include "archivediagnosis.h"
 #include "archivereader.h"
+#include "bytesource.h"
 #include "directorycursor.h"
 #include "entryname.h"
 #include "entrypath.h"
@@ -100,9 +101,10 @@ bool Extractor::openDestination() {
 }
 
 bool Extractor::readPlan() {
-    m_endRecord = readEndRecord(m_archive.get(), m_archiveSize);
+    const FileBytes archive(m_archive.get(), m_archiveSize);
+    m_endRecord = readEndRecord(archive);
     if (m_endRecord)
-        m_archiveStart = m_endRecord->leadingBytes(m_archive.get());
+        m_archiveStart = m_endRecord->leadingBytes(archive);
     if (m_archiveStart > 0)
         m_reporter.note(std::to_string(m_archiveStart) +
                         " bytes before the archive's start are not part of it; skipped");

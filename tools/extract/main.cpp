@@ -1,18 +1,26 @@
 #include "extractor.h"
+#include "inspection.h"
+#include "partedfile.h"
 #include "stoprequest.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
-constexpr std::string_view usage = "usage: kestrune-extract -x -k ARCHIVE DESTINATION\n";
+constexpr std::string_view usage =
+    "usage: kestrune-extract -x -k ARCHIVE DESTINATION\n"
+    "       kestrune-extract --inspect [--json] [--destination DIR] PART...\n";
 constexpr std::string_view help =
     "usage: kestrune-extract -x -k ARCHIVE DESTINATION\n"
+    "       kestrune-extract --inspect [--json] [--destination DIR] PART...\n"
     "\n"
     "Extracts every entry of the zip ARCHIVE into the folder DESTINATION, made\n"
     "if missing, keeping nothing half written and nothing outside DESTINATION.\n"
@@ -25,7 +33,56 @@ constexpr std::string_view help =
     "  2  the command was used wrongly\n"
     "  3  the destination's disk is full (no space or quota left)\n"
     "SIGTERM, SIGINT and SIGHUP stop it within a block of data; it then removes\n"
-    "the entry it was writing, prints its summary and ends by that signal.\n";
+    "the entry it was writing, prints its summary and ends by that signal.\n"
+    "\n"
+    "--inspect checks, without joining them, that the PARTs in the order given\n"
+    "hold one whole zip archive: it reads the archive's end and directory and a\n"
+    "few bytes where each entry begins, never the data. It prints one verdict\n"
+    "(with --json, one JSON object), counting with --destination the files the\n"
+    "extraction would replace there, and exits 0 when the check ran, whatever\n"
+    "it found, and 1 when a part could not be read.\n";
+
+void write(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written <= 0)
+            return;
+        text.remove_prefix(std::size_t(written));
+    }
+}
+
+// kestrune-extract --inspect [--json] [--destination DIR] PART...
+int inspectParts(int argc, char* argv[]) {
+    using namespace std::string_view_literals;
+    bool json = false;
+    const char* destination = nullptr;
+    int next = 2;
+    for (; next < argc; ++next) {
+        if (argv[next] == "--json"sv) {
+            json = true;
+        } else if (argv[next] == "--destination"sv && next + 1 < argc) {
+            destination = argv[++next];
+        } else {
+            break;
+        }
+    }
+    if (next == argc) {
+        write(STDERR_FILENO, usage);
+        return Extractor::usageError;
+    }
+    const PartedFile parts(std::vector<std::string>(argv + next, argv + argc));
+    if (!parts.isOpen()) {
+        write(STDERR_FILENO, "kestrune-extract: " + parts.problem() + "\n");
+        return Extractor::failed;
+    }
+    // A destination that is not there yet holds nothing to replace.
+    UniqueFd folder(destination ? ::open(destination, O_PATH | O_DIRECTORY | O_CLOEXEC) : -1);
+    Inspection result = inspect(parts, folder.get());
+    if (destination && !folder.isValid())
+        result.conflicts = 0;
+    write(STDOUT_FILENO, json ? result.toJson() : result.toText());
+    return Extractor::succeeded;
+}
 
 // The library converts entry names to the character set of the locale; with a
 // UTF-8 locale every name comes out as UTF-8, whatever the caller's LANG.
@@ -49,11 +106,15 @@ void fixTimeZone() {
 int main(int argc, char* argv[]) {
     using namespace std::string_view_literals;
     if (argc == 2 && (argv[1] == "--help"sv || argv[1] == "-h"sv)) {
-        [[maybe_unused]] const auto written = ::write(STDOUT_FILENO, help.data(), help.size());
+        write(STDOUT_FILENO, help);
         return Extractor::succeeded;
     }
+    if (argc >= 2 && argv[1] == "--inspect"sv) {
+        useUtf8Locale();
+        return inspectParts(argc, argv);
+    }
     if (argc != 5 || argv[1] != "-x"sv || argv[2] != "-k"sv) {
-        [[maybe_unused]] const auto written = ::write(STDERR_FILENO, usage.data(), usage.size());
+        write(STDERR_FILENO, usage);
         return Extractor::usageError;
     }
     useUtf8Locale();

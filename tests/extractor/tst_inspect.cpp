@@ -1,0 +1,237 @@
+#include "zipfixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace ZipFixture;
+
+// kestrune-extract --inspect on sets of parts whose names look right but
+// whose bytes do not make the archive, and on the archives that are whole
+// however unusual their shape.
+
+namespace {
+
+enum class Shape {
+    Whole,
+    LastPartMissing,
+    TwoPartsSwapped,
+    PartOfAnotherArchive,
+    PartRepeatedInPlaceOfTheNext,
+    MiddlePartShortened,
+    LeadingBytes,
+    Zip64,
+    Comment,
+    DataDescriptors,
+    OffsetsPastTheEnd,
+    AbsurdEntryCount,
+};
+
+constexpr int partCount = 4;
+constexpr int entryCount = 40;
+const QString endMissing =
+    "The end of the archive is missing: the last part, or more than one, was not dropped.";
+
+QByteArray randomBytes(qsizetype size, quint32 seed) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
+    return bytes;
+}
+
+QList<Item> items(quint32 seed) {
+    QList<Item> items;
+    for (int i = 0; i < entryCount; ++i)
+        items.append(Item{QStringLiteral("file%1.bin").arg(i), randomBytes(2000, seed + i)});
+    return items;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+QList<QByteArray> cut(const QByteArray& whole, int count) {
+    QList<QByteArray> pieces;
+    const qsizetype size = (whole.size() + count - 1) / count;
+    for (int i = 0; i < count; ++i)
+        pieces << whole.mid(i * size, size);
+    return pieces;
+}
+
+struct Inspected {
+    int exitCode = -1;
+    QJsonObject verdict;
+};
+
+Inspected inspect(const QStringList& arguments) {
+    QProcess process;
+    process.start(qEnvironmentVariable("KESTRUNE_EXTRACT"), QStringList{"--inspect"} + arguments);
+    if (!process.waitForFinished(30000))
+        return {};
+    return {process.exitCode(), QJsonDocument::fromJson(process.readAllStandardOutput()).object()};
+}
+
+} // namespace
+
+class InspectTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_root;
+
+    QByteArray archive(const char* options, Sizes sizes = Sizes::Declared) {
+        const QString path = m_root.filePath("whole.zip");
+        if (!writeWithLibarchive(path, items(1), options, sizes))
+            return {};
+        return readAll(path);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(m_root.isValid());
+        QVERIFY(QFileInfo(qEnvironmentVariable("KESTRUNE_EXTRACT")).isExecutable());
+    }
+
+    void judgesTheSetByItsBytes_data() {
+        QTest::addColumn<Shape>("shape");
+        QTest::addColumn<bool>("complete");
+        QTest::addColumn<int>("firstBadPart"); // -1: none
+        QTest::addColumn<QString>("problem");
+        const QString elsewhere = ": it may be a different download or in the wrong place.";
+        QTest::addRow("a whole set") << Shape::Whole << true << -1 << QString();
+        QTest::addRow("the last part missing") << Shape::LastPartMissing << false << -1 << endMissing;
+        QTest::addRow("two parts swapped")
+            << Shape::TwoPartsSwapped << false << 1 << "s(1).zip does not continue s.zip" + elsewhere;
+        QTest::addRow("a part of another archive with the right name")
+            << Shape::PartOfAnotherArchive << false << 2
+            << "s(2).zip does not continue s(1).zip" + elsewhere;
+        QTest::addRow("a part repeated in place of the next")
+            << Shape::PartRepeatedInPlaceOfTheNext << false << 2
+            << "s(2).zip does not continue s(1).zip" + elsewhere;
+        QTest::addRow("a middle part cut short")
+            << Shape::MiddlePartShortened << false << 2
+            << "s(2).zip does not continue s(1).zip" + elsewhere;
+        QTest::addRow("leading bytes before the archive") << Shape::LeadingBytes << true << -1 << QString();
+        QTest::addRow("zip64 records") << Shape::Zip64 << true << -1 << QString();
+        QTest::addRow("an archive comment") << Shape::Comment << true << -1 << QString();
+        QTest::addRow("data descriptors") << Shape::DataDescriptors << true << -1 << QString();
+        QTest::addRow("a directory pointing past the end")
+            << Shape::OffsetsPastTheEnd << false << partCount - 1
+            << "s(3).zip does not continue s(2).zip" + elsewhere;
+        QTest::addRow("an absurd entry count")
+            << Shape::AbsurdEntryCount << false << -1
+            << "The archive's directory is damaged: it does not describe the parts it came with.";
+    }
+    void judgesTheSetByItsBytes() {
+        QFETCH(Shape, shape);
+        QFETCH(bool, complete);
+        QFETCH(int, firstBadPart);
+        QFETCH(QString, problem);
+        QByteArray whole = archive(shape == Shape::Zip64 ? "zip:zip64" : "zip:compression=store",
+                                   shape == Shape::DataDescriptors ? Sizes::Streamed
+                                                                   : Sizes::Declared);
+        QVERIFY(!whole.isEmpty());
+        const qsizetype endRecord = whole.lastIndexOf("PK\5\6");
+        if (shape == Shape::Comment) {
+            whole[endRecord + 20] = 7;
+            whole += "comment";
+        }
+        if (shape == Shape::OffsetsPastTheEnd) {
+            // The last entry's header offset, in the directory's last header.
+            const qsizetype last = whole.lastIndexOf("PK\1\2");
+            whole[last + 45] = char(0x7F);
+        }
+        if (shape == Shape::AbsurdEntryCount)
+            whole[endRecord + 10] = whole[endRecord + 8] = char(0xFE);
+        if (shape == Shape::LeadingBytes)
+            whole.prepend(randomBytes(5000, 99));
+        QList<QByteArray> pieces = cut(whole, partCount);
+        if (shape == Shape::LastPartMissing)
+            pieces.removeLast();
+        if (shape == Shape::TwoPartsSwapped)
+            pieces.swapItemsAt(1, 2);
+        if (shape == Shape::PartOfAnotherArchive) {
+            const QString other = m_root.filePath("other.zip");
+            QVERIFY(writeWithLibarchive(other, items(500), "zip:compression=store"));
+            pieces[2] = cut(readAll(other), partCount)[2];
+        }
+        if (shape == Shape::PartRepeatedInPlaceOfTheNext)
+            pieces[2] = pieces[1];
+        if (shape == Shape::MiddlePartShortened)
+            pieces[1].chop(3000);
+        const QString folder = m_root.filePath(QTest::currentDataTag());
+        QVERIFY(QDir().mkpath(folder));
+        QStringList parts;
+        for (int i = 0; i < pieces.size(); ++i) {
+            parts << QDir(folder).filePath(i == 0 ? QStringLiteral("s.zip")
+                                                  : QStringLiteral("s(%1).zip").arg(i));
+            QVERIFY(writeAll(parts.last(), pieces[i]));
+        }
+
+        const Inspected result = inspect(QStringList{"--json"} + parts);
+
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.verdict.value("complete").toBool(), complete);
+        QCOMPARE(result.verdict.value("firstBadPart").toInt(-1), firstBadPart);
+        QCOMPARE(result.verdict.value("problem").toString(), problem);
+        if (complete) {
+            QCOMPARE(result.verdict.value("entries").toInt(), entryCount);
+            QCOMPARE(result.verdict.value("unpackedSize").toInteger(), entryCount * 2000);
+            QCOMPARE(result.verdict.value("missingBytes").toInteger(), 0);
+        }
+        if (shape == Shape::MiddlePartShortened)
+            QCOMPARE(result.verdict.value("missingBytes").toInteger(), 3000);
+    }
+
+    void countsEncryptedEntriesAndFilesToReplace() {
+        const QString archive = m_root.filePath("mixed.zip");
+        if (!writeWithLibarchive(archive, {{"secret.txt", "hidden"}}, "zip:encryption=zipcrypt",
+                                 Sizes::Declared, "password"))
+            QSKIP("this libarchive cannot write encrypted zips");
+        const QString plain = m_root.filePath("plain.zip");
+        QVERIFY(writeWithLibarchive(plain,
+                                    {{"a.txt", "a"}, {"sub/b.txt", "b"}, {"c.txt", "c"},
+                                     {"link", "a.txt", 0120777}, {"sub/", {}, 040755}},
+                                    "zip:compression=deflate"));
+        const QString destination = m_root.filePath("destination");
+        QVERIFY(QDir().mkpath(destination + "/sub") && QDir().mkpath(destination + "/c.txt"));
+        QVERIFY(writeAll(destination + "/a.txt", "old") && writeAll(destination + "/sub/b.txt", "old"));
+        QVERIFY(writeAll(destination + "/link", "old"));
+
+        const Inspected encrypted = inspect({"--json", archive});
+        // a.txt and sub/b.txt: a folder where c.txt goes is no file to
+        // replace, and the link entry is no regular file.
+        const Inspected replacing = inspect({"--json", "--destination", destination, plain});
+
+        QCOMPARE(encrypted.verdict.value("encryptedEntries").toInt(), 1);
+        QVERIFY(encrypted.verdict.value("conflicts").isNull());
+        QCOMPARE(replacing.verdict.value("encryptedEntries").toInt(), 0);
+        QCOMPARE(replacing.verdict.value("conflicts").toInt(), 2);
+    }
+
+    void aPartThatCannotBeReadStopsTheCheck_data() {
+        QTest::addColumn<QString>("part");
+        QTest::addRow("a missing file") << m_root.filePath("nothing-here.zip");
+        QTest::addRow("a folder") << m_root.path();
+        QTest::addRow("a device") << "/dev/zero";
+    }
+    void aPartThatCannotBeReadStopsTheCheck() {
+        QFETCH(QString, part);
+        const Inspected result = inspect({"--json", part});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY(result.verdict.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(InspectTest)
+#include "tst_inspect.moc"
