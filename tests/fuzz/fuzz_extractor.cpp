@@ -1,7 +1,11 @@
 // Fuzz target: the extractor on arbitrary archive bytes. Whatever the bytes,
-// it must neither crash nor write anything outside its destination folder.
+// it must neither crash nor write anything outside its destination folder,
+// and the check of parts must neither crash nor call them whole when the
+// directory could not be read.
 
 #include "extractor.h"
+#include "inspection.h"
+#include "partedfile.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -53,5 +57,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // remove_all does not follow links, so a link the run made cannot lead it out.
     fs::remove_all(destination);
+
+    // The same bytes as two parts: the second may hold the end alone.
+    const fs::path second = sandbox() / "second.zip";
+    fs::resize_file(archive, size / 2);
+    {
+        std::ofstream file(second, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(data) + size / 2, std::streamsize(size - size / 2));
+    }
+    const Inspection inspection = inspect(PartedFile({archive.string(), second.string()}), -1);
+    if (inspection.complete && !inspection.entries)
+        std::abort();
+    fs::remove(second);
     return 0;
 }
