@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStorageInfo>
 
 #include <sys/stat.h>
 
@@ -29,6 +30,16 @@ std::optional<qint64> fileSize(const QUrl& location) {
     if (!found)
         return std::nullopt;
     return qint64(found->st_size);
+}
+
+std::optional<qint64> availableSpace(const QUrl& folder) {
+    const QString path = localPath(folder);
+    if (path.isEmpty())
+        return std::nullopt;
+    const QStorageInfo storage(path);
+    if (!storage.isValid() || storage.bytesTotal() <= 0 || storage.bytesAvailable() < 0)
+        return std::nullopt;
+    return storage.bytesAvailable();
 }
 
 void removeFile(const QUrl& location) {

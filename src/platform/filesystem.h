@@ -17,6 +17,11 @@ QString localPath(const QUrl& location);
 // The size in bytes, or nothing when the item's attributes cannot be read.
 std::optional<qint64> fileSize(const QUrl& location);
 
+// The bytes an unprivileged writer may still put on the file system that
+// holds the folder; nothing where it cannot be read, or where the file
+// system reports no size at all (pseudo file systems such as /proc).
+std::optional<qint64> availableSpace(const QUrl& folder);
+
 // Removes a file; a failure is ignored.
 void removeFile(const QUrl& location);
 

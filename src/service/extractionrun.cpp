@@ -4,6 +4,7 @@
 #include "service/archivemerger.h"
 #include "service/combinedarchive.h"
 #include "service/extractorprocess.h"
+#include "service/spacecheck.h"
 
 #include <QLocale>
 
@@ -31,6 +32,8 @@ void ExtractionRun::start() {
         fail(ExtractionError::cancelled());
         return;
     }
+    if (!fitsOnTheDestination())
+        return;
     m_combinedArchive = combinedArchiveLocation(m_destination, m_group.baseName);
     log(QStringLiteral("▶ Merging %1 part(s) into combined archive…\n").arg(m_group.files.size()));
 
@@ -56,6 +59,27 @@ void ExtractionRun::askForAccess() {
     m_isDestinationGranted = FileSystem::startAccess(m_destination);
     for (const QUrl& part : std::as_const(m_group.files))
         m_partAccess.append({part, FileSystem::startAccess(part)});
+}
+
+// A run that cannot fit fails before it writes a byte, instead of minutes
+// later with a full disk.
+bool ExtractionRun::fitsOnTheDestination() {
+    if (!m_inspection)
+        return true;
+    qint64 partsSize = 0;
+    for (const QUrl& part : std::as_const(m_group.files))
+        partsSize += FileSystem::fileSize(part).value_or(0);
+    const std::optional<SpaceShortage> shortage = findSpaceShortage(
+        partsSize, *m_inspection, FileSystem::availableSpace(m_destination));
+    if (!shortage)
+        return true;
+    const QLocale locale;
+    log(QStringLiteral("Not enough free space in %1: the combined archive and the unpacked files "
+                       "need %2, and %3 are free.\n")
+            .arg(m_destination.toLocalFile(), locale.formattedDataSize(shortage->needed),
+                 locale.formattedDataSize(shortage->available)));
+    fail(ExtractionError::diskFull());
+    return false;
 }
 
 void ExtractionRun::cancel() {

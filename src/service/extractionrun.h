@@ -2,6 +2,7 @@
 
 #include "grouping/zipfilegroup.h"
 #include "platform/filesystem.h"
+#include "service/archiveinspection.h"
 #include "service/extractionprogress.h"
 #include "service/runmessages.h"
 
@@ -33,6 +34,10 @@ public:
     // extractor and returns; the run goes on when the extractor has ended.
     void start();
 
+    // What a check of the parts found, for a run to see, before it writes
+    // anything, whether it fits on the destination's file system.
+    void setInspection(const ArchiveInspection& inspection) { m_inspection = inspection; }
+
     bool isCancelRequested() const { return m_cancelled->load(); }
     // Stops the extractor, if it runs; a merge sees the flag by itself.
     void cancel();
@@ -44,6 +49,7 @@ Q_SIGNALS:
 
 private:
     void askForAccess();
+    bool fitsOnTheDestination();
     void unzip();
     void succeed();
     void fail(const ExtractionError& error);
@@ -57,6 +63,7 @@ private:
     QUrl m_destination;
     QString m_extractorPath;
     CancelFlag m_cancelled;
+    std::optional<ArchiveInspection> m_inspection;
     ExtractorProcess* m_extractor = nullptr;
     QUrl m_combinedArchive;
     std::optional<FileSystem::FileIdentity> m_combinedArchiveIdentity;

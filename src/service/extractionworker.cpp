@@ -29,6 +29,8 @@ void ExtractionWorker::cancelFlaggedRuns() {
 void ExtractionWorker::startRun(const RunRequest& request) {
     auto* extraction = new ExtractionRun(request.group, request.destination, m_extractorPath,
                                          request.cancelled, this);
+    if (request.inspection)
+        extraction->setInspection(*request.inspection);
     m_runs.append(extraction);
     const quint64 run = request.run;
     connect(extraction, &ExtractionRun::produced, this,

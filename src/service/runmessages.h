@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grouping/zipfilegroup.h"
+#include "service/archiveinspection.h"
 #include "service/extractionprogress.h"
 
 #include <QUrl>
@@ -20,6 +21,8 @@ struct RunRequest {
     ZipFileGroup group;
     QUrl destination;
     CancelFlag cancelled;
+    // What a check of the parts found before the run, if one ran.
+    std::optional<ArchiveInspection> inspection;
 };
 
 struct RunEvent {

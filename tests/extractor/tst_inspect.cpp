@@ -217,6 +217,7 @@ private Q_SLOTS:
         QVERIFY(encrypted.verdict.value("conflicts").isNull());
         QCOMPARE(replacing.verdict.value("encryptedEntries").toInt(), 0);
         QCOMPARE(replacing.verdict.value("conflicts").toInt(), 2);
+        QCOMPARE(replacing.verdict.value("replacedBytes").toInt(), 6); // "old" twice
     }
 
     void aPartThatCannotBeReadStopsTheCheck_data() {

@@ -166,11 +166,16 @@ std::optional<std::vector<DirectoryEntry>> readDirectory(const ByteSource& bytes
     return entries;
 }
 
+struct Conflicts {
+    std::uint64_t count = 0;
+    std::uint64_t bytes = 0;
+};
+
 // The regular files among the entries that would replace one already in
 // the destination; a name the extraction would refuse replaces nothing.
-std::uint64_t countConflicts(const std::vector<DirectoryEntry>& entries, int destinationFd) {
+Conflicts findConflicts(const std::vector<DirectoryEntry>& entries, int destinationFd) {
     std::unordered_set<std::string> seen;
-    std::uint64_t count = 0;
+    Conflicts conflicts;
     for (const DirectoryEntry& entry : entries) {
         if (!entry.isRegularFile)
             continue;
@@ -180,10 +185,12 @@ std::uint64_t countConflicts(const std::vector<DirectoryEntry>& entries, int des
             continue;
         struct stat status {};
         if (::fstatat(destinationFd, path.path.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(status.st_mode))
-            ++count;
+            S_ISREG(status.st_mode)) {
+            ++conflicts.count;
+            conflicts.bytes += std::uint64_t(status.st_size);
+        }
     }
-    return count;
+    return conflicts;
 }
 
 constexpr std::int64_t noMismatch = -1;
@@ -278,8 +285,11 @@ Inspection inspect(const PartedFile& parts, int destinationFd) {
         *result.unpackedSize += entry.unpackedSize;
         *result.encryptedEntries += entry.isEncrypted ? 1 : 0;
     }
-    if (destinationFd >= 0)
-        result.conflicts = countConflicts(*entries, destinationFd);
+    if (destinationFd >= 0) {
+        const Conflicts conflicts = findConflicts(*entries, destinationFd);
+        result.conflicts = conflicts.count;
+        result.replacedBytes = conflicts.bytes;
+    }
 
     std::sort(entries->begin(), entries->end(),
               [](const DirectoryEntry& left, const DirectoryEntry& right) {
@@ -329,6 +339,7 @@ std::string Inspection::toJson() const {
             (firstBadPart ? std::to_string(*firstBadPart) : std::string("null"));
     json += ",\"missingBytes\":" + jsonNumber(missingBytes);
     json += ",\"conflicts\":" + jsonNumber(conflicts);
+    json += ",\"replacedBytes\":" + jsonNumber(replacedBytes);
     json += ",\"problem\":" + (problem.empty() ? std::string("null") : jsonString(problem));
     return json + "}\n";
 }

@@ -20,8 +20,10 @@ struct Inspection {
     // directory says an entry begins, counted from 0 in the order given.
     std::optional<std::size_t> firstBadPart;
     std::optional<std::uint64_t> missingBytes;
-    // Regular files in the destination the extraction would replace.
+    // Regular files in the destination the extraction would replace, and
+    // their bytes, which replacing them frees.
     std::optional<std::uint64_t> conflicts;
+    std::optional<std::uint64_t> replacedBytes;
     std::string problem; // one sentence for the user; empty when complete
 
     std::string toJson() const;

@@ -78,8 +78,10 @@ int inspectParts(int argc, char* argv[]) {
     // A destination that is not there yet holds nothing to replace.
     UniqueFd folder(destination ? ::open(destination, O_PATH | O_DIRECTORY | O_CLOEXEC) : -1);
     Inspection result = inspect(parts, folder.get());
-    if (destination && !folder.isValid())
+    if (destination && !folder.isValid()) {
         result.conflicts = 0;
+        result.replacedBytes = 0;
+    }
     write(STDOUT_FILENO, json ? result.toJson() : result.toText());
     return Extractor::succeeded;
 }
