@@ -242,6 +242,7 @@ void ExtractionViewModel::cancel() {
     m_isCancelRequested = true;
     if (m_stream)
         m_stream->cancel();
+    Q_EMIT cancelRequested();
 }
 
 bool ExtractionViewModel::isCancelling() const {

@@ -88,6 +88,8 @@ Q_SIGNALS:
     // follow the text without re-reading all of it.
     void consoleOutputAppended(const QString& piece);
     void consoleOutputChanged();
+    // cancel() has asked the run to stop; isCancelling() is now true.
+    void cancelRequested();
 
 private:
     void setGroups(QList<ZipFileGroup> groups);

@@ -49,7 +49,7 @@ ExtractionPanel::ExtractionPanel(ExtractionViewModel* model, QWidget* parent)
     // Esc belongs to the run only while there is one; otherwise it is left
     // to whatever else in the window wants it.
     connect(m_cancelShortcut, &QShortcut::activated, m_cancelButton, &QAbstractButton::click);
-    connect(m_cancelButton, &QAbstractButton::clicked, this, &ExtractionPanel::pressCancelButton);
+    connect(m_cancelButton, &QAbstractButton::clicked, m_model, &ExtractionViewModel::cancel);
     connect(m_destinationButton, &QAbstractButton::clicked, this,
             &ExtractionPanel::destinationRequested);
 
@@ -59,6 +59,7 @@ ExtractionPanel::ExtractionPanel(ExtractionViewModel* model, QWidget* parent)
             &ExtractionPanel::showState);
     connect(m_model, &ExtractionViewModel::selectedGroupChanged, this, &ExtractionPanel::showState);
     connect(m_model, &ExtractionViewModel::stateChanged, this, &ExtractionPanel::showState);
+    connect(m_model, &ExtractionViewModel::cancelRequested, this, &ExtractionPanel::showState);
     connect(m_model, &ExtractionViewModel::progressChanged, this,
             [this] { m_progressBar->setFraction(m_model->progress()); });
     showDestination();
@@ -125,6 +126,8 @@ void ExtractionPanel::showState() {
     m_mainButton->setSymbol(succeeded ? Symbol::ResetArrow : Symbol::ArchiveBox);
     m_mainButton->setEnabled(succeeded || m_model->canStartExtraction());
 
+    // The run may take a few seconds to stop (the extractor is given time to
+    // end its current file), so the button stays off until it has.
     m_cancelButton->setVisible(running);
     m_cancelButton->setEnabled(running && !m_model->isCancelling());
     m_cancelShortcut->setEnabled(running);
@@ -139,11 +142,4 @@ void ExtractionPanel::pressMainButton() {
         m_model->reset();
     else
         m_model->startExtraction();
-}
-
-// The run may take a few seconds to stop (the extractor is given time to
-// finish its current file), so the button stays off until it has.
-void ExtractionPanel::pressCancelButton() {
-    m_model->cancel();
-    showState();
 }

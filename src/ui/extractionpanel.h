@@ -35,7 +35,6 @@ private:
     void showDestination();
     void showState();
     void pressMainButton();
-    void pressCancelButton();
 
     ExtractionViewModel* m_model;
     SymbolPushButton* m_destinationButton;

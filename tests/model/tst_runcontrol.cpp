@@ -78,6 +78,7 @@ private Q_SLOTS:
     void cancelEndsTheRunAsAFailure() {
         QFETCH(bool, beforeTheServiceHasIt);
         QFETCH(int, presses);
+        QSignalSpy requested(m_model.get(), &ExtractionViewModel::cancelRequested);
         if (beforeTheServiceHasIt) {
             m_model->startExtraction();
             for (int press = 0; press < presses; ++press)
@@ -91,6 +92,7 @@ private Q_SLOTS:
         }
         QVERIFY(stream()->isCancelRequested());
         QVERIFY(m_model->isCancelling());
+        QCOMPARE(requested.size(), 1);
         QCOMPARE(m_model->state(), ExtractionState::running());
 
         endCancelled(stream());
