@@ -104,8 +104,7 @@ int main(int argc, char* argv[]) {
             for (const QUrl& file : clash.files)
                 claimants << file.toLocalFile();
         }
-        out << "state: not started: files claim one part number: " << claimants.join(u", ")
-            << '\n';
+        out << "state: not started: files claim one part number: " << claimants.join(u", ") << '\n';
         return 1;
     }
     model.startExtraction();

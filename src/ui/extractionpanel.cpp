@@ -119,7 +119,7 @@ void ExtractionPanel::showState() {
                                         : StatusLabel::Outcome::Failed);
 
     const bool running = kind == ExtractionState::Kind::Running;
-    m_mainButton->setText(succeeded                    ? tr("Clear")
+    m_mainButton->setText(succeeded                 ? tr("Clear")
                           : m_model->isCancelling() ? tr("Stopping…")
                           : running                 ? tr("Running…")
                                                     : tr("Start Extraction"));

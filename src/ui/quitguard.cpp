@@ -32,10 +32,9 @@ bool QuitGuard::allowsClose() {
 }
 
 void QuitGuard::ask() {
-    auto* question =
-        new QMessageBox(QMessageBox::Question, QString(),
-                        tr("An extraction is running. Stop it and quit?"), QMessageBox::NoButton,
-                        m_window);
+    auto* question = new QMessageBox(QMessageBox::Question, QString(),
+                                     tr("An extraction is running. Stop it and quit?"),
+                                     QMessageBox::NoButton, m_window);
     m_stopButton = question->addButton(tr("Stop and Quit"), QMessageBox::DestructiveRole);
     QPushButton* keep = question->addButton(tr("Keep Running"), QMessageBox::RejectRole);
     // Quitting loses the run's progress, so it takes a deliberate choice.

@@ -45,7 +45,8 @@ private:
     static std::pair<int, QString> run(const QStringList& options, const QString& destination,
                                        const QStringList& parts) {
         QProcess driver;
-        driver.start(qEnvironmentVariable("KESTRUNE_RUN"), options + QStringList{destination} + parts);
+        driver.start(qEnvironmentVariable("KESTRUNE_RUN"),
+                     options + QStringList{destination} + parts);
         if (!driver.waitForFinished(60000))
             return {-1, QStringLiteral("did not end")};
         const QList<QByteArray> lines = driver.readAllStandardOutput().trimmed().split('\n');
@@ -87,7 +88,8 @@ private Q_SLOTS:
             << Setup::LinkUnderTheCombinedName << 1
             << "state: failed: Cannot write to destination: _combined_s.zip";
         QTest::addRow("a part that links to /dev/zero is refused, not read without end")
-            << Setup::PartLinkedToAnEndlessDevice << 1 << "state: failed: Cannot read file: s(1).zip";
+            << Setup::PartLinkedToAnEndlessDevice << 1
+            << "state: failed: Cannot read file: s(1).zip";
         QTest::addRow("a base name of 246 characters extracts")
             << Setup::LongestBaseName << 0 << "state: succeeded";
         QTest::addRow("two files for one part number are not merged")
@@ -125,13 +127,13 @@ private Q_SLOTS:
 
         QStringList options;
         if (setup == Setup::CancelledAtOnce)
-            options << "--cancel-after-ms" << "0";
+            options = QStringList{"--cancel-after-ms", "0"};
         if (setup == Setup::CancelledWhileExtracting) {
             // An extractor that would take far longer than the test may.
             const QString slowExtractor = QDir(folder).filePath("slow-extractor");
             QVERIFY(writeAll(slowExtractor, "#!/bin/sh\nexec sleep 60\n"));
             QVERIFY(QFile::setPermissions(slowExtractor, QFile::ReadOwner | QFile::ExeOwner));
-            options << "--extractor" << slowExtractor << "--cancel-after-ms" << "500";
+            options = QStringList{"--extractor", slowExtractor, "--cancel-after-ms", "500"};
         }
 
         QElapsedTimer clock;

@@ -252,11 +252,12 @@ private Q_SLOTS:
     void nextRunBeginsUnderARule_data() {
         QTest::addColumn<QString>("earlierText");
         QTest::addColumn<QString>("expected");
-        QTest::addRow("after a finished line")
-            << "first run\n" << "first run\n" + rule + "second run\n";
-        QTest::addRow("after output without a newline")
-            << "first run" << "first run\n" + rule + "second run\n";
-        QTest::addRow("after the console was cleared") << "" << "second run\n";
+        QTest::addRow("after a finished line") << "first run\n"
+                                               << "first run\n" + rule + "second run\n";
+        QTest::addRow("after output without a newline") << "first run"
+                                                        << "first run\n" + rule + "second run\n";
+        QTest::addRow("after the console was cleared") << ""
+                                                       << "second run\n";
     }
     void nextRunBeginsUnderARule() {
         QFETCH(QString, earlierText);

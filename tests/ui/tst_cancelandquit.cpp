@@ -22,8 +22,9 @@ enum class Answer { StopAndQuit, KeepRunning, Escape, StopAfterTheRunEndedByItse
 
 QAbstractButton* buttonWithText(QMessageBox* box, const QString& text) {
     const QList<QAbstractButton*> buttons = box->buttons();
-    const auto found = std::find_if(buttons.cbegin(), buttons.cend(),
-                                    [&](QAbstractButton* button) { return button->text() == text; });
+    const auto found = std::find_if(buttons.cbegin(), buttons.cend(), [&](QAbstractButton* button) {
+        return button->text() == text;
+    });
     return found == buttons.cend() ? nullptr : *found;
 }
 

@@ -12,7 +12,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-
 Q_DECLARE_METATYPE(Symbol)
 
 class ExtractionPanelTest : public QObject {
@@ -47,8 +46,7 @@ void ExtractionPanelTest::panelFollowsTheRunState_data() {
     QTest::addRow("running shows the bar and Cancel, and cannot be pressed")
         << Situation::Running << "Running…" << Symbol::ArchiveBox << false << "" << true << true;
     QTest::addRow("succeeded keeps the bar, says Done and offers Clear")
-        << Situation::Succeeded << "Clear" << Symbol::ResetArrow << true << "Done" << true
-        << false;
+        << Situation::Succeeded << "Clear" << Symbol::ResetArrow << true << "Done" << true << false;
     QTest::addRow("failed hides the bar, says Failed and offers a new start")
         << Situation::FailedWithDestination << "Start Extraction" << Symbol::ArchiveBox << true
         << "Failed" << false << false;

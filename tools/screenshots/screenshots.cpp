@@ -12,8 +12,8 @@
 #include "service/extractionservice.h"
 #include "ui/contentview.h"
 #include "ui/detailpane.h"
-#include "ui/extractionpanel.h"
 #include "ui/dropzoneview.h"
+#include "ui/extractionpanel.h"
 #include "ui/mainwindow.h"
 #include "ui/symbolpushbutton.h"
 
