@@ -1,12 +1,14 @@
 // Development driver: runs one extraction through the real view model and
 // service, headless, printing the console text as it arrives.
 //
-//   kestrune-run [--extractor PATH] DESTINATION PART...
+//   kestrune-run [--extractor PATH] [--cancel-after-ms N] DESTINATION PART...
 //
 // --extractor runs another command in place of the bundled kestrune-extract
 // (with /bin/true, a run measures the merge alone).
-// Exits 0 when the run succeeded, 1 when it failed or could not start (two
-// files for one part number), 2 on a usage error.
+// --cancel-after-ms cancels the run N milliseconds after it started, as the
+// window's Cancel button does.
+// Exits 0 when the run succeeded, 1 when it failed, was cancelled or could
+// not start (two files for one part number), 2 on a usage error.
 
 #include "grouping/filegrouper.h"
 #include "model/extractionviewmodel.h"
@@ -16,8 +18,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QTimer>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -45,12 +49,25 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments().mid(1);
     QString extractor = ExtractionService::defaultExtractorPath();
-    if (arguments.size() >= 2 && arguments.first() == u"--extractor") {
-        extractor = arguments.at(1);
-        arguments.remove(0, 2);
+    std::optional<int> cancelAfter;
+    bool isUsable = true;
+    while (isUsable && arguments.size() >= 2 && arguments.first().startsWith(u"--")) {
+        const QString option = arguments.takeFirst();
+        const QString value = arguments.takeFirst();
+        if (option == u"--extractor") {
+            extractor = value;
+        } else if (option == u"--cancel-after-ms") {
+            bool isNumber = false;
+            cancelAfter = value.toInt(&isNumber);
+            isUsable = isNumber && *cancelAfter >= 0;
+        } else {
+            isUsable = false;
+        }
     }
-    if (arguments.size() < 2) {
-        std::fputs("usage: kestrune-run [--extractor PATH] DESTINATION PART...\n", stderr);
+    if (!isUsable || arguments.size() < 2) {
+        std::fputs("usage: kestrune-run [--extractor PATH] [--cancel-after-ms N] DESTINATION "
+                   "PART...\n",
+                   stderr);
         return 2;
     }
 
@@ -87,10 +104,11 @@ int main(int argc, char* argv[]) {
             for (const QUrl& file : clash.files)
                 claimants << file.toLocalFile();
         }
-        out << "state: not started: files claim one part number: " << claimants.join(u", ")
-            << '\n';
+        out << "state: not started: files claim one part number: " << claimants.join(u", ") << '\n';
         return 1;
     }
     model.startExtraction();
+    if (cancelAfter)
+        QTimer::singleShot(*cancelAfter, &model, &ExtractionViewModel::cancel);
     return QCoreApplication::exec();
 }

@@ -100,6 +100,22 @@
         <source>Start Extraction</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel extraction</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop the extraction (Esc)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>FileRow</name>
@@ -127,6 +143,21 @@
     <name>MainWindow</name>
     <message>
         <source>Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QuitGuard</name>
+    <message>
+        <source>An extraction is running. Stop it and quit?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop and Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep Running</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -7,6 +7,23 @@
 
 #include <QTimer>
 
+namespace {
+
+bool haveSameBaseName(const std::optional<ZipFileGroup>& left,
+                      const std::optional<ZipFileGroup>& right) {
+    if (!left || !right)
+        return left.has_value() == right.has_value();
+    return textEquals(left->baseName, right->baseName);
+}
+
+// Opens each later run in the console, which keeps the session's earlier runs.
+QString runSeparator(const QString& consoleOutput) {
+    const QString rule = QString(40, QChar(0x2500)) + QLatin1Char('\n');
+    return consoleOutput.endsWith(QLatin1Char('\n')) ? rule : QLatin1Char('\n') + rule;
+}
+
+} // namespace
+
 ExtractionViewModel::ExtractionViewModel(QObject* parent)
     : ExtractionViewModel(new ExtractionService, parent) {}
 
@@ -87,20 +104,21 @@ void ExtractionViewModel::addFiles(const QList<QUrl>& locations) {
     }
     if (!selection && !m_groups.isEmpty())
         selection = m_groups.first();
-    setSelectedGroup(std::move(selection));
+    showGroup(std::move(selection));
 }
 
 void ExtractionViewModel::removeGroup(const ZipFileGroup& group) {
+    if (!canRemoveFiles())
+        return;
     // Callers may pass an element of m_groups, which the first write replaces.
     const QUuid id = group.id;
     QList<ZipFileGroup> remaining = m_groups;
     remaining.removeIf([&](const ZipFileGroup& candidate) { return candidate.id == id; });
     setGroups(std::move(remaining));
 
-    if (m_selectedGroup && m_selectedGroup->id == id) {
-        setSelectedGroup(m_groups.isEmpty() ? std::nullopt
-                                            : std::optional<ZipFileGroup>(m_groups.first()));
-    }
+    if (m_selectedGroup && m_selectedGroup->id == id)
+        showGroup(m_groups.isEmpty() ? std::nullopt
+                                     : std::optional<ZipFileGroup>(m_groups.first()));
 }
 
 void ExtractionViewModel::removeFile(const QUrl& location) {
@@ -112,7 +130,7 @@ void ExtractionViewModel::removeFile(const QUrl& location) {
 }
 
 void ExtractionViewModel::removeFile(qsizetype position) {
-    if (!m_selectedGroup)
+    if (!m_selectedGroup || !canRemoveFiles())
         return;
     const ZipFileGroup selected = *m_selectedGroup;
     if (position < 0 || position >= selected.files.size())
@@ -145,11 +163,35 @@ void ExtractionViewModel::removeFile(qsizetype position) {
 }
 
 void ExtractionViewModel::reset() {
+    if (!canRemoveFiles())
+        return;
     setGroups({});
     setSelectedGroup(std::nullopt);
     setState(ExtractionState::idle());
     setProgress(0.0);
     setConsoleOutput(QString());
+}
+
+bool ExtractionViewModel::canRemoveFiles() const {
+    return m_state.kind() != ExtractionState::Kind::Running;
+}
+
+// The outcome on show belongs to the archive that ran; another archive is
+// shown as not yet started. Only a finished outcome is forgotten, so in the
+// idle state nothing more is written.
+void ExtractionViewModel::showGroup(std::optional<ZipFileGroup> group) {
+    const bool isAnotherArchive = !haveSameBaseName(m_selectedGroup, group);
+    setSelectedGroup(std::move(group));
+    if (isAnotherArchive)
+        forgetFinishedRun();
+}
+
+void ExtractionViewModel::forgetFinishedRun() {
+    const ExtractionState::Kind kind = m_state.kind();
+    if (kind != ExtractionState::Kind::Succeeded && kind != ExtractionState::Kind::Failed)
+        return;
+    setState(ExtractionState::idle());
+    setProgress(0.0);
 }
 
 // The extraction run.
@@ -169,9 +211,12 @@ void ExtractionViewModel::startExtraction() {
     if (m_state.kind() == ExtractionState::Kind::Running)
         return;
 
+    m_stream = nullptr;
+    m_isCancelRequested = false;
     setState(ExtractionState::running());
     setProgress(0.0);
-    setConsoleOutput(QString());
+    if (!m_consoleOutput.isEmpty())
+        appendConsoleOutput(runSeparator(m_consoleOutput));
 
     // The run works on copies, so later changes to the groups or the
     // destination do not reach it; it begins once the current main-thread
@@ -184,6 +229,24 @@ void ExtractionViewModel::startExtraction() {
 void ExtractionViewModel::runExtraction(const ZipFileGroup& group, const QUrl& destination) {
     ExtractionEventStream* stream = m_extractionService->extract(group, destination);
     connect(stream, &ExtractionEventStream::delivered, this, &ExtractionViewModel::handleEvent);
+    m_stream = stream;
+    // Cancelled before the run reached the service: it ends at once, through
+    // the service, like any cancelled run.
+    if (m_isCancelRequested)
+        stream->cancel();
+}
+
+void ExtractionViewModel::cancel() {
+    if (m_state.kind() != ExtractionState::Kind::Running || m_isCancelRequested)
+        return;
+    m_isCancelRequested = true;
+    if (m_stream)
+        m_stream->cancel();
+    Q_EMIT cancelRequested();
+}
+
+bool ExtractionViewModel::isCancelling() const {
+    return m_isCancelRequested && m_state.kind() == ExtractionState::Kind::Running;
 }
 
 void ExtractionViewModel::handleEvent(const ExtractionProgress& event) {

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 
@@ -54,14 +55,26 @@ public:
     void setDestinationURL(const std::optional<QUrl>& destination);
     void setConsoleOutput(const QString& text);
 
+    // Dropping more files works at any time and keeps the shown group's name.
     void addFiles(const QList<QUrl>& locations);
+    // Removing and reset do nothing while a run is going (see canRemoveFiles).
     void removeGroup(const ZipFileGroup& group);
     void removeFile(const QUrl& location);
     void removeFile(qsizetype position);
     void reset();
 
+    // False while a run is going: the shown group is the one being extracted,
+    // and taking it away would leave the run going on unseen.
+    bool canRemoveFiles() const;
+
     bool canStartExtraction() const;
     void startExtraction();
+    // Asks the current run to stop; it then ends in `failed` with the
+    // cancelled message, like any failure. Does nothing unless running, and
+    // a run that finishes first simply ends as it would have.
+    void cancel();
+    // From cancel() until the run ends.
+    bool isCancelling() const;
 
 Q_SIGNALS:
     void objectWillChange();
@@ -75,10 +88,14 @@ Q_SIGNALS:
     // follow the text without re-reading all of it.
     void consoleOutputAppended(const QString& piece);
     void consoleOutputChanged();
+    // cancel() has asked the run to stop; isCancelling() is now true.
+    void cancelRequested();
 
 private:
     void setGroups(QList<ZipFileGroup> groups);
     void setSelectedGroup(std::optional<ZipFileGroup> group);
+    void showGroup(std::optional<ZipFileGroup> group);
+    void forgetFinishedRun();
     void setState(ExtractionState state);
     void setProgress(double progress);
     void appendConsoleOutput(const QString& piece);
@@ -87,6 +104,9 @@ private:
     void handleEvent(const ExtractionProgress& event);
 
     ExtractionService* m_extractionService;
+    // The current run's stream, once the run has reached the service.
+    QPointer<ExtractionEventStream> m_stream;
+    bool m_isCancelRequested = false;
     QList<ZipFileGroup> m_groups;
     std::optional<ZipFileGroup> m_selectedGroup;
     std::optional<QUrl> m_destinationURL;

@@ -23,6 +23,8 @@ ExtractionPanel::ExtractionPanel(ExtractionViewModel* model, QWidget* parent)
           new SymbolPushButton(Symbol::Folder, SymbolPushButton::Kind::Bordered, this))
     , m_mainButton(
           new SymbolPushButton(Symbol::ArchiveBox, SymbolPushButton::Kind::Prominent, this))
+    , m_cancelButton(new SymbolPushButton(Symbol::Stop, SymbolPushButton::Kind::Bordered, this))
+    , m_cancelShortcut(new QShortcut(QKeySequence(Qt::Key_Escape), this))
     , m_progressBar(new AnimatedProgressBar(this))
     , m_statusLabel(new StatusLabel(this)) {
     auto* layout = new QHBoxLayout(this);
@@ -40,6 +42,14 @@ ExtractionPanel::ExtractionPanel(ExtractionViewModel* model, QWidget* parent)
         connect(shortcut, &QShortcut::activated, m_mainButton, &QAbstractButton::click);
     }
     connect(m_mainButton, &QAbstractButton::clicked, this, &ExtractionPanel::pressMainButton);
+
+    m_cancelButton->setText(tr("Cancel"));
+    m_cancelButton->setAccessibleName(tr("Cancel extraction"));
+    m_cancelButton->setToolTip(tr("Stop the extraction (Esc)"));
+    // Esc belongs to the run only while there is one; otherwise it is left
+    // to whatever else in the window wants it.
+    connect(m_cancelShortcut, &QShortcut::activated, m_cancelButton, &QAbstractButton::click);
+    connect(m_cancelButton, &QAbstractButton::clicked, m_model, &ExtractionViewModel::cancel);
     connect(m_destinationButton, &QAbstractButton::clicked, this,
             &ExtractionPanel::destinationRequested);
 
@@ -49,6 +59,7 @@ ExtractionPanel::ExtractionPanel(ExtractionViewModel* model, QWidget* parent)
             &ExtractionPanel::showState);
     connect(m_model, &ExtractionViewModel::selectedGroupChanged, this, &ExtractionPanel::showState);
     connect(m_model, &ExtractionViewModel::stateChanged, this, &ExtractionPanel::showState);
+    connect(m_model, &ExtractionViewModel::cancelRequested, this, &ExtractionPanel::showState);
     connect(m_model, &ExtractionViewModel::progressChanged, this,
             [this] { m_progressBar->setFraction(m_model->progress()); });
     showDestination();
@@ -78,6 +89,7 @@ QWidget* ExtractionPanel::createRunColumn() {
     auto* statusRow = new QHBoxLayout;
     statusRow->setSpacing(10);
     statusRow->addWidget(m_statusLabel);
+    statusRow->addWidget(m_cancelButton);
     m_mainButton->setMinimumWidth(140);
     statusRow->addWidget(m_mainButton);
     layout->addLayout(statusRow);
@@ -106,11 +118,19 @@ void ExtractionPanel::showState() {
     m_statusLabel->setOutcome(succeeded ? StatusLabel::Outcome::Succeeded
                                         : StatusLabel::Outcome::Failed);
 
-    m_mainButton->setText(succeeded                                ? tr("Clear")
-                          : kind == ExtractionState::Kind::Running ? tr("Running…")
-                                                                   : tr("Start Extraction"));
+    const bool running = kind == ExtractionState::Kind::Running;
+    m_mainButton->setText(succeeded                 ? tr("Clear")
+                          : m_model->isCancelling() ? tr("Stopping…")
+                          : running                 ? tr("Running…")
+                                                    : tr("Start Extraction"));
     m_mainButton->setSymbol(succeeded ? Symbol::ResetArrow : Symbol::ArchiveBox);
     m_mainButton->setEnabled(succeeded || m_model->canStartExtraction());
+
+    // The run may take a few seconds to stop (the extractor is given time to
+    // end its current file), so the button stays off until it has.
+    m_cancelButton->setVisible(running);
+    m_cancelButton->setEnabled(running && !m_model->isCancelling());
+    m_cancelShortcut->setEnabled(running);
 }
 
 void ExtractionPanel::pressMainButton() {

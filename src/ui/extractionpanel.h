@@ -3,13 +3,15 @@
 #include <QWidget>
 
 class AnimatedProgressBar;
+class QShortcut;
 class ExtractionViewModel;
 class StatusLabel;
 class SymbolPushButton;
 
 // The bar between the file list and the console: where the next extraction
 // goes, the button that starts it (and, after a run, clears the window), the
-// progress of the run and how it ended. It holds no state of its own.
+// one that cancels a run (also Esc), the progress of the run and how it
+// ended. It holds no state of its own.
 class ExtractionPanel : public QWidget {
     Q_OBJECT
 
@@ -18,6 +20,8 @@ public:
 
     SymbolPushButton* destinationButton() const { return m_destinationButton; }
     SymbolPushButton* mainButton() const { return m_mainButton; }
+    // Shown only while a run is going.
+    SymbolPushButton* cancelButton() const { return m_cancelButton; }
     AnimatedProgressBar* progressBar() const { return m_progressBar; }
     StatusLabel* statusLabel() const { return m_statusLabel; }
 
@@ -35,6 +39,8 @@ private:
     ExtractionViewModel* m_model;
     SymbolPushButton* m_destinationButton;
     SymbolPushButton* m_mainButton;
+    SymbolPushButton* m_cancelButton;
+    QShortcut* m_cancelShortcut;
     AnimatedProgressBar* m_progressBar;
     StatusLabel* m_statusLabel;
 };

@@ -2,6 +2,7 @@
 
 #include "model/extractionviewmodel.h"
 #include "ui/filerow.h"
+#include "ui/symbolbutton.h"
 
 #include <QVBoxLayout>
 
@@ -29,6 +30,11 @@ FileListView::FileListView(ExtractionViewModel* model, QWidget* parent)
     m_layout->addStretch(1);
     setWidget(m_content);
 
+    // The shown group is the one a run extracts; its files stay until it ends.
+    connect(m_model, &ExtractionViewModel::stateChanged, this, [this] {
+        for (FileRow* row : std::as_const(m_rows))
+            row->removeButton()->setEnabled(m_model->canRemoveFiles());
+    });
     connect(m_model, &ExtractionViewModel::selectedGroupChanged, this, [this] {
         const auto& group = m_model->selectedGroup();
         showFiles(group ? group->files : QList<QUrl>());
@@ -68,6 +74,7 @@ FileRow* FileListView::takeOrCreateRow(const QUrl& location, qsizetype index,
     auto* row = new FileRow(location, index, m_content);
     connect(row, &FileRow::removeRequested, this,
             [this, location] { m_model->removeFile(location); });
+    row->removeButton()->setEnabled(m_model->canRemoveFiles());
     row->show();
     return row;
 }

@@ -62,7 +62,11 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, QWidget* parent)
 
     connect(m_model, &ExtractionViewModel::selectedGroupChanged, this,
             &GroupHeaderView::showSelectedGroup);
+    // A running group stays until its run ends.
+    connect(m_model, &ExtractionViewModel::stateChanged, this,
+            [this] { m_removeButton->setEnabled(m_model->canRemoveFiles()); });
     showSelectedGroup();
+    m_removeButton->setEnabled(m_model->canRemoveFiles());
 }
 
 void GroupHeaderView::showSelectedGroup() {

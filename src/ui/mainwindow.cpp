@@ -1,8 +1,10 @@
 #include "ui/mainwindow.h"
 
 #include "ui/contentview.h"
+#include "ui/quitguard.h"
 
 #include <QAction>
+#include <QCloseEvent>
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
@@ -19,6 +21,7 @@ MainWindow::MainWindow(ExtractionViewModel* model, QWidget* parent)
 void MainWindow::setUp() {
     setCentralWidget(m_contentView);
     resize(960, 640);
+    m_quitGuard = new QuitGuard(m_contentView->model(), this);
 
     // There is no menu bar; the desktop's usual quit keys still work.
     auto* quit = new QAction(tr("Quit"), this);
@@ -26,4 +29,12 @@ void MainWindow::setUp() {
     quit->setShortcutContext(Qt::WindowShortcut);
     connect(quit, &QAction::triggered, this, &QWidget::close);
     addAction(quit);
+}
+
+// Closing the window quits; a running extraction is asked about first.
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_quitGuard->allowsClose())
+        event->accept();
+    else
+        event->ignore();
 }

@@ -4,6 +4,7 @@
 
 class ContentView;
 class ExtractionViewModel;
+class QuitGuard;
 
 // The application's one window. It carries no title of its own, so the title
 // bar shows the application's name, and it offers no way to open another.
@@ -16,9 +17,14 @@ public:
     explicit MainWindow(ExtractionViewModel* model, QWidget* parent = nullptr);
 
     ContentView* contentView() const { return m_contentView; }
+    QuitGuard* quitGuard() const { return m_quitGuard; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void setUp();
 
     ContentView* m_contentView;
+    QuitGuard* m_quitGuard = nullptr;
 };

@@ -52,6 +52,8 @@ QStringList Symbols::iconNames(Symbol symbol) {
         return {QStringLiteral("emblem-error"), QStringLiteral("dialog-error")};
     case Symbol::ResetArrow:
         return {QStringLiteral("edit-undo"), QStringLiteral("view-refresh")};
+    case Symbol::Stop:
+        return {QStringLiteral("process-stop"), QStringLiteral("media-playback-stop")};
     }
     return {};
 }
@@ -73,6 +75,7 @@ bool Symbols::isGlyph(Symbol symbol) {
     case Symbol::Trash:
     case Symbol::ArchiveBox:
     case Symbol::ResetArrow:
+    case Symbol::Stop:
         return true;
     default:
         return false;

@@ -18,6 +18,7 @@ enum class Symbol {
     Success,
     Failure,
     ResetArrow,
+    Stop,
 };
 
 namespace Symbols {

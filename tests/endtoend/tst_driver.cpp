@@ -5,6 +5,7 @@
 #include "zipfixture.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -22,6 +23,8 @@ enum class Setup {
     // What Info-ZIP writes for its standard input (zip64 end records with
     // real values), behind a megabyte of bytes that are not the archive's.
     StreamedZip64BehindLeadingBytes,
+    CancelledAtOnce,
+    CancelledWhileExtracting,
 };
 
 QByteArray readAll(const QString& path) {
@@ -43,9 +46,11 @@ private:
     QTemporaryDir m_root;
 
     // Runs kestrune-run and returns its exit status and its last line.
-    static std::pair<int, QString> run(const QString& destination, const QStringList& parts) {
+    static std::pair<int, QString> run(const QStringList& options, const QString& destination,
+                                       const QStringList& parts) {
         QProcess driver;
-        driver.start(qEnvironmentVariable("KESTRUNE_RUN"), QStringList{destination} + parts);
+        driver.start(qEnvironmentVariable("KESTRUNE_RUN"),
+                     options + QStringList{destination} + parts);
         if (!driver.waitForFinished(60000))
             return {-1, QStringLiteral("did not end")};
         const QList<QByteArray> lines = driver.readAllStandardOutput().trimmed().split('\n');
@@ -107,7 +112,8 @@ private Q_SLOTS:
             << Setup::LinkUnderTheCombinedName << 1
             << "state: failed: Cannot write to destination: _combined_s.zip";
         QTest::addRow("a part that links to /dev/zero is refused, not read without end")
-            << Setup::PartLinkedToAnEndlessDevice << 1 << "state: failed: Cannot read file: s(1).zip";
+            << Setup::PartLinkedToAnEndlessDevice << 1
+            << "state: failed: Cannot read file: s(1).zip";
         QTest::addRow("a base name of 246 characters extracts")
             << Setup::LongestBaseName << 0 << "state: succeeded";
         QTest::addRow("a streamed zip64 archive behind leading bytes extracts")
@@ -115,6 +121,10 @@ private Q_SLOTS:
         QTest::addRow("two files for one part number are not merged")
             << Setup::TwoFilesForOnePart << 1
             << "state: not started: files claim one part number: ";
+        QTest::addRow("a run cancelled at once ends before it merged")
+            << Setup::CancelledAtOnce << 1 << "state: failed: Extraction cancelled.";
+        QTest::addRow("a run cancelled while extracting stops the extractor and removes the merge")
+            << Setup::CancelledWhileExtracting << 1 << "state: failed: Extraction cancelled.";
     }
 
     void runEndsAsItMust() {
@@ -150,10 +160,29 @@ private Q_SLOTS:
             QVERIFY(QFile::link("/dev/zero", parts[1]));
         }
 
-        const auto [status, line] = run(destination, parts);
+        QStringList options;
+        if (setup == Setup::CancelledAtOnce)
+            options = QStringList{"--cancel-after-ms", "0"};
+        if (setup == Setup::CancelledWhileExtracting) {
+            // An extractor that would take far longer than the test may.
+            const QString slowExtractor = QDir(folder).filePath("slow-extractor");
+            QVERIFY(writeAll(slowExtractor, "#!/bin/sh\nexec sleep 60\n"));
+            QVERIFY(QFile::setPermissions(slowExtractor, QFile::ReadOwner | QFile::ExeOwner));
+            options = QStringList{"--extractor", slowExtractor, "--cancel-after-ms", "500"};
+        }
+
+        QElapsedTimer clock;
+        clock.start();
+        const auto [status, line] = run(options, destination, parts);
 
         QVERIFY2(line.startsWith(lastLine), qPrintable(line));
         QCOMPARE(status, exitStatus);
+        // SIGTERM ends the stand-in at once; SIGKILL would follow after 3 s.
+        if (setup == Setup::CancelledWhileExtracting)
+            QVERIFY2(clock.elapsed() < 10'000, qPrintable(QString::number(clock.elapsed())));
+        if (setup == Setup::CancelledAtOnce || setup == Setup::CancelledWhileExtracting)
+            QCOMPARE(QDir(destination).entryList({"_combined_*"}, QDir::AllEntries | QDir::Hidden),
+                     QStringList());
         if (setup == Setup::TwoFilesForOnePart)
             QCOMPARE(QDir(destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                      QStringList());

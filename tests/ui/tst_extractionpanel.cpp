@@ -1,6 +1,5 @@
 #include "model/extractionviewmodel.h"
-#include "partfiles.h"
-#include "scriptedservice.h"
+#include "scriptedwindow.h"
 #include "ui/animatedprogressbar.h"
 #include "ui/contentview.h"
 #include "ui/destinationpicker.h"
@@ -13,58 +12,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-namespace {
-
-enum class Situation { IdleWithoutDestination, Idle, Running, Succeeded, FailedWithDestination };
-
-// A window over a scripted service with one group of two parts.
-struct Window {
-    Window()
-        : service(new ScriptedService)
-        , model(service)
-        , window(&model) {
-        model.addFiles({parts.make("archive.zip", 10), parts.make("archive(1).zip", 10)});
-        window.show();
-        panel = window.contentView()->detailPane()->extractionPanel();
-    }
-
-    void chooseDestination() { model.setDestinationURL(QUrl::fromLocalFile(parts.path())); }
-
-    // Starts a run and waits until the service has been asked for it.
-    bool startRun() {
-        const int before = service->runCount();
-        model.startExtraction();
-        return QTest::qWaitFor([&] { return service->runCount() > before; });
-    }
-
-    bool reach(Situation situation) {
-        if (situation == Situation::IdleWithoutDestination)
-            return true;
-        chooseDestination();
-        if (situation == Situation::Idle)
-            return true;
-        if (!startRun())
-            return false;
-        service->stream()->deliver(ExtractionProgress::progress(0.4));
-        if (situation == Situation::Succeeded)
-            service->finish(ExtractionProgress::completed());
-        if (situation == Situation::FailedWithDestination)
-            service->finish(ExtractionProgress::error(ExtractionError::diskFull()));
-        return true;
-    }
-
-    void pressCtrlReturn() { QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier); }
-
-    PartFiles parts;
-    ScriptedService* service;
-    ExtractionViewModel model;
-    MainWindow window;
-    ExtractionPanel* panel;
-};
-
-} // namespace
-
-Q_DECLARE_METATYPE(Situation)
 Q_DECLARE_METATYPE(Symbol)
 
 class ExtractionPanelTest : public QObject {
@@ -88,24 +35,26 @@ void ExtractionPanelTest::panelFollowsTheRunState_data() {
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QString>("status");
     QTest::addColumn<bool>("progressShown");
+    QTest::addColumn<bool>("cancelShown");
 
     QTest::addRow("idle without a destination cannot start")
         << Situation::IdleWithoutDestination << "Start Extraction" << Symbol::ArchiveBox << false
-        << "" << false;
+        << "" << false << false;
     QTest::addRow("idle with a destination can start")
-        << Situation::Idle << "Start Extraction" << Symbol::ArchiveBox << true << "" << false;
-    QTest::addRow("running shows the bar and cannot be pressed")
-        << Situation::Running << "Running…" << Symbol::ArchiveBox << false << "" << true;
+        << Situation::Idle << "Start Extraction" << Symbol::ArchiveBox << true << "" << false
+        << false;
+    QTest::addRow("running shows the bar and Cancel, and cannot be pressed")
+        << Situation::Running << "Running…" << Symbol::ArchiveBox << false << "" << true << true;
     QTest::addRow("succeeded keeps the bar, says Done and offers Clear")
-        << Situation::Succeeded << "Clear" << Symbol::ResetArrow << true << "Done" << true;
+        << Situation::Succeeded << "Clear" << Symbol::ResetArrow << true << "Done" << true << false;
     QTest::addRow("failed hides the bar, says Failed and offers a new start")
         << Situation::FailedWithDestination << "Start Extraction" << Symbol::ArchiveBox << true
-        << "Failed" << false;
+        << "Failed" << false << false;
 }
 
 void ExtractionPanelTest::panelFollowsTheRunState() {
     QFETCH(Situation, situation);
-    Window window;
+    ScriptedWindow window;
     QVERIFY(window.reach(situation));
     ExtractionPanel* panel = window.panel;
 
@@ -117,6 +66,7 @@ void ExtractionPanelTest::panelFollowsTheRunState() {
     if (!status.isEmpty())
         QCOMPARE(panel->statusLabel()->text(), status);
     QTEST(panel->progressBar()->isVisible(), "progressShown");
+    QTEST(panel->cancelButton()->isVisible(), "cancelShown");
     if (panel->progressBar()->isVisible())
         QCOMPARE(panel->progressBar()->fraction(), 0.4);
 }
@@ -142,7 +92,7 @@ void ExtractionPanelTest::mainButtonStartsRetriesOrClears() {
     QFETCH(bool, byShortcut);
     QFETCH(int, runsStarted);
     QFETCH(bool, groupKept);
-    Window window;
+    ScriptedWindow window;
     QVERIFY(window.reach(situation));
     QVERIFY(QTest::qWaitForWindowActive(&window.window));
     const int runsBefore = window.service->runCount();
@@ -162,7 +112,7 @@ void ExtractionPanelTest::mainButtonStartsRetriesOrClears() {
 }
 
 void ExtractionPanelTest::ctrlReturnDoesNothingWhileRunning() {
-    Window window;
+    ScriptedWindow window;
     QVERIFY(window.reach(Situation::Running));
     QVERIFY(QTest::qWaitForWindowActive(&window.window));
 
@@ -175,7 +125,7 @@ void ExtractionPanelTest::ctrlReturnDoesNothingWhileRunning() {
 }
 
 void ExtractionPanelTest::destinationButtonShowsTheChosenFolder() {
-    Window window;
+    ScriptedWindow window;
     SymbolPushButton* button = window.panel->destinationButton();
     QCOMPARE(button->text(), QStringLiteral("Choose folder…"));
     QCOMPARE(button->symbol(), Symbol::Folder);
@@ -192,7 +142,7 @@ void ExtractionPanelTest::destinationButtonShowsTheChosenFolder() {
 }
 
 void ExtractionPanelTest::chosenFolderBecomesTheDestination() {
-    Window window;
+    ScriptedWindow window;
     window.panel->destinationButton()->click();
     DestinationPicker* picker = window.window.contentView()->destinationPicker();
     QVERIFY(picker->isPresented());
@@ -211,7 +161,7 @@ void ExtractionPanelTest::chosenFolderBecomesTheDestination() {
 }
 
 void ExtractionPanelTest::cancelledChooserKeepsTheDestination() {
-    Window window;
+    ScriptedWindow window;
     window.chooseDestination();
     const std::optional<QUrl> chosen = window.model.destinationURL();
 

@@ -30,6 +30,7 @@ void WindowTest::everySymbolHasAnIconWithoutADesktop_data() {
     QTest::addRow("success") << Symbol::Success;
     QTest::addRow("failure") << Symbol::Failure;
     QTest::addRow("reset arrow") << Symbol::ResetArrow;
+    QTest::addRow("stop") << Symbol::Stop;
 }
 
 void WindowTest::everySymbolHasAnIconWithoutADesktop() {

@@ -11,8 +11,11 @@
 #include "service/extractioneventstream.h"
 #include "service/extractionservice.h"
 #include "ui/contentview.h"
+#include "ui/detailpane.h"
 #include "ui/dropzoneview.h"
+#include "ui/extractionpanel.h"
 #include "ui/mainwindow.h"
+#include "ui/symbolpushbutton.h"
 
 #include <QApplication>
 #include <QDir>
@@ -177,5 +180,22 @@ int main(int argc, char* argv[]) {
                     makePart(first, QStringLiteral("s(2).zip"), 1'340'000),
                     makePart(second, QStringLiteral("s(1).zip"), 2'100'000)});
     save(window, output, QStringLiteral("08-clashing-parts") + suffix);
+
+    // Cancel pressed during a run: the run is stopping, then has stopped.
+    model.reset();
+    model.addFiles({QUrl::fromLocalFile(folder.filePath(QStringLiteral("holiday-photos.zip"))),
+                    QUrl::fromLocalFile(folder.filePath(QStringLiteral("holiday-photos(1).zip")))});
+    model.startExtraction();
+    feedRun(*service, 0.63,
+            {QStringLiteral("▶ Merging 2 parts into _combined_holiday-photos.zip\n"),
+             QStringLiteral("✔ Merged 4.2 MB\n"), QStringLiteral("▶ Extracting\n"),
+             QStringLiteral("  inflating: holiday-photos/IMG_0001.jpg\n")});
+    window.contentView()->detailPane()->extractionPanel()->cancelButton()->click();
+    save(window, output, QStringLiteral("09-stopping") + suffix);
+    service->stream()->deliver(ExtractionProgress::log(
+        QStringLiteral("Cancelled. 1 of 40 files had been extracted into Extracted.\n")));
+    service->stream()->deliver(ExtractionProgress::error(ExtractionError::cancelled()));
+    service->stream()->end();
+    save(window, output, QStringLiteral("10-cancelled") + suffix);
     return 0;
 }
