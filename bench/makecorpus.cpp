@@ -6,6 +6,7 @@
 // KIND: small  (~50,000 files of 1–8 KiB in nested folders)
 //       mixed  (~1 GiB: large text, incompressible blobs, medium files)
 //       big    (one incompressible file of ~2 GiB)
+//       many   (300,000 files of 16–256 bytes: a large directory, little data)
 // --scale multiplies every count and size (0.01 makes a smoke-size corpus).
 
 #include <archive.h>
@@ -111,6 +112,19 @@ bool writeSmall(archive* zip, Random& random, double scale) {
     return true;
 }
 
+bool writeMany(archive* zip, Random& random, double scale) {
+    const long count = std::max(1L, long(300000 * scale));
+    std::string contents;
+    for (long i = 0; i < count; ++i) {
+        fillText(random, contents, 16 + random.below(241));
+        char path[64];
+        std::snprintf(path, sizeof path, "many/d%03ld/file%06ld.txt", i % 300, i);
+        if (!addFile(zip, path, contents))
+            return false;
+    }
+    return true;
+}
+
 bool writeMixed(archive* zip, Random& random, double scale) {
     const auto scaled = [scale](double bytes) { return uint64_t(std::max(1.0, bytes * scale)); };
     for (int i = 0; i < 4; ++i) {
@@ -162,7 +176,7 @@ bool split(const std::filesystem::path& combined, const std::filesystem::path& o
 
 int main(int argc, char* argv[]) {
     if (argc < 3) {
-        std::fputs("usage: kestrune-makecorpus small|mixed|big OUTDIR [--scale S] [--parts N]\n",
+        std::fputs("usage: kestrune-makecorpus small|mixed|big|many OUTDIR [--scale S] [--parts N]\n",
                    stderr);
         return 2;
     }
@@ -194,6 +208,8 @@ int main(int argc, char* argv[]) {
         ok = writeSmall(zip.get(), random, scale);
     else if (kind == "mixed")
         ok = writeMixed(zip.get(), random, scale);
+    else if (kind == "many")
+        ok = writeMany(zip.get(), random, scale);
     else if (kind == "big")
         ok = addLargeFile(zip.get(), random, "big/one.bin",
                           uint64_t(std::max(1.0, 2147483648.0 * scale)), false);
