@@ -4,6 +4,7 @@
 #include "grouping/unicodetext.h"
 #include "service/extractioneventstream.h"
 #include "service/extractionservice.h"
+#include "service/inspectionreply.h"
 
 #include <QTimer>
 
@@ -14,6 +15,13 @@ bool haveSameBaseName(const std::optional<ZipFileGroup>& left,
     if (!left || !right)
         return left.has_value() == right.has_value();
     return textEquals(left->baseName, right->baseName);
+}
+
+QString partsKey(const QList<QUrl>& files) {
+    QStringList paths;
+    for (const QUrl& file : files)
+        paths << file.toString();
+    return paths.join(QLatin1Char('\n'));
 }
 
 // Opens each later run in the console, which keeps the session's earlier runs.
@@ -47,12 +55,14 @@ void ExtractionViewModel::setSelectedGroup(std::optional<ZipFileGroup> group) {
     Q_EMIT objectWillChange();
     m_selectedGroup = std::move(group);
     Q_EMIT selectedGroupChanged();
+    inspectSelectedGroup();
 }
 
 void ExtractionViewModel::setDestinationURL(const std::optional<QUrl>& destination) {
     Q_EMIT objectWillChange();
     m_destinationURL = destination;
     Q_EMIT destinationURLChanged();
+    inspectSelectedGroup();
 }
 
 void ExtractionViewModel::setState(ExtractionState state) {
@@ -205,12 +215,27 @@ bool ExtractionViewModel::canStartExtraction() const {
 }
 
 void ExtractionViewModel::startExtraction() {
-    if (!m_selectedGroup || m_selectedGroup->hasClashingParts() || !m_destinationURL)
+    if (!canStartExtraction())
         return;
-    // Only one run at a time: the window never offers Start while running.
-    if (m_state.kind() == ExtractionState::Kind::Running)
+    const auto checked = m_inspections.constFind(inspectionKey());
+    const std::optional<ArchiveInspection> inspection =
+        checked == m_inspections.cend() ? std::nullopt : *checked;
+    if (m_asksBeforeReplacing && inspection && inspection->conflicts.value_or(0) > 0) {
+        Q_EMIT replaceConfirmationRequested(*inspection->conflicts, *m_destinationURL);
         return;
+    }
+    beginRun();
+}
 
+void ExtractionViewModel::confirmReplacing() {
+    if (canStartExtraction())
+        beginRun();
+}
+
+void ExtractionViewModel::beginRun() {
+    const auto checked = m_inspections.constFind(inspectionKey());
+    const std::optional<ArchiveInspection> inspection =
+        checked == m_inspections.cend() ? std::nullopt : *checked;
     m_stream = nullptr;
     m_isCancelRequested = false;
     setState(ExtractionState::running());
@@ -221,13 +246,13 @@ void ExtractionViewModel::startExtraction() {
     // The run works on copies, so later changes to the groups or the
     // destination do not reach it; it begins once the current main-thread
     // work is done.
-    QTimer::singleShot(0, this, [this, group = *m_selectedGroup, destination = *m_destinationURL] {
-        runExtraction(group, destination);
-    });
+    QTimer::singleShot(0, this, [this, group = *m_selectedGroup, destination = *m_destinationURL,
+                                 inspection] { runExtraction(group, destination, inspection); });
 }
 
-void ExtractionViewModel::runExtraction(const ZipFileGroup& group, const QUrl& destination) {
-    ExtractionEventStream* stream = m_extractionService->extract(group, destination);
+void ExtractionViewModel::runExtraction(const ZipFileGroup& group, const QUrl& destination,
+                                        const std::optional<ArchiveInspection>& inspection) {
+    ExtractionEventStream* stream = m_extractionService->extract(group, destination, inspection);
     connect(stream, &ExtractionEventStream::delivered, this, &ExtractionViewModel::handleEvent);
     m_stream = stream;
     // Cancelled before the run reached the service: it ends at once, through
@@ -258,7 +283,72 @@ void ExtractionViewModel::handleEvent(const ExtractionProgress& event) {
         const QString message = error->error.errorDescription();
         appendConsoleOutput(QStringLiteral("\n⚠ Error:\n") + message + QStringLiteral("\n"));
         setState(ExtractionState::failed(message));
+        if (m_destinationURL)
+            forgetInspectionsOf(*m_destinationURL);
     } else if (event.is<ExtractionProgress::Completed>()) {
         setState(ExtractionState::succeeded());
+        if (m_destinationURL)
+            forgetInspectionsOf(*m_destinationURL);
     }
+}
+
+// The check of parts.
+
+QString ExtractionViewModel::inspectionKey() const {
+    if (!m_selectedGroup)
+        return {};
+    return partsKey(m_selectedGroup->files) + QLatin1Char('\x1f') +
+           m_destinationURL.value_or(QUrl()).toString();
+}
+
+std::optional<ArchiveInspection> ExtractionViewModel::selectedInspection() const {
+    if (!m_selectedGroup)
+        return std::nullopt;
+    if (const auto found = m_inspections.constFind(inspectionKey());
+        found != m_inspections.cend() && found->has_value())
+        return *found;
+    // Another destination's check: what it says of the parts holds, its
+    // files to replace do not.
+    const auto latest = m_latestInspections.constFind(partsKey(m_selectedGroup->files));
+    if (latest == m_latestInspections.cend())
+        return std::nullopt;
+    ArchiveInspection inspection = *latest;
+    inspection.conflicts.reset();
+    inspection.replacedBytes.reset();
+    return inspection;
+}
+
+bool ExtractionViewModel::isInspecting() const {
+    return m_selectedGroup && m_pendingInspections.value(inspectionKey()) > 0;
+}
+
+void ExtractionViewModel::inspectSelectedGroup() {
+    Q_EMIT inspectionChanged();
+    if (!m_selectedGroup || m_selectedGroup->files.isEmpty())
+        return;
+    const QString key = inspectionKey();
+    if (m_inspections.contains(key) || m_pendingInspections.value(key) > 0)
+        return;
+    ++m_pendingInspections[key];
+    const QString parts = partsKey(m_selectedGroup->files);
+    InspectionReply* reply = m_extractionService->inspect(m_selectedGroup->files, m_destinationURL);
+    connect(reply, &InspectionReply::finished, this,
+            [this, key, parts](const std::optional<ArchiveInspection>& inspection) {
+                if (--m_pendingInspections[key] <= 0)
+                    m_pendingInspections.remove(key);
+                m_inspections.insert(key, inspection);
+                if (inspection)
+                    m_latestInspections.insert(parts, *inspection);
+                if (key == inspectionKey())
+                    Q_EMIT inspectionChanged();
+            });
+    Q_EMIT inspectionChanged();
+}
+
+// A run has changed what the destination holds: its files to replace are
+// counted again.
+void ExtractionViewModel::forgetInspectionsOf(const QUrl& destination) {
+    const QString suffix = QLatin1Char('\x1f') + destination.toString();
+    m_inspections.removeIf([&](const auto& entry) { return entry.key().endsWith(suffix); });
+    inspectSelectedGroup();
 }

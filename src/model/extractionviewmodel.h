@@ -2,7 +2,9 @@
 
 #include "grouping/zipfilegroup.h"
 #include "model/extractionstate.h"
+#include "service/archiveinspection.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -76,6 +78,21 @@ public:
     // From cancel() until the run ends.
     bool isCancelling() const;
 
+    // What the check of the shown group's parts found, on its own signal
+    // rather than as a published field: it arrives whenever the check ends.
+    // Empty until a check has ended, or where it could not run. Counts of
+    // files to replace are those of the chosen destination, or empty.
+    std::optional<ArchiveInspection> selectedInspection() const;
+    // A check of the shown group's parts (with the chosen destination) is
+    // under way.
+    bool isInspecting() const;
+
+    // Before a run replaces files in the destination, as the check says it
+    // would, startExtraction() asks through replaceConfirmationRequested()
+    // instead of starting; confirmReplacing() then starts. Tools that never
+    // ask turn this off.
+    void setAsksBeforeReplacing(bool asks) { m_asksBeforeReplacing = asks; }
+    void confirmReplacing();
 Q_SIGNALS:
     void objectWillChange();
     void groupsChanged();
@@ -90,6 +107,11 @@ Q_SIGNALS:
     void consoleOutputChanged();
     // cancel() has asked the run to stop; isCancelling() is now true.
     void cancelRequested();
+    // selectedInspection() or isInspecting() may have changed.
+    void inspectionChanged();
+    // Start was pressed for a run that would replace `fileCount` files in
+    // the destination; nothing has started.
+    void replaceConfirmationRequested(qint64 fileCount, const QUrl& destination);
 
 private:
     void setGroups(QList<ZipFileGroup> groups);
@@ -100,7 +122,12 @@ private:
     void setProgress(double progress);
     void appendConsoleOutput(const QString& piece);
 
-    void runExtraction(const ZipFileGroup& group, const QUrl& destination);
+    void beginRun();
+    void runExtraction(const ZipFileGroup& group, const QUrl& destination,
+                       const std::optional<ArchiveInspection>& inspection);
+    QString inspectionKey() const;
+    void inspectSelectedGroup();
+    void forgetInspectionsOf(const QUrl& destination);
     void handleEvent(const ExtractionProgress& event);
 
     ExtractionService* m_extractionService;
@@ -113,4 +140,13 @@ private:
     ExtractionState m_state;
     double m_progress = 0.0;
     QString m_consoleOutput;
+
+    // The checks' findings, by parts and destination; empty where the check
+    // could not run. Asked again only when the parts or the destination
+    // change, or a run has changed the destination's files.
+    QHash<QString, std::optional<ArchiveInspection>> m_inspections;
+    // The latest finding by parts alone, shown while the destination's check runs.
+    QHash<QString, ArchiveInspection> m_latestInspections;
+    QHash<QString, int> m_pendingInspections; // how many checks of a key are under way
+    bool m_asksBeforeReplacing = true;
 };

@@ -1,7 +1,9 @@
 #include "service/extractionservice.h"
 
+#include "service/archivecheck.h"
 #include "service/extractioneventstream.h"
 #include "service/extractionworker.h"
+#include "service/inspectionreply.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -60,17 +62,28 @@ QString ExtractionService::defaultExtractorPath() {
         applicationDir.filePath(QStringLiteral("../libexec/kestrune/kestrune-extract")));
 }
 
-ExtractionEventStream* ExtractionService::extract(const ZipFileGroup& group,
-                                                  const QUrl& destination) {
+ExtractionEventStream* ExtractionService::extract(
+    const ZipFileGroup& group, const QUrl& destination,
+    const std::optional<ArchiveInspection>& inspection) {
     auto* stream = new ExtractionEventStream(this);
     const quint64 run = ++m_lastRun;
     const CancelFlag cancelled = std::make_shared<std::atomic<bool>>(false);
     m_runs.insert(run, {stream, cancelled});
     connect(stream, &ExtractionEventStream::cancelRequested, this, [this, run] { cancel(run); });
-    if (m_requests.post({run, group, destination, cancelled}))
+    if (m_requests.post({run, group, destination, cancelled, inspection}))
         QMetaObject::invokeMethod(m_serviceThread.worker, &ExtractionWorker::startRequestedRuns,
                                   Qt::QueuedConnection);
     return stream;
+}
+
+InspectionReply* ExtractionService::inspect(const QList<QUrl>& parts,
+                                            const std::optional<QUrl>& destination) {
+    auto* reply = new InspectionReply(this);
+    auto* check = new ArchiveCheck(m_extractorPath, parts, destination.value_or(QUrl()), reply);
+    connect(check, &ArchiveCheck::finished, reply, &InspectionReply::finish);
+    connect(reply, &InspectionReply::finished, reply, &QObject::deleteLater);
+    check->start();
+    return reply;
 }
 
 // The flag reaches a merge that holds the service thread at its next block;

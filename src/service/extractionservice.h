@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grouping/zipfilegroup.h"
+#include "service/archiveinspection.h"
 #include "service/extractionprogress.h"
 #include "service/mailbox.h"
 #include "service/runmessages.h"
@@ -16,6 +17,7 @@
 
 class ExtractionEventStream;
 class ExtractionWorker;
+class InspectionReply;
 class QEventLoop;
 class QThread;
 
@@ -38,8 +40,20 @@ public:
     // the run's handle for cancelling it. Call it on the thread this object
     // lives on (the main thread), where the stream lives too. The service
     // owns the stream and deletes it some time after it has ended. Virtual so
-    // that tests of the layers above can script a run.
-    virtual ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination);
+    // that tests of the layers above can script a run. What a check of the
+    // parts found lets the run see, before it writes a byte, that it will
+    // not fit on the destination's file system.
+    virtual ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination,
+                                           const std::optional<ArchiveInspection>& inspection = {});
+
+    // Checks a set of parts, in merge order, with the extractor command's
+    // --inspect (and with a destination, counts the files the extraction
+    // would replace there). The check runs as a child process, so neither
+    // this thread nor a merge on the service's thread holds it up. The
+    // service owns the reply, which goes once it has ended. Virtual so that
+    // tests of the layers above can script the answer.
+    virtual InspectionReply* inspect(const QList<QUrl>& parts,
+                                     const std::optional<QUrl>& destination);
 
     QString extractorPath() const { return m_extractorPath; }
 

@@ -2,27 +2,50 @@
 
 #include "service/extractioneventstream.h"
 #include "service/extractionservice.h"
+#include "service/inspectionreply.h"
 
 #include <QList>
 #include <QPointer>
 
 // A service whose runs the test scripts by hand: every extract() call is
-// recorded and its stream handed to the test.
+// recorded and its stream handed to the test. Checks of parts are recorded
+// too, and answered by the test (with `inspection`, or never while
+// `answersChecks` is false).
 class FakeExtractionService : public ExtractionService {
 public:
     FakeExtractionService()
         : ExtractionService(QStringLiteral("unused")) {}
 
-    ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination) override {
+    ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination,
+                                   const std::optional<ArchiveInspection>& inspection) override {
         auto* stream = new ExtractionEventStream(this);
-        runs << Run{group, destination, stream};
+        runs << Run{group, destination, stream, inspection};
         return stream;
+    }
+
+    InspectionReply* inspect(const QList<QUrl>& parts,
+                             const std::optional<QUrl>& destination) override {
+        auto* reply = new InspectionReply(this);
+        checks << Check{parts, destination, reply};
+        if (answersChecks)
+            reply->finish(inspection);
+        return reply;
     }
 
     struct Run {
         ZipFileGroup group;
         QUrl destination;
         QPointer<ExtractionEventStream> stream;
+        std::optional<ArchiveInspection> inspection;
     };
     QList<Run> runs;
+
+    struct Check {
+        QList<QUrl> parts;
+        std::optional<QUrl> destination;
+        QPointer<InspectionReply> reply;
+    };
+    QList<Check> checks;
+    bool answersChecks = true;
+    std::optional<ArchiveInspection> inspection; // the answer; none: not checked
 };

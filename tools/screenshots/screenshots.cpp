@@ -10,6 +10,7 @@
 #include "model/extractionviewmodel.h"
 #include "service/extractioneventstream.h"
 #include "service/extractionservice.h"
+#include "service/inspectionreply.h"
 #include "ui/contentview.h"
 #include "ui/detailpane.h"
 #include "ui/dropzoneview.h"
@@ -31,18 +32,27 @@
 
 namespace {
 
-// Hands out a stream per run that main() then feeds by hand.
+// Hands out a stream per run that main() then feeds by hand, and answers
+// every check of parts with what main() set.
 class ScriptedService : public ExtractionService {
 public:
     ScriptedService()
         : ExtractionService(QStringLiteral("kestrune-extract")) {}
 
-    ExtractionEventStream* extract(const ZipFileGroup&, const QUrl&) override {
+    ExtractionEventStream* extract(const ZipFileGroup&, const QUrl&,
+                                   const std::optional<ArchiveInspection>&) override {
         m_stream = new ExtractionEventStream(this);
         return m_stream;
     }
 
+    InspectionReply* inspect(const QList<QUrl>&, const std::optional<QUrl>&) override {
+        auto* reply = new InspectionReply(this);
+        reply->finish(inspection);
+        return reply;
+    }
+
     ExtractionEventStream* stream() const { return m_stream; }
+    std::optional<ArchiveInspection> inspection;
 
 private:
     QPointer<ExtractionEventStream> m_stream;
