@@ -7,6 +7,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 ExtractionRun::ExtractionRun(ZipFileGroup group, QUrl destination, QString extractorPath,
                              CancelFlag cancelled, QObject* parent)
     : QObject(parent)
@@ -67,6 +69,19 @@ void ExtractionRun::unzip() {
     // A child of the run, so a run torn down with the service takes the tool with it.
     m_extractor = new ExtractorProcess(m_extractorPath, this);
     connect(m_extractor, &ExtractorProcess::output, this, &ExtractionRun::log);
+    // The tool's own reports, already thinned to a few a second, fill the
+    // second half of the bar; it never moves back. A tool that reports
+    // nothing leaves it at a half until the end.
+    connect(m_extractor, &ExtractorProcess::bytesWritten, this,
+            [this, shown = 0.5](qint64 written, qint64 total) mutable {
+                if (total <= 0 || written < 0)
+                    return;
+                const double fraction = 0.5 + 0.5 * std::min(1.0, double(written) / double(total));
+                if (fraction <= shown)
+                    return;
+                shown = fraction;
+                Q_EMIT produced(ExtractionProgress::progress(fraction));
+            });
     connect(m_extractor, &ExtractorProcess::succeeded, this, &ExtractionRun::succeed);
     connect(m_extractor, &ExtractorProcess::failed, this, [this](const ExtractionError& error) {
         if (error.is<ExtractionError::Cancelled>())
