@@ -113,8 +113,10 @@ void ServiceTest::extractorThatCannotBeLaunched() {
     const QString tool = folder.filePath("tool");
     if (exists)
         writeFile(tool, "#!/bin/sh\nexit 0\n");
-    // The description the platform gives for this launch failure.
+    // The description the platform gives for this launch failure, started as
+    // the service starts it: with an environment of its own.
     QProcess probe;
+    probe.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
     probe.start(tool, {});
     QVERIFY(!probe.waitForStarted());
     QVERIFY(!probe.errorString().isEmpty());
