@@ -7,8 +7,6 @@
 
 #include <QLocale>
 
-#include <algorithm>
-
 ExtractionRun::ExtractionRun(ZipFileGroup group, QUrl destination, QString extractorPath,
                              CancelFlag cancelled, QObject* parent)
     : QObject(parent)
@@ -70,14 +68,15 @@ void ExtractionRun::unzip() {
     m_extractor = new ExtractorProcess(m_extractorPath, this);
     connect(m_extractor, &ExtractorProcess::output, this, &ExtractionRun::log);
     // The tool's own reports, already thinned to a few a second, fill the
-    // second half of the bar; it never moves back. A tool that reports
-    // nothing leaves it at a half until the end.
+    // second half of the bar; it never moves back. A full bar means success,
+    // which only the tool's exit status tells: links and folders come after
+    // the last byte. A tool that reports nothing leaves the bar at a half.
     connect(m_extractor, &ExtractorProcess::bytesWritten, this,
             [this, shown = 0.5](qint64 written, qint64 total) mutable {
-                if (total <= 0 || written < 0)
+                if (total <= 0)
                     return;
-                const double fraction = 0.5 + 0.5 * std::min(1.0, double(written) / double(total));
-                if (fraction <= shown)
+                const double fraction = 0.5 + 0.5 * double(written) / double(total);
+                if (fraction <= shown || fraction >= 1.0)
                     return;
                 shown = fraction;
                 Q_EMIT produced(ExtractionProgress::progress(fraction));
