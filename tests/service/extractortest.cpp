@@ -14,15 +14,6 @@ namespace {
 
 const QString fallbackError = QStringLiteral("error: Extraction failed: tool extraction failed");
 
-// The events of a run over one small part up to the extractor's start.
-QStringList eventsBeforeTheExtractor(const QString& destination) {
-    return {mergingLog(1), "progress: 0.5", unzippingLog(destination), "progress: 0.5"};
-}
-
-QStringList successEnding() {
-    return {successLog(), "progress: 1", "completed"};
-}
-
 } // namespace
 
 // The pauses inside the scripts make the tool write separate chunks.

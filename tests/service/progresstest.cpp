@@ -10,14 +10,6 @@
 
 namespace {
 
-QStringList eventsBeforeTheExtractor(const QString& destination) {
-    return {mergingLog(1), "progress: 0.5", unzippingLog(destination), "progress: 0.5"};
-}
-
-QStringList successEnding() {
-    return {successLog(), "progress: 1", "completed"};
-}
-
 qsizetype openDescriptors() {
     return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System |
                                                            QDir::NoDotAndDotDot).size();
