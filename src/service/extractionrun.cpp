@@ -91,6 +91,20 @@ void ExtractionRun::unzip() {
     // A child of the run, so a run torn down with the service takes the tool with it.
     m_extractor = new ExtractorProcess(m_extractorPath, this);
     connect(m_extractor, &ExtractorProcess::output, this, &ExtractionRun::log);
+    // The tool's own reports, already thinned to a few a second, fill the
+    // second half of the bar; it never moves back. A full bar means success,
+    // which only the tool's exit status tells: links and folders come after
+    // the last byte. A tool that reports nothing leaves the bar at a half.
+    connect(m_extractor, &ExtractorProcess::bytesWritten, this,
+            [this, shown = 0.5](qint64 written, qint64 total) mutable {
+                if (total <= 0)
+                    return;
+                const double fraction = 0.5 + 0.5 * double(written) / double(total);
+                if (fraction <= shown || fraction >= 1.0)
+                    return;
+                shown = fraction;
+                Q_EMIT produced(ExtractionProgress::progress(fraction));
+            });
     connect(m_extractor, &ExtractorProcess::succeeded, this, &ExtractionRun::succeed);
     connect(m_extractor, &ExtractorProcess::failed, this, [this](const ExtractionError& error) {
         if (error.is<ExtractionError::Cancelled>())

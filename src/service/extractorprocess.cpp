@@ -1,13 +1,40 @@
 #include "service/extractorprocess.h"
 
 #include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <QTimer>
+#include <QSocketNotifier>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <utility>
 
 namespace {
 
 // How long a tool asked to stop may take to clean up before it is killed.
 constexpr int killDelay = 3000; // milliseconds
+// The tool's progress reports arrive on this descriptor, named to it here.
+constexpr int reportDescriptor = 3;
+const QString reportVariable = QStringLiteral("KESTRUNE_PROGRESS_FD");
+// About twenty reports a second are enough for a smooth bar.
+constexpr int reportInterval = 50; // milliseconds
+// "<written> <total>" is never longer; a longer line is garbage.
+constexpr qsizetype longestReportLine = 48;
+
+// A decimal number of digits only: no sign, no blanks.
+std::optional<qint64> numberIn(QByteArrayView text) {
+    qint64 number = 0;
+    const char* end = text.data() + text.size();
+    if (text.empty() || text.front() < '0' || text.front() > '9')
+        return std::nullopt;
+    const auto [stop, error] = std::from_chars(text.data(), end, number);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return number;
+}
 
 } // namespace
 
@@ -23,6 +50,8 @@ ExtractorProcess::ExtractorProcess(QString program, QObject* parent)
             [this] { readChannel(QProcess::StandardError); });
     connect(&m_process, &QProcess::finished, this, &ExtractorProcess::handleFinished);
     connect(&m_process, &QProcess::errorOccurred, this, &ExtractorProcess::handleError);
+    m_reportTimer.setSingleShot(true);
+    connect(&m_reportTimer, &QTimer::timeout, this, &ExtractorProcess::passReportOn);
 }
 
 ExtractorProcess::~ExtractorProcess() {
@@ -31,12 +60,25 @@ ExtractorProcess::~ExtractorProcess() {
         m_process.kill();
         m_process.waitForFinished();
     }
+    closeReportPipe();
 }
 
 void ExtractorProcess::start(const QUrl& archive, const QUrl& destination) {
     m_process.setArguments({QStringLiteral("-x"), QStringLiteral("-k"), archive.toLocalFile(),
                             destination.toLocalFile()});
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // Without a pipe, a value inherited from our own caller would point the
+    // tool at a descriptor that means something else.
+    environment.remove(reportVariable);
+    if (openReportPipe())
+        environment.insert(reportVariable, QString::number(reportDescriptor));
+    m_process.setProcessEnvironment(environment);
     m_process.start();
+    // The child has its copy; ours would keep the pipe from ever ending.
+    if (m_reportWriteFd >= 0) {
+        ::close(m_reportWriteFd);
+        m_reportWriteFd = -1;
+    }
 }
 
 void ExtractorProcess::cancel() {
@@ -89,6 +131,9 @@ void ExtractorProcess::handleFinished(int exitCode, QProcess::ExitStatus exitSta
         readChannel(which);
         finishChannel(which);
     }
+    readReports();
+    passReportOn();
+    closeReportPipe();
     if (exitStatus == QProcess::NormalExit && exitCode == 0)
         Q_EMIT succeeded();
     else if (m_isCancelling)
@@ -102,6 +147,7 @@ void ExtractorProcess::handleError(QProcess::ProcessError error) {
     if (error != QProcess::FailedToStart || m_hasEnded)
         return;
     m_hasEnded = true;
+    closeReportPipe();
     Q_EMIT failed(ExtractionError::extractionFailed(m_process.errorString()));
 }
 
@@ -129,4 +175,102 @@ ExtractionError ExtractorProcess::failure(int exitCode, QProcess::ExitStatus exi
 
 QString ExtractorProcess::programName() const {
     return QFileInfo(m_program).fileName();
+}
+
+// Both ends close on exec; the child gets its own copy of the write end as
+// descriptor 3, which dup2() leaves open across exec. Where the pipe cannot
+// be made, the tool runs as before, without reports.
+bool ExtractorProcess::openReportPipe() {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return false;
+    m_reportReadFd = ends[0];
+    m_reportWriteFd = ends[1];
+    ::fcntl(m_reportReadFd, F_SETFL, ::fcntl(m_reportReadFd, F_GETFL) | O_NONBLOCK);
+    const int writeFd = m_reportWriteFd;
+    m_process.setChildProcessModifier([writeFd] {
+        if (writeFd == reportDescriptor)
+            ::fcntl(writeFd, F_SETFD, 0);
+        else
+            ::dup2(writeFd, reportDescriptor);
+    });
+    m_reportNotifier = new QSocketNotifier(m_reportReadFd, QSocketNotifier::Read, this);
+    connect(m_reportNotifier, &QSocketNotifier::activated, this, &ExtractorProcess::readReports);
+    return true;
+}
+
+void ExtractorProcess::readReports() {
+    if (m_reportReadFd < 0)
+        return;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t size = ::read(m_reportReadFd, buffer, sizeof buffer);
+        if (size < 0 && errno == EINTR)
+            continue;
+        if (size < 0)
+            break;
+        // Every writer has gone: nothing more can come, and a notifier on
+        // the ended pipe would fire without pause.
+        if (size == 0) {
+            delete m_reportNotifier;
+            m_reportNotifier = nullptr;
+            ::close(std::exchange(m_reportReadFd, -1));
+            break;
+        }
+        m_reportTail.append(buffer, size);
+        takeReportLines();
+    }
+    if (m_pendingReport && !m_reportTimer.isActive())
+        passReportOn();
+}
+
+// Only the newest report of those read matters; a malformed line is skipped.
+void ExtractorProcess::takeReportLines() {
+    qsizetype lineStart = 0;
+    for (qsizetype end = m_reportTail.indexOf('\n'); end >= 0;
+         lineStart = end + 1, end = m_reportTail.indexOf('\n', lineStart)) {
+        const QByteArrayView line = QByteArrayView(m_reportTail).sliced(lineStart, end - lineStart);
+        if (line.size() > longestReportLine)
+            continue;
+        const qsizetype space = line.indexOf(' ');
+        if (space < 0)
+            continue;
+        const auto written = numberIn(line.first(space));
+        const auto total = numberIn(line.sliced(space + 1));
+        if (written && total)
+            m_pendingReport = Report{*written, *total};
+    }
+    m_reportTail.remove(0, lineStart);
+    // A line that never ends must not grow without bound; what is kept of
+    // it is still too long to be read as a report.
+    if (m_reportTail.size() > longestReportLine)
+        m_reportTail.truncate(longestReportLine + 1);
+}
+
+// Passes the pending report on now, or once the interval since the last one
+// is over.
+void ExtractorProcess::passReportOn() {
+    if (!m_pendingReport)
+        return;
+    if (!m_hasEnded && m_sinceLastReport.isValid() &&
+        m_sinceLastReport.elapsed() < reportInterval) {
+        m_reportTimer.start(int(reportInterval - m_sinceLastReport.elapsed()));
+        return;
+    }
+    const Report report = *m_pendingReport;
+    m_pendingReport.reset();
+    m_sinceLastReport.start();
+    Q_EMIT bytesWritten(report.written, report.total);
+}
+
+void ExtractorProcess::closeReportPipe() {
+    m_reportTimer.stop();
+    m_pendingReport.reset();
+    delete m_reportNotifier;
+    m_reportNotifier = nullptr;
+    for (int* fd : {&m_reportReadFd, &m_reportWriteFd}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
 }

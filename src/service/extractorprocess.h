@@ -4,17 +4,24 @@
 #include "service/lastline.h"
 #include "service/utf8streamdecoder.h"
 
+#include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QProcess>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 #include <optional>
 
+class QSocketNotifier;
+
 // The unzip step: runs the extractor command on the combined archive, passes
 // its output on as text and reports once how it ended. It never waits: the
 // notifications of the child process arrive on the event loop of the thread
-// that created this object, which stays free meanwhile.
+// that created this object, which stays free meanwhile. A tool that reports
+// its progress on descriptor 3 (KESTRUNE_PROGRESS_FD) is heard; one that does
+// not works as well.
 class ExtractorProcess : public QObject {
     Q_OBJECT
 
@@ -48,6 +55,9 @@ Q_SIGNALS:
     // character split between two reads arrives whole with the second; bytes
     // that are not UTF-8 arrive as U+FFFD.
     void output(const QString& text);
+    // How much file data the tool has written of its total, as it last said:
+    // at most about twenty times a second, never after the step has ended.
+    void bytesWritten(qint64 written, qint64 total);
     // Exactly one of these, once.
     void succeeded();
     void failed(const ExtractionError& error);
@@ -59,6 +69,11 @@ private:
     void handleError(QProcess::ProcessError error);
     ExtractionError failure(int exitCode, QProcess::ExitStatus exitStatus) const;
     QString programName() const;
+    bool openReportPipe();
+    void readReports();
+    void takeReportLines();
+    void passReportOn();
+    void closeReportPipe();
 
     QString m_program;
     QProcess m_process;
@@ -68,4 +83,16 @@ private:
     LastLine m_lastErrorLine;  // the tool's own diagnosis of a failure
     bool m_hasEnded = false;
     bool m_isCancelling = false;
+
+    struct Report {
+        qint64 written;
+        qint64 total;
+    };
+    int m_reportReadFd = -1;
+    int m_reportWriteFd = -1; // the child's copy only, once it has started
+    QSocketNotifier* m_reportNotifier = nullptr;
+    QByteArray m_reportTail; // a line not yet ended
+    std::optional<Report> m_pendingReport;
+    QElapsedTimer m_sinceLastReport;
+    QTimer m_reportTimer;
 };

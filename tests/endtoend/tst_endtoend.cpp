@@ -117,13 +117,16 @@ private Q_SLOTS:
         for (const QUrl& part : parts)
             QVERIFY(QFileInfo::exists(part.toLocalFile()));
 
-        // Progress: 0 at the start, one fraction per part (each under one block), 0.5, 1.
-        QCOMPARE(fractions.size(), 6);
+        // Progress: 0 at the start, one fraction per part (each under one block), 0.5,
+        // as many of the extractor's reports as its speed gives, rising, and 1.
+        QVERIFY(fractions.size() >= 6);
         QCOMPARE(fractions.first(), 0.0);
         QVERIFY(fractions[1] < fractions[2] && fractions[2] < fractions[3]);
         QCOMPARE(fractions[3], 0.5);
         QCOMPARE(fractions[4], 0.5);
-        QCOMPARE(fractions[5], 1.0);
+        for (qsizetype i = 5; i + 1 < fractions.size(); ++i)
+            QVERIFY(fractions[i - 1] < fractions[i] && fractions[i] < 1.0);
+        QCOMPARE(fractions.last(), 1.0);
 
         const QString console = m_model->consoleOutput();
         const QString opening = QStringLiteral("▶ Merging 3 part(s) into combined archive…\n"

@@ -14,15 +14,6 @@ namespace {
 
 const QString fallbackError = QStringLiteral("error: Extraction failed: tool extraction failed");
 
-// The events of a run over one small part up to the extractor's start.
-QStringList eventsBeforeTheExtractor(const QString& destination) {
-    return {mergingLog(1), "progress: 0.5", unzippingLog(destination), "progress: 0.5"};
-}
-
-QStringList successEnding() {
-    return {successLog(), "progress: 1", "completed"};
-}
-
 } // namespace
 
 // The pauses inside the scripts make the tool write separate chunks.
@@ -113,8 +104,10 @@ void ServiceTest::extractorThatCannotBeLaunched() {
     const QString tool = folder.filePath("tool");
     if (exists)
         writeFile(tool, "#!/bin/sh\nexit 0\n");
-    // The description the platform gives for this launch failure.
+    // The description the platform gives for this launch failure, started as
+    // the service starts it: with an environment of its own.
     QProcess probe;
+    probe.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
     probe.start(tool, {});
     QVERIFY(!probe.waitForStarted());
     QVERIFY(!probe.errorString().isEmpty());

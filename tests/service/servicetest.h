@@ -35,6 +35,13 @@ private Q_SLOTS:
     void extractorThatCannotBeLaunched();
     void outputDecoderKeepsEveryCharacterWhereverTheBytesAreCut();
 
+    // The extractor's progress reports (progresstest.cpp).
+    void extractorReportsFillTheSecondHalf_data();
+    void extractorReportsFillTheSecondHalf();
+    void extractorGetsTheReportPipeAsDescriptor3();
+    void floodOfReportsIsThinned();
+    void runsLeaveNoDescriptorOpen();
+
     // Cancelling a run (canceltest.cpp).
     void cancelStopsTheMergeAfterTheCurrentBlock();
     void cancelBeforeTheRunStartsDoesNothing();

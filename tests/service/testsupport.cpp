@@ -62,6 +62,14 @@ QString successLog() {
     return QStringLiteral("log: ✔ Extraction finished successfully.\n");
 }
 
+QStringList eventsBeforeTheExtractor(const QString& destination) {
+    return {mergingLog(1), "progress: 0.5", unzippingLog(destination), "progress: 0.5"};
+}
+
+QStringList successEnding() {
+    return {successLog(), "progress: 1", "completed"};
+}
+
 RunRecorder::RunRecorder(ExtractionEventStream* stream)
     : m_stream(stream) {
     connect(stream, &ExtractionEventStream::delivered, this,

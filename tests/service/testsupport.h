@@ -36,6 +36,10 @@ QString describe(const ExtractionProgress& event);
 QString mergingLog(qsizetype parts);
 QString unzippingLog(const QString& destination);
 QString successLog();
+// The events of a run over one small part up to the extractor's start.
+QStringList eventsBeforeTheExtractor(const QString& destination);
+// The events after an extractor that succeeded.
+QStringList successEnding();
 
 // Collects one run's events as described lines.
 class RunRecorder : public QObject {

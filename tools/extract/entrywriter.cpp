@@ -4,6 +4,7 @@
 #include "entryname.h"
 #include "entrypath.h"
 #include "piecewrite.h"
+#include "progressreport.h"
 #include "stoprequest.h"
 #include "writebehind.h"
 
@@ -66,6 +67,7 @@ template<typename Take> EntryWriter::Outcome forEachBlock(ArchiveReader& reader,
         }
         if (!take(static_cast<const char*>(block), size, off_t(offset)))
             return std::nullopt;
+        ProgressReport::add(size);
     }
 }
 

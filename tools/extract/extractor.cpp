@@ -8,6 +8,7 @@
 #include "entrypath.h"
 #include "entrywriter.h"
 #include "fileextraction.h"
+#include "progressreport.h"
 #include "staletemporaries.h"
 #include "stoprequest.h"
 
@@ -35,6 +36,16 @@ bool createFolderTree(const std::string& path) {
     return ::mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
 }
 
+// The file data the plan will write: what the progress report counts up to.
+std::int64_t bytesToWrite(const ExtractionPlan& plan) {
+    std::int64_t total = 0;
+    for (const PlannedEntry& entry : plan.entries()) {
+        if (entry.kind == PlannedEntry::Kind::File && entry.action == PlannedEntry::Action::Write)
+            total += std::max<std::int64_t>(entry.size, 0);
+    }
+    return total;
+}
+
 } // namespace
 
 Extractor::Extractor(std::string archivePath, std::string destinationPath)
@@ -48,6 +59,7 @@ Extractor::Extractor(std::string archivePath, std::string destinationPath)
 int Extractor::run() {
     if (!openArchive() || !openDestination() || !readPlan() || !checkEntryCount())
         return finish();
+    ProgressReport::start(bytesToWrite(m_plan));
     removeStaleTemporaries();
     EntryWriter writer(m_destination.get(), m_plan.temporaryPrefix() + "main-", m_umask);
     createFolders(writer);
@@ -63,6 +75,7 @@ int Extractor::run() {
 }
 
 int Extractor::finish() {
+    ProgressReport::finish();
     if (StopRequest::signal() != 0) {
         m_reporter.flush();
         StopRequest::endBySignal();

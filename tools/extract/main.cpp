@@ -1,6 +1,7 @@
 #include "extractor.h"
 #include "inspection.h"
 #include "partedfile.h"
+#include "progressreport.h"
 #include "stoprequest.h"
 
 #include <fcntl.h>
@@ -40,7 +41,13 @@ constexpr std::string_view help =
     "few bytes where each entry begins, never the data. It prints one verdict\n"
     "(with --json, one JSON object), counting with --destination the files the\n"
     "extraction would replace there, and exits 0 when the check ran, whatever\n"
-    "it found, and 1 when a part could not be read.\n";
+    "it found, and 1 when a part could not be read.\n"
+    "\n"
+    "Environment:\n"
+    "  KESTRUNE_PROGRESS_FD  an open descriptor (3 or more) on which extraction\n"
+    "      reports the bytes of file data written so far and in all, as lines\n"
+    "      \"WRITTEN TOTAL\", a few a second; lines a slow reader is not ready\n"
+    "      for are dropped.\n";
 
 void write(int fd, std::string_view text) {
     while (!text.empty()) {
@@ -119,6 +126,8 @@ int main(int argc, char* argv[]) {
         write(STDERR_FILENO, usage);
         return Extractor::usageError;
     }
+    // First, before any file of ours can take the descriptor's number.
+    ProgressReport::openFromEnvironment();
     useUtf8Locale();
     fixTimeZone();
     // A reader that went away must not end the extraction half way.
