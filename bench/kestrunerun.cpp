@@ -13,6 +13,7 @@
 
 #include "grouping/filegrouper.h"
 #include "model/extractionviewmodel.h"
+#include "service/archiveinspection.h"
 #include "service/extractionservice.h"
 
 #include <QCoreApplication>
@@ -113,12 +114,30 @@ int main(int argc, char* argv[]) {
         out << "state: not started: files claim one part number: " << claimants.join(u", ") << '\n';
         return 1;
     }
-    model.startExtraction();
-    if (cancelAfter) {
-        QTimer::singleShot(*cancelAfter, &model, [&] {
-            sinceCancel.start();
-            model.cancel();
-        });
-    }
+    // Like the window, it lets the check of the parts end first, so the run
+    // can see whether it fits; unlike the window, it never asks before
+    // replacing files.
+    model.setAsksBeforeReplacing(false);
+    bool hasStarted = false;
+    const auto start = [&] {
+        if (hasStarted || model.isInspecting())
+            return;
+        hasStarted = true;
+        const std::optional<ArchiveInspection> inspection = model.selectedInspection();
+        out << "check: "
+            << (!inspection           ? QStringLiteral("not checked")
+                : inspection->complete ? QStringLiteral("complete archive")
+                                       : inspection->problem)
+            << '\n';
+        model.startExtraction();
+        if (cancelAfter) {
+            QTimer::singleShot(*cancelAfter, &model, [&] {
+                sinceCancel.start();
+                model.cancel();
+            });
+        }
+    };
+    QObject::connect(&model, &ExtractionViewModel::inspectionChanged, &model, start);
+    start();
     return QCoreApplication::exec();
 }

@@ -16,6 +16,9 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, QWidget* parent)
     , m_title(new TextLabel(TextStyle::Title, Tone::Primary, this))
     , m_removeButton(new SymbolButton(Symbol::Trash, 16, Tone::Red, this))
     , m_summary(new TextLabel(TextStyle::Caption, Tone::Secondary, this))
+    , m_checkRow(new QWidget(this))
+    , m_checkSymbol(new SymbolView(Symbol::Success, 14, Tone::Green, m_checkRow))
+    , m_check(new TextLabel(TextStyle::Caption, Tone::Secondary, m_checkRow))
     , m_clashRow(new QWidget(this))
     , m_clash(new TextLabel(TextStyle::Caption, Tone::Red, m_clashRow))
     , m_warningRow(new QWidget(this))
@@ -48,6 +51,14 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, QWidget* parent)
                            Qt::AlignTop);
     clashLayout->addWidget(m_clash, 1);
 
+    m_check->setMaximumLines(3);
+    auto* checkLayout = new QHBoxLayout(m_checkRow);
+    checkLayout->setContentsMargins(0, 2, 0, 0);
+    checkLayout->setSpacing(6);
+    checkLayout->addWidget(m_checkSymbol, 0, Qt::AlignTop);
+    checkLayout->addWidget(m_check, 1);
+    m_checkRow->hide();
+
     auto* titleRow = new QHBoxLayout;
     titleRow->addWidget(m_title, 1);
     titleRow->addWidget(m_removeButton);
@@ -57,16 +68,54 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, QWidget* parent)
     layout->setSpacing(4);
     layout->addLayout(titleRow);
     layout->addWidget(m_summary);
+    layout->addWidget(m_checkRow);
     layout->addWidget(m_clashRow);
     layout->addWidget(m_warningRow);
 
     connect(m_model, &ExtractionViewModel::selectedGroupChanged, this,
             &GroupHeaderView::showSelectedGroup);
+    connect(m_model, &ExtractionViewModel::inspectionChanged, this,
+            &GroupHeaderView::showInspection);
     // A running group stays until its run ends.
     connect(m_model, &ExtractionViewModel::stateChanged, this,
             [this] { m_removeButton->setEnabled(m_model->canRemoveFiles()); });
     showSelectedGroup();
+    showInspection();
     m_removeButton->setEnabled(m_model->canRemoveFiles());
+}
+
+// Missing parts by name stay a warning of their own: the check reads bytes,
+// and where it could not run the names still tell what they can.
+void GroupHeaderView::showInspection() {
+    const std::optional<ArchiveInspection> inspection = m_model->selectedInspection();
+    if (!inspection) {
+        m_checkRow->hide();
+        return;
+    }
+    if (inspection->complete && inspection->entries && inspection->unpackedSize) {
+        const qint64 entries = *inspection->entries;
+        const QString text = entries == 1 ? tr("Complete archive · %1 file · %2 unpacked")
+                                          : tr("Complete archive · %1 files · %2 unpacked");
+        m_check->setText(text.arg(QString::number(entries),
+                                  FileSizes::formatted(*inspection->unpackedSize)));
+        m_check->setTone(Tone::Secondary);
+        m_checkSymbol->setSymbol(Symbol::Success);
+        m_checkSymbol->setTone(Tone::Green);
+    } else {
+        m_check->setText(inspection->problem);
+        m_check->setTone(Tone::Orange);
+        m_checkSymbol->setSymbol(Symbol::Warning);
+        m_checkSymbol->setTone(Tone::Orange);
+    }
+    m_checkRow->show();
+}
+
+QString GroupHeaderView::checkText() const {
+    return m_checkRow->isVisibleTo(this) ? m_check->text() : QString();
+}
+
+bool GroupHeaderView::isCheckAWarning() const {
+    return m_checkRow->isVisibleTo(this) && m_check->tone() == Tone::Orange;
 }
 
 void GroupHeaderView::showSelectedGroup() {

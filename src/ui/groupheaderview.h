@@ -7,9 +7,9 @@ class SymbolButton;
 class SymbolView;
 class TextLabel;
 
-// The shown group's name, its part count and total size, the warnings about
-// files that claim one part number and about missing parts, and the control
-// that removes the whole group.
+// The shown group's name, its part count and total size, what the check of
+// its parts found, the warnings about files that claim one part number and
+// about missing parts, and the control that removes the whole group.
 class GroupHeaderView : public QWidget {
     Q_OBJECT
 
@@ -24,15 +24,23 @@ public:
     // Empty when every part number has one file.
     QString clashText() const;
     TextLabel* clashLabel() const { return m_clash; }
+    // What the check of the parts' bytes found: the archive's size, or why
+    // the parts do not make it; empty until a check has ended.
+    QString checkText() const;
+    bool isCheckAWarning() const;
     SymbolButton* removeButton() const { return m_removeButton; }
 
 private:
     void showSelectedGroup();
+    void showInspection();
 
     ExtractionViewModel* m_model;
     TextLabel* m_title;
     SymbolButton* m_removeButton;
     TextLabel* m_summary;
+    QWidget* m_checkRow;
+    SymbolView* m_checkSymbol;
+    TextLabel* m_check;
     QWidget* m_clashRow;
     TextLabel* m_clash;
     QWidget* m_warningRow;

@@ -2,6 +2,7 @@
 
 #include "ui/contentview.h"
 #include "ui/quitguard.h"
+#include "ui/replacequestion.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -22,6 +23,7 @@ void MainWindow::setUp() {
     setCentralWidget(m_contentView);
     resize(960, 640);
     m_quitGuard = new QuitGuard(m_contentView->model(), this);
+    m_replaceQuestion = new ReplaceQuestion(m_contentView->model(), this);
 
     // There is no menu bar; the desktop's usual quit keys still work.
     auto* quit = new QAction(tr("Quit"), this);

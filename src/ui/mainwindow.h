@@ -5,6 +5,7 @@
 class ContentView;
 class ExtractionViewModel;
 class QuitGuard;
+class ReplaceQuestion;
 
 // The application's one window. It carries no title of its own, so the title
 // bar shows the application's name, and it offers no way to open another.
@@ -18,6 +19,7 @@ public:
 
     ContentView* contentView() const { return m_contentView; }
     QuitGuard* quitGuard() const { return m_quitGuard; }
+    ReplaceQuestion* replaceQuestion() const { return m_replaceQuestion; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -27,4 +29,5 @@ private:
 
     ContentView* m_contentView;
     QuitGuard* m_quitGuard = nullptr;
+    ReplaceQuestion* m_replaceQuestion = nullptr;
 };

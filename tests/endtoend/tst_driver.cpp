@@ -164,9 +164,11 @@ private Q_SLOTS:
         if (setup == Setup::CancelledAtOnce)
             options = QStringList{"--cancel-after-ms", "0"};
         if (setup == Setup::CancelledWhileExtracting) {
-            // An extractor that would take far longer than the test may.
+            // An extractor that would take far longer than the test may,
+            // and knows no check of parts.
             const QString slowExtractor = QDir(folder).filePath("slow-extractor");
-            QVERIFY(writeAll(slowExtractor, "#!/bin/sh\nexec sleep 60\n"));
+            QVERIFY(writeAll(slowExtractor,
+                             "#!/bin/sh\n[ \"$1\" = --inspect ] && exit 2\nexec sleep 60\n"));
             QVERIFY(QFile::setPermissions(slowExtractor, QFile::ReadOwner | QFile::ExeOwner));
             options = QStringList{"--extractor", slowExtractor, "--cancel-after-ms", "500"};
         }
