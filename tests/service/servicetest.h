@@ -49,6 +49,16 @@ private Q_SLOTS:
     void cancelStopsTheExtractor();
     void cancelRacingTheEndOfTheRunIsHarmless();
 
+    // The check of parts and the space it tells a run needs (checktest.cpp).
+    void checkVerdictIsReadFromTheExtractorsJson_data();
+    void checkVerdictIsReadFromTheExtractorsJson();
+    void spaceShortage_data();
+    void spaceShortage();
+    void runThatCannotFitFailsBeforeItWrites();
+    void checkAnswersOnceWhateverTheTool_data();
+    void checkAnswersOnceWhateverTheTool();
+    void checkHandsTheToolItsParts();
+
     // Whole runs and the service thread (runtest.cpp).
     void successfulRunReportsEveryStepInOrder();
     void slowConsumerGetsEveryEventInOrderOnePerTurn();
