@@ -2,6 +2,7 @@
 // kestrune-extract, on split archives the test makes and cuts into parts.
 
 #include "model/extractionviewmodel.h"
+#include "service/archiveinspection.h"
 #include "service/extractionservice.h"
 #include "zipfixture.h"
 
@@ -135,6 +136,35 @@ private Q_SLOTS:
         QVERIFY2(console.startsWith(opening), qPrintable(console));
         QVERIFY(console.endsWith(QStringLiteral("✔ Extraction finished successfully.\n")));
         QVERIFY(console.contains(QStringLiteral("readme.txt")));
+    }
+
+    // The real check, through the service: it judges the parts by their
+    // bytes before the merge, and a second run into the same folder is
+    // asked about the files the first one made.
+    void checkedPartsAndASecondRunThatWouldReplaceFiles() {
+        const QList<QUrl> parts = writeParts(m_downloads, "photos", m_archive, 3);
+        m_model->addFiles({parts[0], parts[1]});
+        QVERIFY(QTest::qWaitFor([this] { return !m_model->isInspecting(); }, 20000));
+        QCOMPARE(m_model->selectedInspection()->problem,
+                 QStringLiteral("The end of the archive is missing: the last part, or more than "
+                                "one, was not dropped."));
+        m_model->addFiles({parts[2]});
+        QVERIFY(QTest::qWaitFor([this] { return !m_model->isInspecting(); }, 20000));
+        const std::optional<ArchiveInspection> whole = m_model->selectedInspection();
+        QVERIFY(whole && whole->complete);
+        QCOMPARE(whole->entries, qint64(originals().size()));
+        QCOMPARE(whole->conflicts, 0);
+        m_model->startExtraction();
+        QVERIFY(waitForEnd());
+        QCOMPARE(m_model->state(), ExtractionState::succeeded());
+        QVERIFY(QTest::qWaitFor([this] { return !m_model->isInspecting(); }, 20000));
+        QSignalSpy questions(m_model.get(), &ExtractionViewModel::replaceConfirmationRequested);
+
+        m_model->startExtraction();
+
+        QCOMPARE(questions.size(), 1);
+        QCOMPARE(questions.first().first().value<qint64>(), qint64(originals().size()));
+        QCOMPARE(m_model->state(), ExtractionState::succeeded());
     }
 
     void missingLastPartFailsAndKeepsEverything() {

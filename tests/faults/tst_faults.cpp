@@ -180,6 +180,30 @@ private Q_SLOTS:
         QVERIFY(readFile(combinedArchive()) == m_parts->joined(3));
     }
 
+    // With the check of the parts done before Start, the run knows it
+    // cannot fit and writes nothing at all.
+    void checkedRunThatCannotFitFailsBeforeItWrites() {
+        TmpfsMount destinationDisk(m_destination, mebibyte);
+        if (destinationDisk.isRefused())
+            QSKIP(qPrintable(destinationDisk.problem()));
+        QVERIFY2(destinationDisk.isMounted(), qPrintable(destinationDisk.problem()));
+        m_parts->split(zipOf(compressibleOriginals(8 * mebibyte)), 3);
+        m_model->addFiles(m_parts->locations());
+        QVERIFY(QTest::qWaitFor([this] { return !m_model->isInspecting(); }, patience));
+        QVERIFY(m_model->selectedInspection() && m_model->selectedInspection()->complete);
+
+        m_model->startExtraction();
+        QVERIFY(waitForEnd());
+
+        QCOMPARE(m_model->state(), ExtractionState::failed("Disk is full."));
+        QVERIFY2(m_model->consoleOutput().startsWith(
+                     QStringLiteral("Not enough free space in %1: ").arg(m_destination)),
+                 qPrintable(m_model->consoleOutput()));
+        QCOMPARE(QDir(m_destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+        QCOMPARE(m_parts->changed(), QStringList());
+    }
+
     void partThatIsAPipeFailsAtOnce() {
         // Waiting for a writer that never comes would hold the merge for ever,
         // and merging it as an empty part would hide the fault.
