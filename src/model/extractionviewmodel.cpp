@@ -175,6 +175,9 @@ void ExtractionViewModel::removeFile(qsizetype position) {
 void ExtractionViewModel::reset() {
     if (!canRemoveFiles())
         return;
+    // Files dropped again after a reset may have changed on disk meanwhile.
+    m_inspections.clear();
+    m_latestInspections.clear();
     setGroups({});
     setSelectedGroup(std::nullopt);
     setState(ExtractionState::idle());

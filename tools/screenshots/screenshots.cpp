@@ -16,6 +16,7 @@
 #include "ui/dropzoneview.h"
 #include "ui/extractionpanel.h"
 #include "ui/mainwindow.h"
+#include "ui/replacequestion.h"
 #include "ui/symbolpushbutton.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPalette>
 #include <QPointer>
@@ -207,5 +209,44 @@ int main(int argc, char* argv[]) {
     service->stream()->deliver(ExtractionProgress::error(ExtractionError::cancelled()));
     service->stream()->end();
     save(window, output, QStringLiteral("10-cancelled") + suffix);
+
+    // The check of the parts' bytes: a whole archive, then a set that is not.
+    model.reset();
+    ArchiveInspection whole;
+    whole.complete = true;
+    whole.entries = 40;
+    whole.unpackedSize = 7'480'000;
+    whole.missingBytes = 0;
+    service->inspection = whole;
+    const QList<QUrl> holiday{
+        QUrl::fromLocalFile(folder.filePath(QStringLiteral("holiday-photos.zip"))),
+        QUrl::fromLocalFile(folder.filePath(QStringLiteral("holiday-photos(1).zip"))),
+        QUrl::fromLocalFile(folder.filePath(QStringLiteral("holiday-photos(2).zip"))),
+        QUrl::fromLocalFile(folder.filePath(QStringLiteral("holiday-photos(3).zip")))};
+    model.addFiles(holiday);
+    save(window, output, QStringLiteral("11-checked-archive") + suffix);
+
+    model.reset();
+    ArchiveInspection broken = whole;
+    broken.complete = false;
+    broken.firstBadPart = 2;
+    broken.problem = QStringLiteral("holiday-photos(2).zip does not continue "
+                                    "holiday-photos(1).zip: it may be a different download or "
+                                    "in the wrong place.");
+    service->inspection = broken;
+    model.addFiles(holiday);
+    save(window, output, QStringLiteral("12-checked-broken-set") + suffix);
+
+    // Start where the run would replace files: the question, on its own.
+    model.reset();
+    whole.conflicts = 12;
+    service->inspection = whole;
+    model.addFiles(holiday);
+    model.setDestinationURL(QUrl::fromLocalFile(folder.filePath(QStringLiteral("Extracted"))));
+    settle(50);
+    model.startExtraction();
+    settle(50);
+    if (QMessageBox* question = window.replaceQuestion()->question())
+        save(*question, output, QStringLiteral("13-replace-question") + suffix);
     return 0;
 }
