@@ -151,18 +151,21 @@ int main(int argc, char* argv[]) {
     model.addFiles({makePart(folder, QStringLiteral("holiday-photos(2).zip"), 2'100'000)});
     model.setDestinationURL(QUrl::fromLocalFile(folder.filePath(QStringLiteral("Extracted"))));
     model.startExtraction();
-    feedRun(*service, 0.42,
-            {QStringLiteral("▶ Merging 4 parts into _combined_holiday-photos.zip\n"),
-             QStringLiteral("✔ Merged 7.6 MB\n"), QStringLiteral("▶ Extracting\n"),
-             QStringLiteral("  inflating: holiday-photos/IMG_0001.jpg\n"),
-             QStringLiteral("  inflating: holiday-photos/IMG_0002.jpg\n")});
+    const QString extracted = folder.filePath(QStringLiteral("Extracted"));
+    feedRun(*service, 0.62,
+            {QStringLiteral("▶ Merging 4 part(s) into combined archive…\n"),
+             QStringLiteral("✔ Merge complete.\n▶ Unzipping into %1…\n").arg(extracted),
+             QStringLiteral("extracted: holiday-photos/IMG_0001.jpg\n"),
+             QStringLiteral("extracted: holiday-photos/IMG_0002.jpg\n")});
     save(window, output, QStringLiteral("04-running") + suffix);
 
     QStringList rest;
     for (int photo = 3; photo <= 40; ++photo)
-        rest << QStringLiteral("  inflating: holiday-photos/IMG_%1.jpg\n")
+        rest << QStringLiteral("extracted: holiday-photos/IMG_%1.jpg\n")
                     .arg(photo, 4, 10, QLatin1Char('0'));
-    rest << QStringLiteral("✔ Extracted into Extracted\n");
+    rest << QStringLiteral("created:   holiday-photos/\n")
+         << QStringLiteral("Extracted 41 of 41 entries into %1.\n").arg(extracted)
+         << QStringLiteral("✔ Extraction finished successfully.\n");
     feedRun(*service, 1.0, rest);
     service->stream()->deliver(ExtractionProgress::completed());
     service->stream()->end();
@@ -199,13 +202,13 @@ int main(int argc, char* argv[]) {
                     QUrl::fromLocalFile(folder.filePath(QStringLiteral("holiday-photos(1).zip")))});
     model.startExtraction();
     feedRun(*service, 0.63,
-            {QStringLiteral("▶ Merging 2 parts into _combined_holiday-photos.zip\n"),
-             QStringLiteral("✔ Merged 4.2 MB\n"), QStringLiteral("▶ Extracting\n"),
-             QStringLiteral("  inflating: holiday-photos/IMG_0001.jpg\n")});
+            {QStringLiteral("▶ Merging 2 part(s) into combined archive…\n"),
+             QStringLiteral("✔ Merge complete.\n▶ Unzipping into %1…\n").arg(extracted),
+             QStringLiteral("extracted: holiday-photos/IMG_0001.jpg\n")});
     window.contentView()->detailPane()->extractionPanel()->cancelButton()->click();
     save(window, output, QStringLiteral("09-stopping") + suffix);
     service->stream()->deliver(ExtractionProgress::log(
-        QStringLiteral("Cancelled. 1 of 40 files had been extracted into Extracted.\n")));
+        QStringLiteral("Cancelled. 1 of 41 files had been extracted into %1.\n").arg(extracted)));
     service->stream()->deliver(ExtractionProgress::error(ExtractionError::cancelled()));
     service->stream()->end();
     save(window, output, QStringLiteral("10-cancelled") + suffix);
