@@ -9,7 +9,7 @@
 
 #include "model/extractionviewmodel.h"
 #include "service/extractioneventstream.h"
-#include "service/extractionservice.h"
+#include "service/extractionbackend.h"
 #include "service/inspectionreply.h"
 #include "ui/contentview.h"
 #include "ui/detailpane.h"
@@ -36,11 +36,8 @@ namespace {
 
 // Hands out a stream per run that main() then feeds by hand, and answers
 // every check of parts with what main() set.
-class ScriptedService : public ExtractionService {
+class ScriptedService : public ExtractionBackend {
 public:
-    ScriptedService()
-        : ExtractionService(QStringLiteral("kestrune-extract")) {}
-
     ExtractionEventStream* extract(const ZipFileGroup&, const QUrl&,
                                    const std::optional<ArchiveInspection>&) override {
         m_stream = new ExtractionEventStream(this);

@@ -35,10 +35,10 @@ QString runSeparator(const QString& consoleOutput) {
 ExtractionViewModel::ExtractionViewModel(QObject* parent)
     : ExtractionViewModel(new ExtractionService, parent) {}
 
-ExtractionViewModel::ExtractionViewModel(ExtractionService* service, QObject* parent)
+ExtractionViewModel::ExtractionViewModel(ExtractionBackend* backend, QObject* parent)
     : QObject(parent)
-    , m_extractionService(service) {
-    m_extractionService->setParent(this);
+    , m_extractionBackend(backend) {
+    m_extractionBackend->setParent(this);
 }
 
 ExtractionViewModel::~ExtractionViewModel() = default;
@@ -255,7 +255,7 @@ void ExtractionViewModel::beginRun() {
 
 void ExtractionViewModel::runExtraction(const ZipFileGroup& group, const QUrl& destination,
                                         const std::optional<ArchiveInspection>& inspection) {
-    ExtractionEventStream* stream = m_extractionService->extract(group, destination, inspection);
+    ExtractionEventStream* stream = m_extractionBackend->extract(group, destination, inspection);
     connect(stream, &ExtractionEventStream::delivered, this, &ExtractionViewModel::handleEvent);
     m_stream = stream;
     // Cancelled before the run reached the service: it ends at once, through
@@ -334,7 +334,7 @@ void ExtractionViewModel::inspectSelectedGroup() {
         return;
     ++m_pendingInspections[key];
     const QString parts = partsKey(m_selectedGroup->files);
-    InspectionReply* reply = m_extractionService->inspect(m_selectedGroup->files, m_destinationURL);
+    InspectionReply* reply = m_extractionBackend->inspect(m_selectedGroup->files, m_destinationURL);
     connect(reply, &InspectionReply::finished, this,
             [this, key, parts](const std::optional<ArchiveInspection>& inspection) {
                 if (--m_pendingInspections[key] <= 0)

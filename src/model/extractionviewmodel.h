@@ -15,7 +15,7 @@
 
 class ExtractionEventStream;
 class ExtractionProgress;
-class ExtractionService;
+class ExtractionBackend;
 
 // The model behind the main window: the archive groups made from dropped
 // files, the one group shown and extracted, the destination, and the state,
@@ -40,11 +40,12 @@ class ExtractionViewModel : public QObject {
 
 public:
     explicit ExtractionViewModel(QObject* parent = nullptr);
-    // For tests and tools that run another extractor command.
-    explicit ExtractionViewModel(ExtractionService* service, QObject* parent = nullptr);
+    // Over another backend: the service with another extractor command, or
+    // a test's scripted one. The model takes it over.
+    explicit ExtractionViewModel(ExtractionBackend* backend, QObject* parent = nullptr);
     ~ExtractionViewModel() override;
 
-    ExtractionService* extractionService() const { return m_extractionService; }
+    ExtractionBackend* extractionBackend() const { return m_extractionBackend; }
 
     const QList<ZipFileGroup>& groups() const { return m_groups; }
     const std::optional<ZipFileGroup>& selectedGroup() const { return m_selectedGroup; }
@@ -130,7 +131,7 @@ private:
     void forgetInspectionsOf(const QUrl& destination);
     void handleEvent(const ExtractionProgress& event);
 
-    ExtractionService* m_extractionService;
+    ExtractionBackend* m_extractionBackend;
     // The current run's stream, once the run has reached the service.
     QPointer<ExtractionEventStream> m_stream;
     bool m_isCancelRequested = false;

@@ -14,6 +14,7 @@ template<class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 QString ExtractionError::errorDescription() const {
     return std::visit(
         Overloaded{
+            [](const Invalid&) { return QString(); },
             [](const MissingParts& error) {
                 QStringList numbers;
                 for (qint64 index : error.indices)

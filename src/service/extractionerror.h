@@ -31,8 +31,12 @@ public:
     // The user stopped the run.
     struct Cancelled {};
 
+    // What a default-made error holds (Qt's meta-type system needs one): no
+    // failure at all, so that it can never pass for one.
+    using Invalid = std::monostate;
+
     using Case = std::variant<MissingParts, ReadPermissionDenied, WritePermissionDenied,
-                              ExtractionFailed, DiskFull, Cancelled>;
+                              ExtractionFailed, DiskFull, Cancelled, Invalid>;
 
     ExtractionError() = default;
     ExtractionError(Case value)
@@ -58,13 +62,14 @@ public:
 
     const Case& value() const { return m_case; }
     template<typename T> bool is() const { return std::holds_alternative<T>(m_case); }
+    bool isValid() const { return !is<Invalid>(); }
 
     // Built from the payload each time it is asked for; only the last path
-    // component of a location is shown, never its folder.
+    // component of a location is shown, never its folder. Empty when invalid.
     QString errorDescription() const;
 
 private:
-    Case m_case = DiskFull{};
+    Case m_case = Invalid{};
 };
 
 Q_DECLARE_METATYPE(ExtractionError)

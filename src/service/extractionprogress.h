@@ -24,6 +24,8 @@ public:
 
     using Case = std::variant<Log, Progress, Error, Completed>;
 
+    // A default-made event (Qt's meta-type system needs one) is an empty
+    // log text: it changes nothing, and never passes for a run's end.
     ExtractionProgress() = default;
     ExtractionProgress(Case value)
         : m_case(std::move(value)) {}
@@ -41,7 +43,7 @@ public:
     bool isClosing() const { return is<Error>() || is<Completed>(); }
 
 private:
-    Case m_case = Completed{};
+    Case m_case = Log{};
 };
 
 Q_DECLARE_METATYPE(ExtractionProgress)

@@ -24,7 +24,7 @@ ExtractionService::ExtractionService(QObject* parent)
     : ExtractionService(defaultExtractorPath(), parent) {}
 
 ExtractionService::ExtractionService(QString extractorPath, QObject* parent)
-    : QObject(parent)
+    : ExtractionBackend(parent)
     , m_extractorPath(std::move(extractorPath)) {
     std::promise<ServiceThread> started;
     std::future<ServiceThread> ready = started.get_future();

@@ -2,6 +2,7 @@
 
 #include "grouping/zipfilegroup.h"
 #include "service/archiveinspection.h"
+#include "service/extractionbackend.h"
 #include "service/extractionprogress.h"
 #include "service/mailbox.h"
 #include "service/runmessages.h"
@@ -28,7 +29,7 @@ class QThread;
 // Destroying the service stops its thread: a merge in progress stops after
 // its current block, a running extractor is killed, and the streams of
 // unfinished runs go without a closing event.
-class ExtractionService : public QObject {
+class ExtractionService : public ExtractionBackend {
     Q_OBJECT
 
 public:
@@ -36,24 +37,13 @@ public:
     explicit ExtractionService(QString extractorPath, QObject* parent = nullptr);
     ~ExtractionService() override;
 
-    // Starts a run and returns at once with its event stream, which is also
-    // the run's handle for cancelling it. Call it on the thread this object
-    // lives on (the main thread), where the stream lives too. The service
-    // owns the stream and deletes it some time after it has ended. Virtual so
-    // that tests of the layers above can script a run. What a check of the
-    // parts found lets the run see, before it writes a byte, that it will
-    // not fit on the destination's file system.
-    virtual ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination,
-                                           const std::optional<ArchiveInspection>& inspection = {});
-
-    // Checks a set of parts, in merge order, with the extractor command's
-    // --inspect (and with a destination, counts the files the extraction
-    // would replace there). The check runs as a child process, so neither
-    // this thread nor a merge on the service's thread holds it up. The
-    // service owns the reply, which goes once it has ended. Virtual so that
-    // tests of the layers above can script the answer.
-    virtual InspectionReply* inspect(const QList<QUrl>& parts,
-                                     const std::optional<QUrl>& destination);
+    // Call these on the thread this object lives on (the main thread), where
+    // the streams and replies live too. A check runs as a child process, so
+    // neither this thread nor a merge on the service's thread holds it up.
+    ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination,
+                                   const std::optional<ArchiveInspection>& inspection = {}) override;
+    InspectionReply* inspect(const QList<QUrl>& parts,
+                             const std::optional<QUrl>& destination) override;
 
     QString extractorPath() const { return m_extractorPath; }
 

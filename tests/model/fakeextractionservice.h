@@ -1,7 +1,7 @@
 #pragma once
 
 #include "service/extractioneventstream.h"
-#include "service/extractionservice.h"
+#include "service/extractionbackend.h"
 #include "service/inspectionreply.h"
 
 #include <QList>
@@ -11,11 +11,8 @@
 // recorded and its stream handed to the test. Checks of parts are recorded
 // too, and answered by the test (with `inspection`, or never while
 // `answersChecks` is false).
-class FakeExtractionService : public ExtractionService {
+class FakeExtractionService : public ExtractionBackend {
 public:
-    FakeExtractionService()
-        : ExtractionService(QStringLiteral("unused")) {}
-
     ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination,
                                    const std::optional<ArchiveInspection>& inspection) override {
         auto* stream = new ExtractionEventStream(this);

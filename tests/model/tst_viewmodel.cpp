@@ -66,7 +66,7 @@ private Q_SLOTS:
         QCOMPARE(model.state(), ExtractionState::idle());
         QCOMPARE(model.progress(), 0.0);
         QVERIFY(model.consoleOutput().isEmpty());
-        QVERIFY(model.extractionService());
+        QVERIFY(model.extractionBackend());
         QVERIFY(!model.canStartExtraction());
     }
 

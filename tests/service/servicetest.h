@@ -66,4 +66,5 @@ private Q_SLOTS:
     void groupWithoutPartsStillReachesTheExtractor();
     void serviceMergesAnotherRunWhileAnExtractorRuns();
     void destroyingTheServiceKillsARunningExtractor();
+    void defaultMadeValuesMeanNothing();
 };

@@ -1,9 +1,3 @@
-#include "model/extractionviewmodel.h"
-#include "scriptedservice.h"
-#include "ui/contentview.h"
-#include "ui/detailpane.h"
-#include "ui/mainwindow.h"
-#include "ui/panesplitter.h"
 #include "ui/symbols.h"
 
 #include <QTest>
@@ -16,7 +10,6 @@ class WindowTest : public QObject {
 private Q_SLOTS:
     void everySymbolHasAnIconWithoutADesktop_data();
     void everySymbolHasAnIconWithoutADesktop();
-    void windowAndPanesKeepTheirMinimumSizes();
 };
 
 void WindowTest::everySymbolHasAnIconWithoutADesktop_data() {
@@ -44,21 +37,6 @@ void WindowTest::everySymbolHasAnIconWithoutADesktop() {
             anyVisible = qAlpha(image.pixel(x, y)) > 0;
     }
     QVERIFY(anyVisible);
-}
-
-void WindowTest::windowAndPanesKeepTheirMinimumSizes() {
-    ExtractionViewModel model(new ScriptedService);
-    MainWindow window(&model);
-    window.show();
-    window.resize(100, 100);
-    QVERIFY(window.width() >= 720);
-    QVERIFY(window.height() >= 520);
-
-    PaneSplitter* splitter = window.contentView()->splitter();
-    splitter->setSizes({10, 10000});
-    QVERIFY(splitter->sizes().first() >= 260);
-    splitter->setSizes({10000, 10});
-    QVERIFY(splitter->sizes().last() >= 400);
 }
 
 QTEST_MAIN(WindowTest)
