@@ -1,6 +1,11 @@
+#include "model/extractionviewmodel.h"
+#include "platform/launcharguments.h"
+#include "ui/contentview.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
@@ -14,7 +19,21 @@ int main(int argc, char* argv[]) {
         QIcon::fromTheme(QStringLiteral("org.kestrune.Kestrune"),
                          QIcon(QStringLiteral(":/icons/org.kestrune.Kestrune.svg"))));
 
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QCoreApplication::translate("main", "Joins split zip archives and extracts them."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("files"),
+        QCoreApplication::translate("main", "Parts to add, as if dropped on the window."),
+        QStringLiteral("[FILE...]"));
+    parser.process(app);
+
     MainWindow window;
     window.show();
+    const QList<QUrl> files = locationsFromArguments(parser.positionalArguments(), QDir::currentPath());
+    if (!files.isEmpty())
+        window.contentView()->model()->addFiles(files);
     return app.exec();
 }

@@ -55,7 +55,11 @@ QWidget* ContentView::createDropPane() {
     return pane;
 }
 
+// Without a destination yet, the chooser opens where the parts are: most
+// people unpack next to their downloads.
 void ContentView::chooseDestination() {
-    const std::optional<QUrl>& current = m_model->destinationURL();
-    m_destinationPicker->present(current.value_or(QUrl()));
+    QUrl start = m_model->destinationURL().value_or(QUrl());
+    if (start.isEmpty() && m_model->selectedGroup() && !m_model->selectedGroup()->files.isEmpty())
+        start = m_model->selectedGroup()->files.first().adjusted(QUrl::RemoveFilename);
+    m_destinationPicker->present(start);
 }

@@ -6,6 +6,7 @@
 #include "ui/symbolpushbutton.h"
 #include "ui/textlabel.h"
 
+#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -24,6 +25,8 @@ ExtractionPanel::ExtractionPanel(ExtractionViewModel* model, QWidget* parent)
     , m_mainButton(
           new SymbolPushButton(Symbol::ArchiveBox, SymbolPushButton::Kind::Prominent, this))
     , m_cancelButton(new SymbolPushButton(Symbol::Stop, SymbolPushButton::Kind::Bordered, this))
+    , m_openFolderButton(
+          new SymbolPushButton(Symbol::Folder, SymbolPushButton::Kind::Bordered, this))
     , m_cancelShortcut(new QShortcut(QKeySequence(Qt::Key_Escape), this))
     , m_progressBar(new AnimatedProgressBar(this))
     , m_statusLabel(new StatusLabel(this)) {
@@ -52,6 +55,12 @@ ExtractionPanel::ExtractionPanel(ExtractionViewModel* model, QWidget* parent)
     connect(m_cancelButton, &QAbstractButton::clicked, m_model, &ExtractionViewModel::cancel);
     connect(m_destinationButton, &QAbstractButton::clicked, this,
             &ExtractionPanel::destinationRequested);
+    m_openFolderButton->setText(tr("Open Folder"));
+    m_openFolderButton->setToolTip(tr("Show the extracted files in the file manager"));
+    connect(m_openFolderButton, &QAbstractButton::clicked, this, [this] {
+        if (const std::optional<QUrl>& destination = m_model->destinationURL())
+            QDesktopServices::openUrl(*destination);
+    });
 
     connect(m_model, &ExtractionViewModel::destinationURLChanged, this,
             &ExtractionPanel::showDestination);
@@ -90,6 +99,7 @@ QWidget* ExtractionPanel::createRunColumn() {
     statusRow->setSpacing(10);
     statusRow->addWidget(m_statusLabel);
     statusRow->addWidget(m_cancelButton);
+    statusRow->addWidget(m_openFolderButton);
     m_mainButton->setMinimumWidth(140);
     statusRow->addWidget(m_mainButton);
     layout->addLayout(statusRow);
@@ -131,6 +141,7 @@ void ExtractionPanel::showState() {
     m_cancelButton->setVisible(running);
     m_cancelButton->setEnabled(running && !m_model->isCancelling());
     m_cancelShortcut->setEnabled(running);
+    m_openFolderButton->setVisible(succeeded && m_model->destinationURL().has_value());
 }
 
 void ExtractionPanel::pressMainButton() {

@@ -22,6 +22,8 @@ public:
     SymbolPushButton* mainButton() const { return m_mainButton; }
     // Shown only while a run is going.
     SymbolPushButton* cancelButton() const { return m_cancelButton; }
+    // After success: shows the destination in the file manager.
+    SymbolPushButton* openFolderButton() const { return m_openFolderButton; }
     AnimatedProgressBar* progressBar() const { return m_progressBar; }
     StatusLabel* statusLabel() const { return m_statusLabel; }
 
@@ -40,6 +42,7 @@ private:
     SymbolPushButton* m_destinationButton;
     SymbolPushButton* m_mainButton;
     SymbolPushButton* m_cancelButton;
+    SymbolPushButton* m_openFolderButton;
     QShortcut* m_cancelShortcut;
     AnimatedProgressBar* m_progressBar;
     StatusLabel* m_statusLabel;

@@ -1,11 +1,13 @@
 #include "ui/mainwindow.h"
 
+#include "model/extractionviewmodel.h"
 #include "ui/contentview.h"
 #include "ui/quitguard.h"
 #include "ui/replacequestion.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
@@ -24,6 +26,10 @@ void MainWindow::setUp() {
     resize(960, 640);
     m_quitGuard = new QuitGuard(m_contentView->model(), this);
     m_replaceQuestion = new ReplaceQuestion(m_contentView->model(), this);
+    ExtractionViewModel* model = m_contentView->model();
+    connect(model, &ExtractionViewModel::stateChanged, this, &MainWindow::showTitle);
+    connect(model, &ExtractionViewModel::progressChanged, this, &MainWindow::showTitle);
+    showTitle();
 
     // There is no menu bar; the desktop's usual quit keys still work.
     auto* quit = new QAction(tr("Quit"), this);
@@ -31,6 +37,17 @@ void MainWindow::setUp() {
     quit->setShortcutContext(Qt::WindowShortcut);
     connect(quit, &QAction::triggered, this, &QWidget::close);
     addAction(quit);
+}
+
+void MainWindow::showTitle() {
+    const QString name = QGuiApplication::applicationDisplayName();
+    const ExtractionViewModel* model = m_contentView->model();
+    if (model->state().kind() != ExtractionState::Kind::Running) {
+        setWindowTitle(name);
+        return;
+    }
+    const int percent = qBound(0, qRound(model->progress() * 100), 100);
+    setWindowTitle(tr("%1 % — %2").arg(percent).arg(name));
 }
 
 // Closing the window quits; a running extraction is asked about first.

@@ -7,8 +7,9 @@ class ExtractionViewModel;
 class QuitGuard;
 class ReplaceQuestion;
 
-// The application's one window. It carries no title of its own, so the title
-// bar shows the application's name, and it offers no way to open another.
+// The application's one window. Its title is the application's name, with
+// the progress in front while a run goes, for window lists and screen
+// readers as much as for the title bar.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -26,6 +27,7 @@ protected:
 
 private:
     void setUp();
+    void showTitle();
 
     ContentView* m_contentView;
     QuitGuard* m_quitGuard = nullptr;
