@@ -1,9 +1,10 @@
 #include "ui/quitguard.h"
 
 #include "model/extractionviewmodel.h"
+#include "ui/openquestion.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTimer>
 
 QuitGuard::QuitGuard(ExtractionViewModel* model, QWidget* window)
@@ -31,20 +32,14 @@ bool QuitGuard::allowsClose() {
     return false;
 }
 
+// Quitting loses the run's progress, so it takes a deliberate choice.
 void QuitGuard::ask() {
-    auto* question = new QMessageBox(QMessageBox::Question, QString(),
-                                     tr("An extraction is running. Stop it and quit?"),
-                                     QMessageBox::NoButton, m_window);
-    m_stopButton = question->addButton(tr("Stop and Quit"), QMessageBox::DestructiveRole);
-    QPushButton* keep = question->addButton(tr("Keep Running"), QMessageBox::RejectRole);
-    // Quitting loses the run's progress, so it takes a deliberate choice.
-    question->setDefaultButton(keep);
-    question->setEscapeButton(keep);
-    question->setAttribute(Qt::WA_DeleteOnClose);
-    question->setWindowModality(Qt::WindowModal);
-    connect(question, &QMessageBox::buttonClicked, this, &QuitGuard::answer);
-    m_question = question;
-    question->open();
+    const OpenQuestion question =
+        openQuestion(m_window, QMessageBox::Question, tr("An extraction is running. Stop it and quit?"),
+                     tr("Stop and Quit"), tr("Keep Running"));
+    m_stopButton = question.goAhead;
+    connect(question.box, &QMessageBox::buttonClicked, this, &QuitGuard::answer);
+    m_question = question.box;
 }
 
 void QuitGuard::answer(QAbstractButton* button) {

@@ -1,9 +1,10 @@
 #include "ui/replacequestion.h"
 
 #include "model/extractionviewmodel.h"
+#include "ui/openquestion.h"
 
+#include <QAbstractButton>
 #include <QDir>
-#include <QPushButton>
 
 ReplaceQuestion::ReplaceQuestion(ExtractionViewModel* model, QWidget* window)
     : QObject(window)
@@ -21,22 +22,16 @@ QString ReplaceQuestion::text(qint64 fileCount, const QUrl& destination) {
     return text.arg(QString::number(fileCount), folder);
 }
 
+// Replacing loses the files that are there, so it takes a deliberate choice.
 void ReplaceQuestion::ask(qint64 fileCount, const QUrl& destination) {
     if (m_question)
         return;
-    auto* question = new QMessageBox(QMessageBox::Warning, QString(),
-                                     text(fileCount, destination), QMessageBox::NoButton,
-                                     m_window);
-    m_replaceButton = question->addButton(tr("Replace"), QMessageBox::DestructiveRole);
-    QPushButton* cancel = question->addButton(tr("Cancel"), QMessageBox::RejectRole);
-    // Replacing loses the files that are there, so it takes a deliberate choice.
-    question->setDefaultButton(cancel);
-    question->setEscapeButton(cancel);
-    question->setAttribute(Qt::WA_DeleteOnClose);
-    question->setWindowModality(Qt::WindowModal);
-    connect(question, &QMessageBox::buttonClicked, this, &ReplaceQuestion::answer);
-    m_question = question;
-    question->open();
+    const OpenQuestion question = openQuestion(m_window, QMessageBox::Warning,
+                                               text(fileCount, destination), tr("Replace"),
+                                               tr("Cancel"));
+    m_replaceButton = question.goAhead;
+    connect(question.box, &QMessageBox::buttonClicked, this, &ReplaceQuestion::answer);
+    m_question = question.box;
 }
 
 void ReplaceQuestion::answer(QAbstractButton* button) {

@@ -1,6 +1,7 @@
 #include "endrecord.h"
 
 #include "bytesource.h"
+#include "littleendian.h"
 
 #include <algorithm>
 #include <array>
@@ -15,13 +16,6 @@ constexpr std::int64_t zip64LocatorSize = 20;
 constexpr std::int64_t zip64EndRecordSize = 56;
 constexpr std::uint64_t marker16 = 0xFFFF;
 constexpr std::uint64_t marker32 = 0xFFFFFFFF;
-
-std::uint64_t littleEndian(const char* bytes, int count) {
-    std::uint64_t value = 0;
-    for (int i = count - 1; i >= 0; --i)
-        value = (value << 8) | std::uint8_t(bytes[i]);
-    return value;
-}
 
 bool hasSignature(const ByteSource& bytes, std::int64_t offset, const char (&signature)[5]) {
     std::array<char, 4> head{};

@@ -3,6 +3,7 @@
 #include "endrecord.h"
 #include "entryname.h"
 #include "entrypath.h"
+#include "littleendian.h"
 #include "partedfile.h"
 
 #include <fcntl.h>
@@ -29,13 +30,6 @@ const std::string endMissing =
     "The end of the archive is missing: the last part, or more than one, was not dropped.";
 const std::string directoryDamaged =
     "The archive's directory is damaged: it does not describe the parts it came with.";
-
-std::uint64_t littleEndian(const char* bytes, int count) {
-    std::uint64_t value = 0;
-    for (int i = count - 1; i >= 0; --i)
-        value = (value << 8) | std::uint8_t(bytes[i]);
-    return value;
-}
 
 struct DirectoryEntry {
     std::uint64_t offset = 0; // of the local header, from the archive's start
