@@ -6,9 +6,15 @@
 #include "ui/divider.h"
 #include "ui/dropzoneview.h"
 #include "ui/extractionpanel.h"
+#include "ui/droppedfiles.h"
 #include "ui/panesplitter.h"
+#include "ui/partspicker.h"
+#include "ui/symbolpushbutton.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 ContentView::ContentView(QWidget* parent)
@@ -21,6 +27,8 @@ ContentView::ContentView(ExtractionViewModel* model, QWidget* parent)
     , m_model(model) {
     setMinimumSize(720, 520);
     m_destinationPicker = new DestinationPicker(this);
+    m_partsPicker = new PartsPicker(this);
+    setAcceptDrops(true);
     m_detailPane = new DetailPane(m_model, this);
 
     m_splitter = new PaneSplitter(this);
@@ -38,6 +46,43 @@ ContentView::ContentView(ExtractionViewModel* model, QWidget* parent)
             &ContentView::chooseDestination);
     connect(m_destinationPicker, &DestinationPicker::folderChosen, m_model,
             [this](const QUrl& folder) { m_model->setDestinationURL(folder); });
+
+    connect(m_addPartsButton, &QAbstractButton::clicked, this, &ContentView::chooseParts);
+    auto* addParts = new QShortcut(QKeySequence::Open, this);
+    connect(addParts, &QShortcut::activated, this, &ContentView::chooseParts);
+    connect(m_partsPicker, &PartsPicker::filesChosen, m_model, &ExtractionViewModel::addFiles);
+}
+
+// Files dropped on the rest of the window are meant just as much.
+void ContentView::dragEnterEvent(QDragEnterEvent* event) {
+    if (localFilesIn(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void ContentView::dragMoveEvent(QDragMoveEvent* event) {
+    if (localFilesIn(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void ContentView::dropEvent(QDropEvent* event) {
+    const QList<QUrl> files = localFilesIn(event->mimeData());
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    m_model->addFiles(files);
+}
+
+void ContentView::chooseParts() {
+    QUrl start;
+    if (m_model->selectedGroup() && !m_model->selectedGroup()->files.isEmpty())
+        start = m_model->selectedGroup()->files.first().adjusted(QUrl::RemoveFilename);
+    m_partsPicker->present(start);
 }
 
 QWidget* ContentView::createDropPane() {
@@ -47,9 +92,15 @@ QWidget* ContentView::createDropPane() {
     auto* layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    m_addPartsButton =
+        new SymbolPushButton(Symbol::ZipDocument, SymbolPushButton::Kind::Bordered, pane);
+    m_addPartsButton->setText(tr("Add Parts…"));
+    m_addPartsButton->setToolTip(tr("Choose split zip parts to add (Ctrl+O)"));
     auto* padding = new QVBoxLayout;
     padding->setContentsMargins(12, 12, 12, 12);
-    padding->addWidget(m_dropZone);
+    padding->setSpacing(10);
+    padding->addWidget(m_dropZone, 1);
+    padding->addWidget(m_addPartsButton, 0, Qt::AlignHCenter);
     layout->addLayout(padding, 1);
     layout->addWidget(new Divider(pane));
     return pane;

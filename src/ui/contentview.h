@@ -7,10 +7,13 @@ class DetailPane;
 class DropZoneView;
 class ExtractionViewModel;
 class PaneSplitter;
+class PartsPicker;
+class SymbolPushButton;
 
-// The window's content: the drop zone on the left, the selected group on the
-// right. It owns or is given the one view model, wires the regions to it and
-// presents the folder chooser; it keeps no archive data of its own.
+// The window's content: the drop zone and Add Parts on the left, the
+// selected group on the right. It owns or is given the one view model, wires
+// the regions to it and presents the choosers; files dropped anywhere on it
+// are added as on the drop zone. It keeps no archive data of its own.
 class ContentView : public QWidget {
     Q_OBJECT
 
@@ -25,14 +28,24 @@ public:
     DetailPane* detailPane() const { return m_detailPane; }
     DestinationPicker* destinationPicker() const { return m_destinationPicker; }
     PaneSplitter* splitter() const { return m_splitter; }
+    PartsPicker* partsPicker() const { return m_partsPicker; }
+    SymbolPushButton* addPartsButton() const { return m_addPartsButton; }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QWidget* createDropPane();
     void chooseDestination();
+    void chooseParts();
 
     ExtractionViewModel* m_model;
     DropZoneView* m_dropZone = nullptr;
     DetailPane* m_detailPane = nullptr;
     DestinationPicker* m_destinationPicker = nullptr;
     PaneSplitter* m_splitter = nullptr;
+    PartsPicker* m_partsPicker = nullptr;
+    SymbolPushButton* m_addPartsButton = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "ui/dropzoneview.h"
 
+#include "ui/droppedfiles.h"
 #include "ui/symbols.h"
 #include "ui/theme.h"
 
@@ -13,19 +14,6 @@ namespace {
 
 constexpr int symbolSize = 28;
 constexpr int stackSpacing = 8;
-
-// The local files a drag carries, as plain file locations. Remote URLs and
-// anything that is not a URL are left out.
-QList<QUrl> localFiles(const QMimeData* mimeData) {
-    QList<QUrl> files;
-    if (!mimeData || !mimeData->hasUrls())
-        return files;
-    for (const QUrl& url : mimeData->urls()) {
-        if (url.isLocalFile())
-            files << QUrl::fromLocalFile(url.toLocalFile());
-    }
-    return files;
-}
 
 QColor interpolate(const QColor& from, const QColor& to, qreal fraction) {
     const auto mix = [fraction](float a, float b) { return a + (b - a) * float(fraction); };
@@ -61,7 +49,7 @@ void DropZoneView::setTargeted(bool targeted) {
 }
 
 void DropZoneView::dragEnterEvent(QDragEnterEvent* event) {
-    if (localFiles(event->mimeData()).isEmpty()) {
+    if (localFilesIn(event->mimeData()).isEmpty()) {
         event->ignore();
         return;
     }
@@ -70,7 +58,7 @@ void DropZoneView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void DropZoneView::dragMoveEvent(QDragMoveEvent* event) {
-    if (localFiles(event->mimeData()).isEmpty())
+    if (localFilesIn(event->mimeData()).isEmpty())
         event->ignore();
     else
         event->acceptProposedAction();
@@ -83,7 +71,7 @@ void DropZoneView::dragLeaveEvent(QDragLeaveEvent* event) {
 
 void DropZoneView::dropEvent(QDropEvent* event) {
     setTargeted(false);
-    const QList<QUrl> files = localFiles(event->mimeData());
+    const QList<QUrl> files = localFilesIn(event->mimeData());
     if (files.isEmpty()) {
         event->ignore();
         return;

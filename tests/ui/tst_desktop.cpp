@@ -5,10 +5,15 @@
 #include "platform/launcharguments.h"
 #include "scriptedwindow.h"
 #include "ui/contentview.h"
+#include "ui/partspicker.h"
 #include "ui/destinationpicker.h"
 #include "ui/symbolpushbutton.h"
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QDir>
 #include <QFileDialog>
 #include <QProcess>
@@ -92,6 +97,54 @@ private Q_SLOTS:
         QCOMPARE(QDir(picker->dialog()->directoryUrl().toLocalFile()).canonicalPath(),
                  QDir(scripted.parts.path()).canonicalPath());
         picker->dialog()->reject();
+    }
+
+    void addPartsAddsTheChosenFiles_data() {
+        QTest::addColumn<bool>("byKey");
+        QTest::addRow("the Add Parts button") << false;
+        QTest::addRow("Ctrl+O") << true;
+    }
+    void addPartsAddsTheChosenFiles() {
+        QFETCH(bool, byKey);
+        ScriptedWindow scripted;
+        const QUrl more = scripted.parts.make("archive(2).zip", 10);
+        ContentView* content = scripted.window.contentView();
+
+        if (byKey) {
+            scripted.window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+            QTest::keyClick(&scripted.window, Qt::Key_O, Qt::ControlModifier);
+        } else {
+            content->addPartsButton()->click();
+        }
+        QVERIFY(content->partsPicker()->isPresented());
+        QFileDialog* dialog = content->partsPicker()->dialog();
+        QCOMPARE(QDir(dialog->directoryUrl().toLocalFile()).canonicalPath(),
+                 QDir(scripted.parts.path()).canonicalPath());
+        dialog->selectUrl(more);
+        static_cast<QDialog*>(dialog)->accept();
+
+        QCOMPARE(scripted.model.selectedGroup()->files.size(), 3);
+        QCOMPARE(scripted.model.selectedGroup()->files.last(), more);
+    }
+
+    // Not only the drop zone: files dropped on the parts list count too.
+    void filesDroppedAnywhereAreAdded() {
+        ScriptedWindow scripted;
+        const QUrl more = scripted.parts.make("archive(2).zip", 10);
+        ContentView* content = scripted.window.contentView();
+        QMimeData dragged;
+        dragged.setUrls({more, QUrl(QStringLiteral("https://example.org/x.zip"))});
+        const QPoint inside = content->detailPane()->geometry().center();
+
+        QDragEnterEvent enter(inside, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(content, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(inside), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(content, &drop);
+
+        QCOMPARE(scripted.model.selectedGroup()->files.size(), 3);
+        QVERIFY(scripted.model.selectedGroup()->files.contains(more));
     }
 
     void openFolderShowsTheDestinationAfterSuccess_data() {
