@@ -1,5 +1,6 @@
 #include "model/extractionviewmodel.h"
 #include "platform/launcharguments.h"
+#include "service/extractionservice.h"
 #include "ui/contentview.h"
 #include "ui/mainwindow.h"
 
@@ -7,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
+#include <QTextStream>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -24,11 +26,19 @@ int main(int argc, char* argv[]) {
         QCoreApplication::translate("main", "Joins split zip archives and extracts them."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption extractorPath(
+        QStringLiteral("extractor-path"),
+        QCoreApplication::translate("main", "Prints the extractor command it runs, and exits."));
+    parser.addOption(extractorPath);
     parser.addPositionalArgument(
         QStringLiteral("files"),
         QCoreApplication::translate("main", "Parts to add, as if dropped on the window."),
         QStringLiteral("[FILE...]"));
     parser.process(app);
+    if (parser.isSet(extractorPath)) {
+        QTextStream(stdout) << ExtractionService::defaultExtractorPath() << '\n';
+        return 0;
+    }
 
     MainWindow window;
     window.show();

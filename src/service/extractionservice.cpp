@@ -54,12 +54,18 @@ void ExtractionService::serve(std::promise<ServiceThread> started) {
 }
 
 QString ExtractionService::defaultExtractorPath() {
-    const QDir applicationDir(QCoreApplication::applicationDirPath());
+    return extractorPathFor(QCoreApplication::applicationDirPath());
+}
+
+// The build puts every program in one folder; an installed tree puts the
+// extractor where its install rule says, which the build hands over here.
+QString ExtractionService::extractorPathFor(const QString& applicationFolder) {
+    const QDir applicationDir(applicationFolder);
     const QString besideApp = applicationDir.filePath(QStringLiteral("kestrune-extract"));
     if (QFileInfo::exists(besideApp))
         return besideApp;
-    return QDir::cleanPath(
-        applicationDir.filePath(QStringLiteral("../libexec/kestrune/kestrune-extract")));
+    return QDir::cleanPath(applicationDir.filePath(
+        QStringLiteral(KESTRUNE_EXTRACTOR_FROM_BINDIR "/kestrune-extract")));
 }
 
 ExtractionEventStream* ExtractionService::extract(

@@ -50,6 +50,8 @@ public:
     // The bundled kestrune-extract: beside the application, or in the
     // libexec folder of an installed tree.
     static QString defaultExtractorPath();
+    // The same, for an application in that folder.
+    static QString extractorPathFor(const QString& applicationFolder);
 
 private:
     // What the service thread publishes once it is ready to take requests.

@@ -1,0 +1,31 @@
+#!/bin/sh
+# Builds the Debian package from this build folder, unpacks it into a scratch
+# root and runs what it installed: the extractor from libexec, and the app,
+# which must find that extractor from its own folder.
+#   installedtree.sh BUILD_DIR
+set -eu
+build=$1
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+cd "$build"
+cpack -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1 || { cat "$scratch/cpack.log"; exit 1; }
+package=$(ls "$scratch"/out/*.deb)
+dpkg-deb --field "$package" Depends | grep -q libarchive || { echo "no libarchive dependency"; exit 1; }
+dpkg -x "$package" "$scratch/root"
+
+app=$scratch/root/usr/bin/kestrune
+extractor=$scratch/root/usr/libexec/kestrune/kestrune-extract
+for file in "$app" "$extractor" \
+    "$scratch/root/usr/share/applications/org.kestrune.Kestrune.desktop" \
+    "$scratch/root/usr/share/metainfo/org.kestrune.Kestrune.metainfo.xml" \
+    "$scratch/root/usr/share/icons/hicolor/scalable/apps/org.kestrune.Kestrune.svg"; do
+    [ -e "$file" ] || { echo "not installed: ${file#"$scratch"/root}"; exit 1; }
+done
+
+"$extractor" --help | grep -q "Exit status" || { echo "installed extractor does not run"; exit 1; }
+QT_QPA_PLATFORM=offscreen "$app" --version | grep -q "^Kestrune " || { echo "installed app does not run"; exit 1; }
+# The app looks for its extractor beside itself, then where the build said.
+[ "$(QT_QPA_PLATFORM=offscreen "$app" --extractor-path)" = "$extractor" ] ||
+    { echo "installed app looks for its extractor elsewhere"; exit 1; }
+echo "package installs a working app and extractor"
