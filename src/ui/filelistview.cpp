@@ -2,6 +2,7 @@
 
 #include "model/extractionviewmodel.h"
 #include "ui/filerow.h"
+#include "ui/filesizecache.h"
 #include "ui/symbolbutton.h"
 
 #include <QVBoxLayout>
@@ -12,9 +13,10 @@ constexpr int maximumListHeight = 220;
 
 } // namespace
 
-FileListView::FileListView(ExtractionViewModel* model, QWidget* parent)
+FileListView::FileListView(ExtractionViewModel* model, FileSizeCache* sizes, QWidget* parent)
     : QScrollArea(parent)
     , m_model(model)
+    , m_sizes(sizes)
     , m_content(new QWidget)
     , m_layout(new QVBoxLayout(m_content)) {
     setFrameShape(QFrame::NoFrame);
@@ -39,11 +41,13 @@ FileListView::FileListView(ExtractionViewModel* model, QWidget* parent)
         const auto& group = m_model->selectedGroup();
         showFiles(group ? group->files : QList<QUrl>());
     });
+    connect(m_sizes, &FileSizeCache::sizesArrived, this, &FileListView::showSizes);
     const auto& group = m_model->selectedGroup();
     showFiles(group ? group->files : QList<QUrl>());
 }
 
 void FileListView::showFiles(const QList<QUrl>& files) {
+    m_sizes->request(files);
     QHash<QUrl, FileRow*> previous;
     for (FileRow* row : std::as_const(m_rows)) {
         m_layout->removeWidget(row);
@@ -62,7 +66,13 @@ void FileListView::showFiles(const QList<QUrl>& files) {
         gone->hide();
         gone->deleteLater();
     }
+    showSizes();
     updateGeometry();
+}
+
+void FileListView::showSizes() {
+    for (FileRow* row : std::as_const(m_rows))
+        row->setSize(m_sizes->size(row->location()));
 }
 
 FileRow* FileListView::takeOrCreateRow(const QUrl& location, qsizetype index,

@@ -7,6 +7,7 @@
 
 class ExtractionViewModel;
 class FileRow;
+class FileSizeCache;
 class QVBoxLayout;
 
 // The rows of the shown group's part files, in merge order, scrolling once
@@ -16,7 +17,7 @@ class FileListView : public QScrollArea {
     Q_OBJECT
 
 public:
-    explicit FileListView(ExtractionViewModel* model, QWidget* parent = nullptr);
+    FileListView(ExtractionViewModel* model, FileSizeCache* sizes, QWidget* parent = nullptr);
 
     // In display order.
     QList<FileRow*> rows() const { return m_rows; }
@@ -28,8 +29,10 @@ private:
     void showFiles(const QList<QUrl>& files);
     FileRow* takeOrCreateRow(const QUrl& location, qsizetype index,
                              QHash<QUrl, FileRow*>& previous);
+    void showSizes();
 
     ExtractionViewModel* m_model;
+    FileSizeCache* m_sizes;
     QWidget* m_content;
     QVBoxLayout* m_layout;
     QList<FileRow*> m_rows;

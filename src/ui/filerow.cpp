@@ -1,6 +1,5 @@
 #include "ui/filerow.h"
 
-#include "platform/filesystem.h"
 #include "ui/filesizes.h"
 #include "ui/symbolbutton.h"
 #include "ui/symbolview.h"
@@ -53,15 +52,18 @@ FileRow::FileRow(const QUrl& location, qsizetype index, QWidget* parent)
     row->addWidget(m_removeButton);
     row->addLayout(names, 1);
     row->addWidget(m_size);
+    m_size->hide();
     setIndex(index);
 }
 
 void FileRow::setIndex(qsizetype index) {
     m_index = index;
     m_position->setText(QString::number(index + 1));
-    const std::optional<qint64> size = FileSystem::fileSize(m_location);
-    m_size->setText(size ? FileSizes::formatted(*size) : QString());
-    m_size->setVisible(size.has_value());
+}
+
+void FileRow::setSize(std::optional<qint64> bytes) {
+    m_size->setText(bytes ? FileSizes::formatted(*bytes) : QString());
+    m_size->setVisible(bytes.has_value());
 }
 
 void FileRow::setShowsDivider(bool shows) {

@@ -3,12 +3,14 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <optional>
+
 class SymbolButton;
 class TextLabel;
 
 // One part file of the shown group: its position, name, folder and size, and
-// a control that asks for its removal. It reads the file's size when it is
-// built or moved and writes nothing.
+// a control that asks for its removal. It never touches the file: its size
+// is handed in once read.
 class FileRow : public QWidget {
     Q_OBJECT
 
@@ -23,6 +25,9 @@ public:
     // The thin line under the row, inset so that it starts at the file name.
     bool showsDivider() const { return m_showsDivider; }
     void setShowsDivider(bool shows);
+
+    // Nothing hides the size: not read yet, or unreadable.
+    void setSize(std::optional<qint64> bytes);
 
     QString positionText() const;
     QString fileNameText() const;
