@@ -80,6 +80,9 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         return m_isRemovable;
     case LocationRole:
         return location;
+    case Qt::ToolTipRole:
+        // The whole path, which the row may show shortened.
+        return location.toLocalFile();
     case Qt::AccessibleTextRole:
         return location.fileName();
     case Qt::AccessibleDescriptionRole:

@@ -4,6 +4,8 @@
 #include "ui/filelistmodel.h"
 #include "ui/filerowdelegate.h"
 
+#include <QKeyEvent>
+
 namespace {
 
 constexpr int maximumListHeight = 220;
@@ -20,7 +22,7 @@ FileListView::FileListView(ExtractionViewModel* model, FileSizeCache* sizes, QWi
     setItemDelegate(m_delegate);
     setFrameShape(QFrame::NoFrame);
     setSelectionMode(QAbstractItemView::NoSelection);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setUniformItemSizes(true);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -49,6 +51,16 @@ FileListView::FileListView(ExtractionViewModel* model, FileSizeCache* sizes, QWi
 
 QRect FileListView::removeButtonRect(int row) const {
     return m_delegate->removeButtonRect(visualRect(m_files->index(row)), font());
+}
+
+void FileListView::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex current = currentIndex();
+    if ((event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) &&
+        current.isValid() && m_model->canRemoveFiles()) {
+        m_model->removeFile(current.data(FileListModel::LocationRole).toUrl());
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 QSize FileListView::sizeHint() const {

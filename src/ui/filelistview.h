@@ -10,6 +10,7 @@ class FileSizeCache;
 // The rows of the shown group's part files, in merge order, scrolling once
 // they are taller than the list may grow. One view paints every row, so a
 // group of thousands of parts costs no more widgets than a group of one.
+// Each row's remove control answers the mouse, and Delete the keyboard.
 class FileListView : public QListView {
     Q_OBJECT
 
@@ -22,6 +23,10 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+protected:
+    // Delete removes the current row's file, as its remove control does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     ExtractionViewModel* m_model;

@@ -4,10 +4,14 @@
 #include "ui/symbols.h"
 #include "ui/theme.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <QStyleOptionToolButton>
+#include <QToolTip>
 
 namespace {
 
@@ -121,12 +125,29 @@ void FileRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     if (!sizeText.isEmpty())
         drawText(parts.size, TextStyle::Caption, Tone::Secondary, sizeText,
                  Qt::AlignLeft | Qt::AlignVCenter, Qt::ElideNone);
+    if (option.state & QStyle::State_HasFocus) {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(option);
+        focus.rect = option.rect.adjusted(2, 1, -2, -2);
+        QApplication::style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter);
+    }
     if (index.row() + 1 < index.model()->rowCount()) {
         painter->setPen(Theme::color(Tone::Separator, palette));
         const int bottom = option.rect.bottom();
         painter->drawLine(option.rect.left() + dividerInset, bottom, option.rect.right(), bottom);
     }
     painter->restore();
+}
+
+bool FileRowDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                const QStyleOptionViewItem& option, const QModelIndex& index) {
+    if (event->type() == QEvent::ToolTip &&
+        removeButtonRect(option.rect, option.font).contains(event->pos())) {
+        QToolTip::showText(event->globalPos(), tr("Remove this file"), view->viewport(),
+                           option.rect);
+        return true;
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 bool FileRowDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,

@@ -6,7 +6,8 @@
 // Paints one part file of FileListModel as the window's file row: position,
 // zip symbol, remove control, name over folder, and size, with a thin line
 // under every row but the last. A click on the remove control asks for the
-// file's removal, unless the row says it cannot be removed now.
+// file's removal, unless the row says it cannot be removed now. The row
+// with the keyboard focus shows a focus frame.
 class FileRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -22,6 +23,10 @@ public:
 
 Q_SIGNALS:
     void removeRequested(const QUrl& location);
+
+public Q_SLOTS:
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
 
 protected:
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,

@@ -304,9 +304,20 @@ void GroupDetailTest::removeControlsForwardToTheViewModel() {
     ExtractionViewModel model(new ScriptedService);
     ContentView view(&model);
     showView(view);
-    model.addFiles({parts.make("a.zip"), parts.make("a(1).zip"), parts.make("b.zip")});
+    model.addFiles({parts.make("a.zip"), parts.make("a(1).zip"), parts.make("a(2).zip"),
+                    parts.make("b.zip")});
+    FileListView* list = view.detailPane()->fileList();
 
-    clickRemove(view.detailPane()->fileList(), 0);
+    clickRemove(list, 0);
+    QCOMPARE(model.selectedGroup()->files,
+             (QList<QUrl>{parts.location("a(1).zip"), parts.location("a(2).zip")}));
+    // A click beside the control is not a removal.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->removeButtonRect(0).center() + QPoint(40, 0));
+    QCOMPARE(model.selectedGroup()->files.size(), 2);
+
+    list->setCurrentIndex(list->fileModel()->index(1));
+    QTest::keyClick(list, Qt::Key_Delete);
     QCOMPARE(model.selectedGroup()->files, QList<QUrl>{parts.location("a(1).zip")});
 
     view.detailPane()->header()->removeButton()->click();
