@@ -6,6 +6,7 @@
 #include "service/extractionservice.h"
 #include "service/inspectionreply.h"
 
+#include <QSet>
 #include <QTimer>
 
 namespace {
@@ -93,11 +94,34 @@ void ExtractionViewModel::appendConsoleOutput(const QString& piece) {
 // Operations.
 
 void ExtractionViewModel::addFiles(const QList<QUrl>& locations) {
-    QList<QUrl> all;
-    for (const ZipFileGroup& group : std::as_const(m_groups))
-        all += group.files;
+    // Known files first, in their groups' order, then the new ones as
+    // dropped. Searching the list for each dropped file froze the window for
+    // seconds on large drops; a set of the drop, which the known files are
+    // looked up in, keeps it linear and small when many small drops add up.
+    QSet<QUrl> unknown;
+    unknown.reserve(locations.size());
+    QList<QUrl> dropped;
+    dropped.reserve(locations.size());
     for (const QUrl& location : locations) {
-        if (!all.contains(location))
+        const qsizetype before = unknown.size();
+        unknown.insert(location);
+        if (unknown.size() != before)
+            dropped << location;
+    }
+    qsizetype knownCount = 0;
+    for (const ZipFileGroup& group : std::as_const(m_groups))
+        knownCount += group.files.size();
+    QList<QUrl> all;
+    all.reserve(knownCount + dropped.size());
+    for (const ZipFileGroup& group : std::as_const(m_groups)) {
+        all += group.files;
+        if (!unknown.isEmpty()) {
+            for (const QUrl& file : group.files)
+                unknown.remove(file);
+        }
+    }
+    for (const QUrl& location : std::as_const(dropped)) {
+        if (unknown.contains(location))
             all << location;
     }
 

@@ -1,6 +1,7 @@
 #include "ui/consolepanel.h"
 
 #include "model/extractionviewmodel.h"
+#include "ui/freedmemory.h"
 #include "ui/textlabel.h"
 #include "ui/theme.h"
 
@@ -47,7 +48,7 @@ ConsolePanel::ConsolePanel(ExtractionViewModel* model, QWidget* parent)
             &ConsolePanel::appendOutput);
     connect(m_model, &ExtractionViewModel::consoleOutputChanged, this, [this] {
         if (!m_appended)
-            m_textView->setPlainText(m_model->consoleOutput());
+            showReplacedOutput();
         m_appended = false;
         m_clearButton->setVisible(!m_model->consoleOutput().isEmpty());
         // Once per turn of the event loop, however many pieces arrived in it.
@@ -80,6 +81,15 @@ QWidget* ConsolePanel::createHeader() {
     // Keeps the header's height whether or not Clear is shown.
     header->setMinimumHeight(header->sizeHint().height());
     return header;
+}
+
+void ConsolePanel::showReplacedOutput() {
+    m_textView->setPlainText(m_model->consoleOutput());
+    // The document and the model have freed a long run's text (80 MB after
+    // 200,000 lines), but the C library keeps freed pages for reuse; without
+    // this the idle window stays at its peak. Once the view has relaid out.
+    if (m_model->consoleOutput().isEmpty())
+        QTimer::singleShot(0, this, &FreedMemory::giveBack);
 }
 
 void ConsolePanel::appendOutput(const QString& piece) {

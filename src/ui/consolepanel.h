@@ -9,7 +9,8 @@ class QToolButton;
 
 // The run's console text under the action bar. Output is appended piece by
 // piece as it arrives (a run may print hundreds of thousands of lines), the
-// view follows the newest line, and "Clear" empties the text and nothing else.
+// view follows the newest line, and "Clear" empties the text and nothing else,
+// handing the memory a long run took back to the system.
 class ConsolePanel : public QWidget {
     Q_OBJECT
 
@@ -24,6 +25,7 @@ protected:
 
 private:
     QWidget* createHeader();
+    void showReplacedOutput();
     void appendOutput(const QString& piece);
     void followOutput();
     void applyColors();

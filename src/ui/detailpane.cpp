@@ -6,6 +6,7 @@
 #include "ui/emptystateview.h"
 #include "ui/extractionpanel.h"
 #include "ui/filelistview.h"
+#include "ui/filesizecache.h"
 #include "ui/groupheaderview.h"
 
 #include <QVBoxLayout>
@@ -28,8 +29,10 @@ DetailPane::DetailPane(ExtractionViewModel* model, QWidget* parent)
 
 QWidget* DetailPane::createGroupDetail(ExtractionViewModel* model) {
     auto* detail = new QWidget(this);
-    m_header = new GroupHeaderView(model, detail);
-    m_fileList = new FileListView(model, detail);
+    // One cache for the header and the rows: each part's size is read once.
+    auto* sizes = new FileSizeCache(this);
+    m_header = new GroupHeaderView(model, sizes, detail);
+    m_fileList = new FileListView(model, sizes, detail);
     m_extractionPanel = new ExtractionPanel(model, detail);
     m_console = new ConsolePanel(model, detail);
 

@@ -1,91 +1,77 @@
 #include "ui/filelistview.h"
 
 #include "model/extractionviewmodel.h"
-#include "ui/filerow.h"
-#include "ui/symbolbutton.h"
+#include "ui/filelistmodel.h"
+#include "ui/filerowdelegate.h"
 
-#include <QVBoxLayout>
+#include <QKeyEvent>
 
 namespace {
 
 constexpr int maximumListHeight = 220;
+constexpr int verticalPadding = 4;
 
 } // namespace
 
-FileListView::FileListView(ExtractionViewModel* model, QWidget* parent)
-    : QScrollArea(parent)
+FileListView::FileListView(ExtractionViewModel* model, FileSizeCache* sizes, QWidget* parent)
+    : QListView(parent)
     , m_model(model)
-    , m_content(new QWidget)
-    , m_layout(new QVBoxLayout(m_content)) {
+    , m_files(new FileListModel(sizes, this))
+    , m_delegate(new FileRowDelegate(this)) {
+    setModel(m_files);
+    setItemDelegate(m_delegate);
     setFrameShape(QFrame::NoFrame);
-    setWidgetResizable(true);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setFocusPolicy(Qt::TabFocus);
+    setUniformItemSizes(true);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     setMaximumHeight(maximumListHeight);
+    setViewportMargins(0, verticalPadding, 0, verticalPadding);
     // The list lies on the window colour, not on a view background.
+    setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);
-    m_content->setAutoFillBackground(false);
-    m_layout->setContentsMargins(0, 4, 0, 4);
-    m_layout->setSpacing(0);
-    m_layout->addStretch(1);
-    setWidget(m_content);
+    setAccessibleName(tr("Part files"));
 
+    connect(m_delegate, &FileRowDelegate::removeRequested, m_model,
+            [this](const QUrl& location) { m_model->removeFile(location); });
     // The shown group is the one a run extracts; its files stay until it ends.
-    connect(m_model, &ExtractionViewModel::stateChanged, this, [this] {
-        for (FileRow* row : std::as_const(m_rows))
-            row->removeButton()->setEnabled(m_model->canRemoveFiles());
-    });
-    connect(m_model, &ExtractionViewModel::selectedGroupChanged, this, [this] {
+    connect(m_model, &ExtractionViewModel::stateChanged, this,
+            [this] { m_files->setRemovable(m_model->canRemoveFiles()); });
+    const auto showFiles = [this] {
         const auto& group = m_model->selectedGroup();
-        showFiles(group ? group->files : QList<QUrl>());
-    });
-    const auto& group = m_model->selectedGroup();
-    showFiles(group ? group->files : QList<QUrl>());
+        m_files->setFiles(group ? group->files : QList<QUrl>());
+        updateGeometry();
+    };
+    connect(m_model, &ExtractionViewModel::selectedGroupChanged, this, showFiles);
+    m_files->setRemovable(m_model->canRemoveFiles());
+    showFiles();
 }
 
-void FileListView::showFiles(const QList<QUrl>& files) {
-    QHash<QUrl, FileRow*> previous;
-    for (FileRow* row : std::as_const(m_rows)) {
-        m_layout->removeWidget(row);
-        previous.insert(row->location(), row);
-    }
-    m_rows.clear();
-    for (qsizetype index = 0; index < files.size(); ++index) {
-        FileRow* row = takeOrCreateRow(files.at(index), index, previous);
-        row->setShowsDivider(index + 1 < files.size());
-        m_layout->insertWidget(int(index), row);
-        m_rows << row;
-    }
-    // A removed row may be the one whose remove button is still reporting
-    // its click, so it goes once control is back in the event loop.
-    for (FileRow* gone : std::as_const(previous)) {
-        gone->hide();
-        gone->deleteLater();
-    }
-    updateGeometry();
+QRect FileListView::removeButtonRect(int row) const {
+    return m_delegate->removeButtonRect(visualRect(m_files->index(row)), font());
 }
 
-FileRow* FileListView::takeOrCreateRow(const QUrl& location, qsizetype index,
-                                       QHash<QUrl, FileRow*>& previous) {
-    if (FileRow* kept = previous.take(location)) {
-        kept->setIndex(index);
-        return kept;
+void FileListView::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex current = currentIndex();
+    if ((event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) &&
+        current.isValid() && m_model->canRemoveFiles()) {
+        m_model->removeFile(current.data(FileListModel::LocationRole).toUrl());
+        return;
     }
-    auto* row = new FileRow(location, index, m_content);
-    connect(row, &FileRow::removeRequested, this,
-            [this, location] { m_model->removeFile(location); });
-    row->removeButton()->setEnabled(m_model->canRemoveFiles());
-    row->show();
-    return row;
+    QListView::keyPressEvent(event);
 }
 
 QSize FileListView::sizeHint() const {
     // As tall as the rows, up to the list's limit; past that it scrolls.
-    const QSize content = m_content->sizeHint();
-    return {content.width(), qMin(content.height() + 2 * frameWidth(), maximumListHeight)};
+    const int rows = m_files->rowCount();
+    const int rowHeight = rows > 0 ? sizeHintForRow(0) : 0;
+    const int content = rows * rowHeight + 2 * verticalPadding + 2 * frameWidth();
+    return {QListView::sizeHint().width(), qMin(content, maximumListHeight)};
 }
 
 QSize FileListView::minimumSizeHint() const {
-    const int firstRow = m_rows.isEmpty() ? 0 : m_rows.first()->sizeHint().height();
-    return {0, qMin(firstRow + 8, maximumListHeight)};
+    const int firstRow = m_files->rowCount() > 0 ? sizeHintForRow(0) : 0;
+    return {0, qMin(firstRow + 2 * verticalPadding, maximumListHeight)};
 }

@@ -1,36 +1,35 @@
 #pragma once
 
-#include <QHash>
-#include <QList>
-#include <QScrollArea>
-#include <QUrl>
+#include <QListView>
 
 class ExtractionViewModel;
-class FileRow;
-class QVBoxLayout;
+class FileListModel;
+class FileRowDelegate;
+class FileSizeCache;
 
 // The rows of the shown group's part files, in merge order, scrolling once
-// they are taller than the list may grow. Rows are kept by file location, so
-// removing a file leaves the rows after it in place with new numbers.
-class FileListView : public QScrollArea {
+// they are taller than the list may grow. One view paints every row, so a
+// group of thousands of parts costs no more widgets than a group of one.
+// Each row's remove control answers the mouse, and Delete the keyboard.
+class FileListView : public QListView {
     Q_OBJECT
 
 public:
-    explicit FileListView(ExtractionViewModel* model, QWidget* parent = nullptr);
+    FileListView(ExtractionViewModel* model, FileSizeCache* sizes, QWidget* parent = nullptr);
 
-    // In display order.
-    QList<FileRow*> rows() const { return m_rows; }
+    FileListModel* fileModel() const { return m_files; }
+    // Where a row's remove control lies, in the viewport's coordinates.
+    QRect removeButtonRect(int row) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-private:
-    void showFiles(const QList<QUrl>& files);
-    FileRow* takeOrCreateRow(const QUrl& location, qsizetype index,
-                             QHash<QUrl, FileRow*>& previous);
+protected:
+    // Delete removes the current row's file, as its remove control does.
+    void keyPressEvent(QKeyEvent* event) override;
 
+private:
     ExtractionViewModel* m_model;
-    QWidget* m_content;
-    QVBoxLayout* m_layout;
-    QList<FileRow*> m_rows;
+    FileListModel* m_files;
+    FileRowDelegate* m_delegate;
 };

@@ -2,6 +2,7 @@
 
 #include "model/extractionviewmodel.h"
 #include "ui/clashwarning.h"
+#include "ui/filesizecache.h"
 #include "ui/filesizes.h"
 #include "ui/symbolbutton.h"
 #include "ui/symbolview.h"
@@ -10,9 +11,11 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, QWidget* parent)
+GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, FileSizeCache* sizes,
+                                 QWidget* parent)
     : QWidget(parent)
     , m_model(model)
+    , m_sizes(sizes)
     , m_title(new TextLabel(TextStyle::Title, Tone::Primary, this))
     , m_removeButton(new SymbolButton(Symbol::Trash, 16, Tone::Red, this))
     , m_summary(new TextLabel(TextStyle::Caption, Tone::Secondary, this))
@@ -76,6 +79,7 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, QWidget* parent)
             &GroupHeaderView::showSelectedGroup);
     connect(m_model, &ExtractionViewModel::inspectionChanged, this,
             &GroupHeaderView::showInspection);
+    connect(m_sizes, &FileSizeCache::sizesArrived, this, &GroupHeaderView::showSummary);
     // A running group stays until its run ends.
     connect(m_model, &ExtractionViewModel::stateChanged, this,
             [this] { m_removeButton->setEnabled(m_model->canRemoveFiles()); });
@@ -125,10 +129,8 @@ void GroupHeaderView::showSelectedGroup() {
     m_title->setText(group->baseName);
     m_removeButton->setAccessibleDescription(group->baseName);
 
-    const qsizetype count = group->files.size();
-    const QString size = FileSizes::formatted(FileSizes::totalSize(group->files));
-    const QString summary = count == 1 ? tr("%1 part · %2") : tr("%1 parts · %2");
-    m_summary->setText(summary.arg(QString::number(count), size));
+    m_sizes->request(group->files);
+    showSummary();
 
     m_clash->setText(ClashWarning::text(group->clashes));
     m_clashRow->setVisible(group->hasClashingParts());
@@ -136,6 +138,23 @@ void GroupHeaderView::showSelectedGroup() {
     const std::optional<QString> missing = group->missingPartsDescription();
     m_warning->setText(missing.value_or(QString()));
     m_warningRow->setVisible(missing.has_value());
+}
+
+// The size joins the count once every part's size has come back, rather
+// than growing as they arrive.
+void GroupHeaderView::showSummary() {
+    const auto& group = m_model->selectedGroup();
+    if (!group)
+        return;
+    const qsizetype count = group->files.size();
+    const QString parts = QString::number(count);
+    const std::optional<qint64> size = m_sizes->totalSize(group->files);
+    if (!size) {
+        m_summary->setText(count == 1 ? tr("%1 part").arg(parts) : tr("%1 parts").arg(parts));
+        return;
+    }
+    const QString summary = count == 1 ? tr("%1 part · %2") : tr("%1 parts · %2");
+    m_summary->setText(summary.arg(parts, FileSizes::formatted(*size)));
 }
 
 QString GroupHeaderView::titleText() const {

@@ -3,18 +3,20 @@
 #include <QWidget>
 
 class ExtractionViewModel;
+class FileSizeCache;
 class SymbolButton;
 class SymbolView;
 class TextLabel;
 
-// The shown group's name, its part count and total size, what the check of
+// The shown group's name, its part count and total size (once every part's
+// size is known), what the check of
 // its parts found, the warnings about files that claim one part number and
 // about missing parts, and the control that removes the whole group.
 class GroupHeaderView : public QWidget {
     Q_OBJECT
 
 public:
-    explicit GroupHeaderView(ExtractionViewModel* model, QWidget* parent = nullptr);
+    GroupHeaderView(ExtractionViewModel* model, FileSizeCache* sizes, QWidget* parent = nullptr);
 
     QString titleText() const;
     QString summaryText() const;
@@ -33,8 +35,10 @@ public:
 private:
     void showSelectedGroup();
     void showInspection();
+    void showSummary();
 
     ExtractionViewModel* m_model;
+    FileSizeCache* m_sizes;
     TextLabel* m_title;
     SymbolButton* m_removeButton;
     TextLabel* m_summary;

@@ -1,6 +1,7 @@
 #include "groupnames.h"
 #include "model/extractionviewmodel.h"
 
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -126,6 +127,34 @@ private Q_SLOTS:
         ExtractionViewModel model;
         model.addFiles(files({"a.zip", "a.zip"}));
         QCOMPARE(fileNames(model.selectedGroup()), QStringList{"a.zip"});
+    }
+
+    // Files claiming one part number sit side by side in the order they
+    // came, which shows where each dropped location entered.
+    void dropsKeepTheOrderFilesFirstCameIn_data() {
+        QTest::addColumn<QList<QStringList>>("drops");
+        QTest::addColumn<QStringList>("folders");
+        QTest::addRow("a known file keeps its place when dropped again")
+            << QList<QStringList>{{"/x/s(1).zip", "/y/s(1).zip"},
+                                  {"/y/s(1).zip", "/x/s(1).zip", "/z/s(1).zip"}}
+            << QStringList{"/x", "/y", "/z"};
+        QTest::addRow("a file twice in one drop enters at its first place")
+            << QList<QStringList>{{"/y/s(1).zip", "/x/s(1).zip", "/y/s(1).zip"}}
+            << QStringList{"/y", "/x"};
+        QTest::addRow("known files stay before new ones")
+            << QList<QStringList>{{"/y/s(1).zip"}, {"/x/s(1).zip", "/y/s(1).zip"}}
+            << QStringList{"/y", "/x"};
+    }
+
+    void dropsKeepTheOrderFilesFirstCameIn() {
+        QFETCH(QList<QStringList>, drops);
+        ExtractionViewModel model;
+        for (const QStringList& drop : drops)
+            model.addFiles(files(drop));
+        QStringList folders;
+        for (const QUrl& file : model.selectedGroup()->files)
+            folders << QFileInfo(file.path()).path();
+        QTEST(folders, "folders");
     }
 
     void nonZipDropLeavesNothing() {
