@@ -46,6 +46,17 @@
     </message>
 </context>
 <context>
+    <name>ContentView</name>
+    <message>
+        <source>Add Parts…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose split zip parts to add (Ctrl+O)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>DestinationPicker</name>
     <message>
         <source>Choose Destination Folder</source>
@@ -116,9 +127,24 @@
         <source>Stopping…</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Open Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the extracted files in the file manager</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
-    <name>FileRow</name>
+    <name>FileListView</name>
+    <message>
+        <source>Part files</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>FileRowDelegate</name>
     <message>
         <source>Remove this file</source>
         <translation type="unfinished"></translation>
@@ -138,11 +164,46 @@
         <source>%1 parts · %2</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Complete archive · %1 file · %2 unpacked</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Complete archive · %1 files · %2 unpacked</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 part</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 parts</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
     <message>
         <source>Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 % — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PartsPicker</name>
+    <message>
+        <source>Add Parts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Split zip parts (*.zip)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -158,6 +219,25 @@
     </message>
     <message>
         <source>Keep Running</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ReplaceQuestion</name>
+    <message>
+        <source>%1 file in %2 will be replaced by the archive&apos;s version.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 files in %2 will be replaced by the archive&apos;s versions.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
