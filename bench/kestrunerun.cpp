@@ -7,7 +7,8 @@
 // (with /bin/true, a run measures the merge alone).
 // --cancel-after-ms cancels the run N milliseconds after it started, as the
 // window's Cancel button does, and says before the final state how long the
-// run took to end after that ("cancel took: N ms").
+// run took to end after that ("cancel took: N ms"); --cancel-at-progress
+// cancels once the progress reaches F (0.5 is the end of the merge).
 // Exits 0 when the run succeeded, 1 when it failed, was cancelled or could
 // not start (two files for one part number), 2 on a usage error.
 
@@ -53,6 +54,7 @@ int main(int argc, char* argv[]) {
     QStringList arguments = QCoreApplication::arguments().mid(1);
     QString extractor = ExtractionService::defaultExtractorPath();
     std::optional<int> cancelAfter;
+    std::optional<double> cancelAtProgress;
     bool isUsable = true;
     while (isUsable && arguments.size() >= 2 && arguments.first().startsWith(u"--")) {
         const QString option = arguments.takeFirst();
@@ -63,13 +65,17 @@ int main(int argc, char* argv[]) {
             bool isNumber = false;
             cancelAfter = value.toInt(&isNumber);
             isUsable = isNumber && *cancelAfter >= 0;
+        } else if (option == u"--cancel-at-progress") {
+            bool isNumber = false;
+            cancelAtProgress = value.toDouble(&isNumber);
+            isUsable = isNumber && *cancelAtProgress > 0 && *cancelAtProgress < 1;
         } else {
             isUsable = false;
         }
     }
     if (!isUsable || arguments.size() < 2) {
-        std::fputs("usage: kestrune-run [--extractor PATH] [--cancel-after-ms N] DESTINATION "
-                   "PART...\n",
+        std::fputs("usage: kestrune-run [--extractor PATH] [--cancel-after-ms N | "
+                   "--cancel-at-progress F] DESTINATION PART...\n",
                    stderr);
         return 2;
     }
@@ -134,6 +140,14 @@ int main(int argc, char* argv[]) {
             QTimer::singleShot(*cancelAfter, &model, [&] {
                 sinceCancel.start();
                 model.cancel();
+            });
+        }
+        if (cancelAtProgress) {
+            QObject::connect(&model, &ExtractionViewModel::progressChanged, &model, [&] {
+                if (!sinceCancel.isValid() && model.progress() >= *cancelAtProgress) {
+                    sinceCancel.start();
+                    model.cancel();
+                }
             });
         }
     };
