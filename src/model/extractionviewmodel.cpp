@@ -126,6 +126,10 @@ void ExtractionViewModel::addFiles(const QList<QUrl>& locations) {
     }
 
     setGroups(groupFiles(all));
+    qsizetype groupedCount = 0;
+    for (const ZipFileGroup& group : std::as_const(m_groups))
+        groupedCount += group.files.size();
+    const qsizetype ignoredCount = unknown.size() - (groupedCount - knownCount);
 
     std::optional<ZipFileGroup> selection;
     if (m_selectedGroup) {
@@ -139,6 +143,8 @@ void ExtractionViewModel::addFiles(const QList<QUrl>& locations) {
     if (!selection && !m_groups.isEmpty())
         selection = m_groups.first();
     showGroup(std::move(selection));
+    if (ignoredCount > 0)
+        Q_EMIT filesIgnored(ignoredCount);
 }
 
 void ExtractionViewModel::removeGroup(const ZipFileGroup& group) {

@@ -110,6 +110,9 @@ Q_SIGNALS:
     void cancelRequested();
     // selectedInspection() or isInspecting() may have changed.
     void inspectionChanged();
+    // addFiles() was given this many new files that are not split zip parts;
+    // they were left out, as always, but the user should hear of it.
+    void filesIgnored(qint64 count);
     // Start was pressed for a run that would replace `fileCount` files in
     // the destination; nothing has started.
     void replaceConfirmationRequested(qint64 fileCount, const QUrl& destination);

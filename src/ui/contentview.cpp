@@ -10,11 +10,13 @@
 #include "ui/panesplitter.h"
 #include "ui/partspicker.h"
 #include "ui/symbolpushbutton.h"
+#include "ui/textlabel.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHBoxLayout>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 ContentView::ContentView(QWidget* parent)
@@ -51,6 +53,20 @@ ContentView::ContentView(ExtractionViewModel* model, QWidget* parent)
     auto* addParts = new QShortcut(QKeySequence::Open, this);
     connect(addParts, &QShortcut::activated, this, &ContentView::chooseParts);
     connect(m_partsPicker, &PartsPicker::filesChosen, m_model, &ExtractionViewModel::addFiles);
+    connect(m_model, &ExtractionViewModel::filesIgnored, this, &ContentView::tellIgnored);
+}
+
+// Long enough to read, short enough not to linger over the next drop.
+void ContentView::tellIgnored(qint64 count) {
+    m_notice->setText(count == 1 ? tr("1 file was not a split zip part and was ignored")
+                                 : tr("%1 files were not split zip parts and were ignored")
+                                       .arg(QString::number(count)));
+    m_notice->show();
+    m_noticeTimer->start();
+}
+
+QString ContentView::noticeText() const {
+    return m_notice->isVisibleTo(this) ? m_notice->text() : QString();
 }
 
 // Files dropped on the rest of the window are meant just as much.
@@ -101,6 +117,15 @@ QWidget* ContentView::createDropPane() {
     padding->setSpacing(10);
     padding->addWidget(m_dropZone, 1);
     padding->addWidget(m_addPartsButton, 0, Qt::AlignHCenter);
+    m_notice = new TextLabel(TextStyle::Caption, Tone::Secondary, pane);
+    m_notice->setAlignment(Qt::AlignHCenter);
+    m_notice->setMaximumLines(2);
+    m_notice->hide();
+    padding->addWidget(m_notice);
+    m_noticeTimer = new QTimer(this);
+    m_noticeTimer->setSingleShot(true);
+    m_noticeTimer->setInterval(5000);
+    connect(m_noticeTimer, &QTimer::timeout, m_notice, &QWidget::hide);
     layout->addLayout(padding, 1);
     layout->addWidget(new Divider(pane));
     return pane;

@@ -9,6 +9,8 @@ class ExtractionViewModel;
 class PaneSplitter;
 class PartsPicker;
 class SymbolPushButton;
+class TextLabel;
+class QTimer;
 
 // The window's content: the drop zone and Add Parts on the left, the
 // selected group on the right. It owns or is given the one view model, wires
@@ -30,6 +32,8 @@ public:
     PaneSplitter* splitter() const { return m_splitter; }
     PartsPicker* partsPicker() const { return m_partsPicker; }
     SymbolPushButton* addPartsButton() const { return m_addPartsButton; }
+    // For a few seconds after a drop that held files other than parts.
+    QString noticeText() const;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -40,6 +44,7 @@ private:
     QWidget* createDropPane();
     void chooseDestination();
     void chooseParts();
+    void tellIgnored(qint64 count);
 
     ExtractionViewModel* m_model;
     DropZoneView* m_dropZone = nullptr;
@@ -48,4 +53,6 @@ private:
     PaneSplitter* m_splitter = nullptr;
     PartsPicker* m_partsPicker = nullptr;
     SymbolPushButton* m_addPartsButton = nullptr;
+    TextLabel* m_notice = nullptr;
+    QTimer* m_noticeTimer = nullptr;
 };

@@ -168,6 +168,38 @@ private Q_SLOTS:
         QCOMPARE(observer.selectedGroup, 1);
     }
 
+    // Files that are not parts are left out, as ever, but counted, once.
+    void ignoredFilesAreCounted_data() {
+        QTest::addColumn<QStringList>("first");
+        QTest::addColumn<QStringList>("second");
+        QTest::addColumn<QList<qint64>>("counts"); // one per signal
+        QTest::addRow("parts only") << QStringList{"a.zip"} << QStringList{"a(1).zip"}
+                                    << QList<qint64>{};
+        QTest::addRow("parts and others")
+            << QStringList{"a.zip", "notes.txt", "b.rar"} << QStringList{} << QList<qint64>{2};
+        QTest::addRow("the same other file twice in a drop counts once")
+            << QStringList{"x.txt", "x.txt", "a.zip"} << QStringList{} << QList<qint64>{1};
+        QTest::addRow("each drop says its own")
+            << QStringList{"x.txt"} << QStringList{"y.txt", "z.txt", "a.zip"}
+            << QList<qint64>{1, 2};
+    }
+    void ignoredFilesAreCounted() {
+        QFETCH(QStringList, first);
+        QFETCH(QStringList, second);
+        QFETCH(QList<qint64>, counts);
+        ExtractionViewModel model;
+        QSignalSpy ignored(&model, &ExtractionViewModel::filesIgnored);
+
+        model.addFiles(files(first));
+        if (!second.isEmpty())
+            model.addFiles(files(second));
+
+        QList<qint64> told;
+        for (const QList<QVariant>& signal : ignored)
+            told << signal.first().value<qint64>();
+        QCOMPARE(told, counts);
+    }
+
     void removingShownGroupSelectsFirstRemaining() {
         ExtractionViewModel model;
         model.addFiles(files({"a.zip", "b.zip", "c.zip"}));

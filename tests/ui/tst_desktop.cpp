@@ -147,6 +147,18 @@ private Q_SLOTS:
         QVERIFY(scripted.model.selectedGroup()->files.contains(more));
     }
 
+    void ignoredFilesAreToldForAWhile() {
+        ScriptedWindow scripted;
+        ContentView* content = scripted.window.contentView();
+        QCOMPARE(content->noticeText(), QString());
+
+        scripted.model.addFiles({scripted.parts.make("notes.txt", 1),
+                                 scripted.parts.make("photo.jpg", 1)});
+
+        QCOMPARE(content->noticeText(),
+                 QStringLiteral("2 files were not split zip parts and were ignored"));
+    }
+
     void openFolderShowsTheDestinationAfterSuccess_data() {
         QTest::addColumn<Situation>("situation");
         QTest::addColumn<bool>("isOffered");
