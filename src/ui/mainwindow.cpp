@@ -1,6 +1,7 @@
 #include "ui/mainwindow.h"
 
 #include "ui/contentview.h"
+#include "ui/passwordquestion.h"
 #include "ui/quitguard.h"
 #include "ui/replacequestion.h"
 
@@ -24,6 +25,7 @@ void MainWindow::setUp() {
     resize(960, 640);
     m_quitGuard = new QuitGuard(m_contentView->model(), this);
     m_replaceQuestion = new ReplaceQuestion(m_contentView->model(), this);
+    m_passwordQuestion = new PasswordQuestion(m_contentView->model(), this);
 
     // There is no menu bar; the desktop's usual quit keys still work.
     auto* quit = new QAction(tr("Quit"), this);
