@@ -10,8 +10,8 @@
 // extractor is started and nothing is written.
 
 #include "model/extractionviewmodel.h"
+#include "service/extractionbackend.h"
 #include "service/extractioneventstream.h"
-#include "service/extractionservice.h"
 #include "service/inspectionreply.h"
 #include "ui/consolepanel.h"
 #include "ui/detailpane.h"
@@ -27,13 +27,11 @@
 namespace {
 
 // Hands the bench each run's stream, and never answers a check.
-class ScriptedService : public ExtractionService {
+class ScriptedService : public ExtractionBackend {
 public:
-    ScriptedService()
-        : ExtractionService(QStringLiteral("unused")) {}
-
     ExtractionEventStream* extract(const ZipFileGroup&, const QUrl&,
-                                   const std::optional<ArchiveInspection>&) override {
+                                   const std::optional<ArchiveInspection>&,
+                                   const QByteArray&) override {
         stream = new ExtractionEventStream(this);
         return stream;
     }

@@ -1,7 +1,9 @@
 // Development driver: runs one extraction through the real view model and
 // service, headless, printing the console text as it arrives.
 //
-//   kestrune-run [--extractor PATH] [--cancel-after-ms N] DESTINATION PART...
+//   kestrune-run [--extractor PATH] [--cancel-after-ms N | --cancel-at-progress F]
+//                [--password-file FILE]
+//                DESTINATION PART...
 //
 // --extractor runs another command in place of the bundled kestrune-extract
 // (with /bin/true, a run measures the merge alone).
@@ -9,6 +11,9 @@
 // window's Cancel button does, and says before the final state how long the
 // run took to end after that ("cancel took: N ms"); --cancel-at-progress
 // cancels once the progress reaches F (0.5 is the end of the merge).
+// --password-file runs with the password on the file's first line, whether
+// or not the archive asks for one; without it, an archive that asks runs
+// without a password, and fails for want of one.
 // Exits 0 when the run succeeded, 1 when it failed, was cancelled or could
 // not start (two files for one part number), 2 on a usage error.
 
@@ -20,12 +25,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 #include <QTimer>
 
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -47,6 +54,17 @@ QString stateText(const ExtractionState& state) {
     return {};
 }
 
+// The first line, without its line break.
+std::optional<QByteArray> firstLineOf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray line = file.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return line;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -55,6 +73,7 @@ int main(int argc, char* argv[]) {
     QString extractor = ExtractionService::defaultExtractorPath();
     std::optional<int> cancelAfter;
     std::optional<double> cancelAtProgress;
+    std::optional<QByteArray> password;
     bool isUsable = true;
     while (isUsable && arguments.size() >= 2 && arguments.first().startsWith(u"--")) {
         const QString option = arguments.takeFirst();
@@ -69,13 +88,16 @@ int main(int argc, char* argv[]) {
             bool isNumber = false;
             cancelAtProgress = value.toDouble(&isNumber);
             isUsable = isNumber && *cancelAtProgress > 0 && *cancelAtProgress < 1;
+        } else if (option == u"--password-file") {
+            password = firstLineOf(value);
+            isUsable = password.has_value();
         } else {
             isUsable = false;
         }
     }
     if (!isUsable || arguments.size() < 2) {
         std::fputs("usage: kestrune-run [--extractor PATH] [--cancel-after-ms N | "
-                   "--cancel-at-progress F] DESTINATION PART...\n",
+                   "--cancel-at-progress F] [--password-file FILE] DESTINATION PART...\n",
                    stderr);
         return 2;
     }
@@ -124,6 +146,8 @@ int main(int argc, char* argv[]) {
     // can see whether it fits; unlike the window, it never asks before
     // replacing files.
     model.setAsksBeforeReplacing(false);
+    QObject::connect(&model, &ExtractionViewModel::passwordRequested, &model,
+                     [&model] { model.startWithPassword({}); });
     bool hasStarted = false;
     const auto start = [&] {
         if (hasStarted || model.isInspecting())
@@ -135,7 +159,10 @@ int main(int argc, char* argv[]) {
                 : inspection->complete ? QStringLiteral("complete archive")
                                        : inspection->problem)
             << '\n';
-        model.startExtraction();
+        if (password)
+            model.startWithPassword(std::exchange(*password, {}));
+        else
+            model.startExtraction();
         if (cancelAfter) {
             QTimer::singleShot(*cancelAfter, &model, [&] {
                 sinceCancel.start();

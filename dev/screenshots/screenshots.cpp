@@ -39,7 +39,8 @@ namespace {
 class ScriptedService : public ExtractionBackend {
 public:
     ExtractionEventStream* extract(const ZipFileGroup&, const QUrl&,
-                                   const std::optional<ArchiveInspection>&) override {
+                                   const std::optional<ArchiveInspection>&,
+                                   const QByteArray&) override {
         m_stream = new ExtractionEventStream(this);
         return m_stream;
     }

@@ -5,6 +5,7 @@
 #include "service/extractioneventstream.h"
 #include "service/extractionservice.h"
 #include "service/inspectionreply.h"
+#include "service/secret.h"
 
 #include <QSet>
 #include <QTimer>
@@ -42,7 +43,9 @@ ExtractionViewModel::ExtractionViewModel(ExtractionBackend* backend, QObject* pa
     m_extractionBackend->setParent(this);
 }
 
-ExtractionViewModel::~ExtractionViewModel() = default;
+ExtractionViewModel::~ExtractionViewModel() {
+    wipePassword();
+}
 
 // Published fields: notify, store, then announce the new value.
 
@@ -257,20 +260,47 @@ void ExtractionViewModel::startExtraction() {
         Q_EMIT replaceConfirmationRequested(*inspection->conflicts, *m_destinationURL);
         return;
     }
-    beginRun();
+    askForPasswordOrBegin();
 }
 
 void ExtractionViewModel::confirmReplacing() {
     if (canStartExtraction())
+        askForPasswordOrBegin();
+}
+
+bool ExtractionViewModel::needsPassword() const {
+    if (!m_selectedGroup)
+        return false;
+    if (m_partsNeedingPassword.contains(partsKey(m_selectedGroup->files)))
+        return true;
+    const std::optional<ArchiveInspection> inspection = selectedInspection();
+    return inspection && inspection->encryptedEntries.value_or(0) > 0;
+}
+
+void ExtractionViewModel::startWithPassword(QByteArray password) {
+    if (!canStartExtraction()) {
+        Secret::wipe(password);
+        return;
+    }
+    beginRun(std::move(password));
+}
+
+void ExtractionViewModel::askForPasswordOrBegin() {
+    if (needsPassword())
+        Q_EMIT passwordRequested();
+    else
         beginRun();
 }
 
-void ExtractionViewModel::beginRun() {
+void ExtractionViewModel::beginRun(QByteArray password) {
     const auto checked = m_inspections.constFind(inspectionKey());
     const std::optional<ArchiveInspection> inspection =
         checked == m_inspections.cend() ? std::nullopt : *checked;
     m_stream = nullptr;
     m_isCancelRequested = false;
+    wipePassword();
+    m_runPassword = std::move(password);
+    m_runPartsKey = partsKey(m_selectedGroup->files);
     setState(ExtractionState::running());
     setProgress(0.0);
     if (!m_consoleOutput.isEmpty())
@@ -285,7 +315,10 @@ void ExtractionViewModel::beginRun() {
 
 void ExtractionViewModel::runExtraction(const ZipFileGroup& group, const QUrl& destination,
                                         const std::optional<ArchiveInspection>& inspection) {
-    ExtractionEventStream* stream = m_extractionBackend->extract(group, destination, inspection);
+    // The backend shares the password's bytes until the extractor has them;
+    // this copy is wiped when the run ends.
+    ExtractionEventStream* stream =
+        m_extractionBackend->extract(group, destination, inspection, m_runPassword);
     connect(stream, &ExtractionEventStream::delivered, this, &ExtractionViewModel::handleEvent);
     m_stream = stream;
     // Cancelled before the run reached the service: it ends at once, through
@@ -314,15 +347,28 @@ void ExtractionViewModel::handleEvent(const ExtractionProgress& event) {
         setProgress(progress->fraction);
     } else if (const auto* error = event.as<ExtractionProgress::Error>()) {
         const QString message = error->error.errorDescription();
+        wipePassword();
+        notePasswordFailure(error->error);
         appendConsoleOutput(QStringLiteral("\n⚠ Error:\n") + message + QStringLiteral("\n"));
         setState(ExtractionState::failed(message));
         if (m_destinationURL)
             forgetInspectionsOf(*m_destinationURL);
     } else if (event.is<ExtractionProgress::Completed>()) {
+        wipePassword();
         setState(ExtractionState::succeeded());
         if (m_destinationURL)
             forgetInspectionsOf(*m_destinationURL);
     }
+}
+
+// The next Start of the same parts asks (again) for a password.
+void ExtractionViewModel::notePasswordFailure(const ExtractionError& error) {
+    if (error.is<ExtractionError::WrongPassword>() || error.is<ExtractionError::PasswordRequired>())
+        m_partsNeedingPassword.insert(m_runPartsKey);
+}
+
+void ExtractionViewModel::wipePassword() {
+    Secret::wipe(m_runPassword);
 }
 
 // The check of parts.

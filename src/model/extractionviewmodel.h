@@ -4,10 +4,12 @@
 #include "model/extractionstate.h"
 #include "service/archiveinspection.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 
@@ -16,6 +18,7 @@
 class ExtractionEventStream;
 class ExtractionProgress;
 class ExtractionBackend;
+class ExtractionError;
 
 // The model behind the main window: the archive groups made from dropped
 // files, the one group shown and extracted, the destination, and the state,
@@ -94,6 +97,15 @@ public:
     // ask turn this off.
     void setAsksBeforeReplacing(bool asks) { m_asksBeforeReplacing = asks; }
     void confirmReplacing();
+
+    // The shown group's archive holds encrypted entries, as its check says
+    // or as a run of the same parts found. Start (and confirmReplacing())
+    // then asks through passwordRequested() instead of starting, and
+    // startWithPassword() starts; a question left unanswered changes nothing.
+    bool needsPassword() const;
+    // Starts a run with the password, which lives in memory for that run only
+    // and is wiped when it ends; an empty one starts without a password.
+    void startWithPassword(QByteArray password);
 Q_SIGNALS:
     void objectWillChange();
     void groupsChanged();
@@ -116,6 +128,9 @@ Q_SIGNALS:
     // Start was pressed for a run that would replace `fileCount` files in
     // the destination; nothing has started.
     void replaceConfirmationRequested(qint64 fileCount, const QUrl& destination);
+    // Start was pressed for an archive that needs a password; nothing has
+    // started.
+    void passwordRequested();
 
 private:
     void setGroups(QList<ZipFileGroup> groups);
@@ -126,9 +141,12 @@ private:
     void setProgress(double progress);
     void appendConsoleOutput(const QString& piece);
 
-    void beginRun();
+    void askForPasswordOrBegin();
+    void beginRun(QByteArray password = {});
     void runExtraction(const ZipFileGroup& group, const QUrl& destination,
                        const std::optional<ArchiveInspection>& inspection);
+    void notePasswordFailure(const ExtractionError& error);
+    void wipePassword();
     QString inspectionKey() const;
     void inspectSelectedGroup();
     void forgetInspectionsOf(const QUrl& destination);
@@ -153,4 +171,10 @@ private:
     QHash<QString, ArchiveInspection> m_latestInspections;
     QHash<QString, int> m_pendingInspections; // how many checks of a key are under way
     bool m_asksBeforeReplacing = true;
+
+    // The current run's password, if it has one; wiped when the run ends.
+    QByteArray m_runPassword;
+    QString m_runPartsKey;
+    // Parts whose run ended for want of the right password.
+    QSet<QString> m_partsNeedingPassword;
 };

@@ -3,6 +3,7 @@
 #include "grouping/zipfilegroup.h"
 #include "service/archiveinspection.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QUrl>
@@ -25,9 +26,12 @@ public:
     // Starts a run and returns at once with its event stream, owned by the
     // backend and deleted some time after it has ended. What a check of the
     // parts found lets the run see, before it writes a byte, that it will
-    // not fit on the destination's file system.
+    // not fit on the destination's file system. A password, if not empty,
+    // opens encrypted entries; it is wiped once the extractor has it, in
+    // every copy that shares its bytes.
     virtual ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination,
-                                           const std::optional<ArchiveInspection>& inspection = {}) = 0;
+                                           const std::optional<ArchiveInspection>& inspection = {},
+                                           const QByteArray& password = {}) = 0;
 
     // Checks a set of parts, in merge order (and with a destination, counts
     // the files the extraction would replace there). Never blocks; the reply

@@ -31,6 +31,10 @@ QString ExtractionError::errorDescription() const {
                 return QStringLiteral("Extraction failed: ") + error.text;
             },
             [](const DiskFull&) { return QStringLiteral("Disk is full."); },
+            [](const PasswordRequired&) {
+                return QStringLiteral("This archive is protected by a password.");
+            },
+            [](const WrongPassword&) { return QStringLiteral("Wrong password."); },
             [](const Cancelled&) { return QStringLiteral("Extraction cancelled."); },
         },
         m_case);

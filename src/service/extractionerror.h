@@ -28,6 +28,10 @@ public:
         QString text;
     };
     struct DiskFull {};
+    // The archive holds encrypted entries, and the run had no password.
+    struct PasswordRequired {};
+    // The password given does not open the archive's first encrypted entry.
+    struct WrongPassword {};
     // The user stopped the run.
     struct Cancelled {};
 
@@ -36,7 +40,8 @@ public:
     using Invalid = std::monostate;
 
     using Case = std::variant<MissingParts, ReadPermissionDenied, WritePermissionDenied,
-                              ExtractionFailed, DiskFull, Cancelled, Invalid>;
+                              ExtractionFailed, DiskFull, PasswordRequired, WrongPassword,
+                              Cancelled, Invalid>;
 
     ExtractionError() = default;
     ExtractionError(Case value)
@@ -58,6 +63,8 @@ public:
         return Case(ExtractionFailed{std::move(text)});
     }
     static ExtractionError diskFull() { return Case(DiskFull{}); }
+    static ExtractionError passwordRequired() { return Case(PasswordRequired{}); }
+    static ExtractionError wrongPassword() { return Case(WrongPassword{}); }
     static ExtractionError cancelled() { return Case(Cancelled{}); }
 
     const Case& value() const { return m_case; }

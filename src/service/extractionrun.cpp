@@ -4,6 +4,7 @@
 #include "service/archivemerger.h"
 #include "service/combinedarchive.h"
 #include "service/extractorprocess.h"
+#include "service/secret.h"
 #include "service/spacecheck.h"
 
 #include <QLocale>
@@ -111,7 +112,8 @@ void ExtractionRun::unzip() {
             reportCancelledExtraction();
         fail(error);
     });
-    m_extractor->start(m_combinedArchive, m_destination);
+    m_extractor->start(m_combinedArchive, m_destination, m_password);
+    Secret::wipe(m_password);
     // Cancelled between the merge and here.
     if (isCancelRequested())
         m_extractor->cancel();
@@ -156,6 +158,7 @@ void ExtractionRun::removeCombinedArchive() {
 }
 
 void ExtractionRun::end() {
+    Secret::wipe(m_password);
     Q_EMIT ended();
     giveBackAccess();
 }

@@ -37,6 +37,9 @@ public:
     // What a check of the parts found, for a run to see, before it writes
     // anything, whether it fits on the destination's file system.
     void setInspection(const ArchiveInspection& inspection) { m_inspection = inspection; }
+    // For encrypted entries; wiped once the extractor has it, or when the
+    // run ends before.
+    void setPassword(const QByteArray& password) { m_password = password; }
 
     bool isCancelRequested() const { return m_cancelled->load(); }
     // Stops the extractor, if it runs; a merge sees the flag by itself.
@@ -64,6 +67,7 @@ private:
     QString m_extractorPath;
     CancelFlag m_cancelled;
     std::optional<ArchiveInspection> m_inspection;
+    QByteArray m_password;
     ExtractorProcess* m_extractor = nullptr;
     QUrl m_combinedArchive;
     std::optional<FileSystem::FileIdentity> m_combinedArchiveIdentity;

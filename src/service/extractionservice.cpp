@@ -70,13 +70,13 @@ QString ExtractionService::extractorPathFor(const QString& applicationFolder) {
 
 ExtractionEventStream* ExtractionService::extract(
     const ZipFileGroup& group, const QUrl& destination,
-    const std::optional<ArchiveInspection>& inspection) {
+    const std::optional<ArchiveInspection>& inspection, const QByteArray& password) {
     auto* stream = new ExtractionEventStream(this);
     const quint64 run = ++m_lastRun;
     const CancelFlag cancelled = std::make_shared<std::atomic<bool>>(false);
     m_runs.insert(run, {stream, cancelled});
     connect(stream, &ExtractionEventStream::cancelRequested, this, [this, run] { cancel(run); });
-    if (m_requests.post({run, group, destination, cancelled, inspection}))
+    if (m_requests.post({run, group, destination, cancelled, inspection, password}))
         QMetaObject::invokeMethod(m_serviceThread.worker, &ExtractionWorker::startRequestedRuns,
                                   Qt::QueuedConnection);
     return stream;

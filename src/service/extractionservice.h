@@ -41,7 +41,8 @@ public:
     // the streams and replies live too. A check runs as a child process, so
     // neither this thread nor a merge on the service's thread holds it up.
     ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination,
-                                   const std::optional<ArchiveInspection>& inspection = {}) override;
+                                   const std::optional<ArchiveInspection>& inspection = {},
+                                   const QByteArray& password = {}) override;
     InspectionReply* inspect(const QList<QUrl>& parts,
                              const std::optional<QUrl>& destination) override;
 

@@ -31,6 +31,7 @@ void ExtractionWorker::startRun(const RunRequest& request) {
                                          request.cancelled, this);
     if (request.inspection)
         extraction->setInspection(*request.inspection);
+    extraction->setPassword(request.password);
     m_runs.append(extraction);
     const quint64 run = request.run;
     connect(extraction, &ExtractionRun::produced, this,

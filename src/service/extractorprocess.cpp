@@ -19,6 +19,12 @@ constexpr int killDelay = 3000; // milliseconds
 // The tool's progress reports arrive on this descriptor, named to it here.
 constexpr int reportDescriptor = 3;
 const QString reportVariable = QStringLiteral("KESTRUNE_PROGRESS_FD");
+// And the password, on this one.
+constexpr int passwordDescriptor = 4;
+const QString passwordVariable = QStringLiteral("KESTRUNE_PASSPHRASE_FD");
+// Where descriptors wait in the child before they take their numbers, clear
+// of both.
+constexpr int firstFreeDescriptor = 10;
 // About twenty reports a second are enough for a smooth bar.
 constexpr int reportInterval = 50; // milliseconds
 // "<written> <total>" is never longer; a longer line is garbage.
@@ -63,21 +69,27 @@ ExtractorProcess::~ExtractorProcess() {
     closeReportPipe();
 }
 
-void ExtractorProcess::start(const QUrl& archive, const QUrl& destination) {
+void ExtractorProcess::start(const QUrl& archive, const QUrl& destination,
+                             const QByteArray& password) {
     m_process.setArguments({QStringLiteral("-x"), QStringLiteral("-k"), archive.toLocalFile(),
                             destination.toLocalFile()});
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // Without a pipe, a value inherited from our own caller would point the
     // tool at a descriptor that means something else.
     environment.remove(reportVariable);
+    environment.remove(passwordVariable);
     if (openReportPipe())
         environment.insert(reportVariable, QString::number(reportDescriptor));
+    if (!password.isEmpty() && openPasswordPipe(password))
+        environment.insert(passwordVariable, QString::number(passwordDescriptor));
     m_process.setProcessEnvironment(environment);
+    handOverDescriptors();
     m_process.start();
-    // The child has its copy; ours would keep the pipe from ever ending.
-    if (m_reportWriteFd >= 0) {
-        ::close(m_reportWriteFd);
-        m_reportWriteFd = -1;
+    // The child has its copies; ours would keep the report pipe from ever
+    // ending, and the password in a pipe no one else reads.
+    for (int* fd : {&m_reportWriteFd, &m_passwordReadFd}) {
+        if (*fd >= 0)
+            ::close(std::exchange(*fd, -1));
     }
 }
 
@@ -162,6 +174,10 @@ ExtractionError ExtractorProcess::failure(int exitCode, QProcess::ExitStatus exi
     }
     if (exitCode == diskFullStatus)
         return ExtractionError::diskFull();
+    if (exitCode == wrongPasswordStatus)
+        return ExtractionError::wrongPassword();
+    if (exitCode == passwordRequiredStatus)
+        return ExtractionError::passwordRequired();
     // Tools begin their lines with their own name; the message names the
     // failure, not the tool, which the console shows anyway.
     QString reason = m_lastErrorLine.line();
@@ -178,8 +194,8 @@ QString ExtractorProcess::programName() const {
 }
 
 // Both ends close on exec; the child gets its own copy of the write end as
-// descriptor 3, which dup2() leaves open across exec. Where the pipe cannot
-// be made, the tool runs as before, without reports.
+// descriptor 3. Where the pipe cannot be made, the tool runs as before,
+// without reports.
 bool ExtractorProcess::openReportPipe() {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0)
@@ -187,16 +203,47 @@ bool ExtractorProcess::openReportPipe() {
     m_reportReadFd = ends[0];
     m_reportWriteFd = ends[1];
     ::fcntl(m_reportReadFd, F_SETFL, ::fcntl(m_reportReadFd, F_GETFL) | O_NONBLOCK);
-    const int writeFd = m_reportWriteFd;
-    m_process.setChildProcessModifier([writeFd] {
-        if (writeFd == reportDescriptor)
-            ::fcntl(writeFd, F_SETFD, 0);
-        else
-            ::dup2(writeFd, reportDescriptor);
-    });
     m_reportNotifier = new QSocketNotifier(m_reportReadFd, QSocketNotifier::Read, this);
     connect(m_reportNotifier, &QSocketNotifier::activated, this, &ExtractorProcess::readReports);
     return true;
+}
+
+// The password goes into the pipe whole, and the write end closes, before
+// the tool starts: it reads to the end and never waits for us. A password
+// far below the pipe's capacity fits without blocking; one that does not fit
+// is not handed over, and the tool then says the archive needs one.
+bool ExtractorProcess::openPasswordPipe(const QByteArray& password) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return false;
+    ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
+    const ssize_t written = ::write(ends[1], password.constData(), std::size_t(password.size()));
+    ::close(ends[1]);
+    if (written != password.size()) {
+        ::close(ends[0]);
+        return false;
+    }
+    m_passwordReadFd = ends[0];
+    return true;
+}
+
+// Each descriptor first moves above the numbers it and the others take, so
+// that one dup2() cannot overwrite another's source. dup2() leaves the copy
+// open across exec; the moved ones close on it. Only async-signal-safe calls:
+// this runs in the child between fork and exec.
+void ExtractorProcess::handOverDescriptors() {
+    const int reportFd = m_reportWriteFd;
+    const int passwordFd = m_passwordReadFd;
+    m_process.setChildProcessModifier([reportFd, passwordFd] {
+        const int movedReport =
+            reportFd >= 0 ? ::fcntl(reportFd, F_DUPFD_CLOEXEC, firstFreeDescriptor) : -1;
+        const int movedPassword =
+            passwordFd >= 0 ? ::fcntl(passwordFd, F_DUPFD_CLOEXEC, firstFreeDescriptor) : -1;
+        if (movedReport >= 0)
+            ::dup2(movedReport, reportDescriptor);
+        if (movedPassword >= 0)
+            ::dup2(movedPassword, passwordDescriptor);
+    });
 }
 
 void ExtractorProcess::readReports() {

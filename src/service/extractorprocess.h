@@ -21,13 +21,18 @@ class QSocketNotifier;
 // notifications of the child process arrive on the event loop of the thread
 // that created this object, which stays free meanwhile. A tool that reports
 // its progress on descriptor 3 (KESTRUNE_PROGRESS_FD) is heard; one that does
-// not works as well.
+// not works as well. A password goes to the tool through a pipe on
+// descriptor 4 (KESTRUNE_PASSPHRASE_FD), never in its arguments or
+// environment.
 class ExtractorProcess : public QObject {
     Q_OBJECT
 
 public:
     // The exit status with which kestrune-extract says the disk is full.
     static constexpr int diskFullStatus = 3;
+    // And that the password is wrong, or that the archive needs one.
+    static constexpr int wrongPasswordStatus = 4;
+    static constexpr int passwordRequiredStatus = 5;
 
     explicit ExtractorProcess(QString program, QObject* parent = nullptr);
     // A tool still running is killed: nobody is left to hear how it ends.
@@ -35,7 +40,9 @@ public:
 
     // Runs program -x -k ARCHIVE DESTINATION, without a shell and with
     // standard input at the null device, so the tool never waits for input.
-    void start(const QUrl& archive, const QUrl& destination);
+    // A password, if not empty, is in the pipe whole before the tool starts;
+    // this object keeps no copy of it.
+    void start(const QUrl& archive, const QUrl& destination, const QByteArray& password = {});
 
     // Asks the tool to stop (SIGTERM), and makes sure it does: a tool that
     // has not ended 3 s later is killed. The step then ends as `cancelled`,
@@ -70,6 +77,8 @@ private:
     ExtractionError failure(int exitCode, QProcess::ExitStatus exitStatus) const;
     QString programName() const;
     bool openReportPipe();
+    bool openPasswordPipe(const QByteArray& password);
+    void handOverDescriptors();
     void readReports();
     void takeReportLines();
     void passReportOn();
@@ -90,6 +99,7 @@ private:
     };
     int m_reportReadFd = -1;
     int m_reportWriteFd = -1; // the child's copy only, once it has started
+    int m_passwordReadFd = -1;  // likewise
     QSocketNotifier* m_reportNotifier = nullptr;
     QByteArray m_reportTail; // a line not yet ended
     std::optional<Report> m_pendingReport;

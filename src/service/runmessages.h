@@ -4,6 +4,7 @@
 #include "service/archiveinspection.h"
 #include "service/extractionprogress.h"
 
+#include <QByteArray>
 #include <QUrl>
 
 #include <atomic>
@@ -23,6 +24,8 @@ struct RunRequest {
     CancelFlag cancelled;
     // What a check of the parts found before the run, if one ran.
     std::optional<ArchiveInspection> inspection;
+    // Shares its bytes with the caller's copy; empty: none.
+    QByteArray password;
 };
 
 struct RunEvent {

@@ -2,6 +2,7 @@
 
 #include "model/extractionviewmodel.h"
 #include "ui/contentview.h"
+#include "ui/passwordquestion.h"
 #include "ui/quitguard.h"
 #include "ui/replacequestion.h"
 
@@ -26,6 +27,7 @@ void MainWindow::setUp() {
     resize(960, 640);
     m_quitGuard = new QuitGuard(m_contentView->model(), this);
     m_replaceQuestion = new ReplaceQuestion(m_contentView->model(), this);
+    m_passwordQuestion = new PasswordQuestion(m_contentView->model(), this);
     ExtractionViewModel* model = m_contentView->model();
     connect(model, &ExtractionViewModel::stateChanged, this, &MainWindow::showTitle);
     connect(model, &ExtractionViewModel::progressChanged, this, &MainWindow::showTitle);

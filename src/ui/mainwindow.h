@@ -4,6 +4,7 @@
 
 class ContentView;
 class ExtractionViewModel;
+class PasswordQuestion;
 class QuitGuard;
 class ReplaceQuestion;
 
@@ -21,6 +22,7 @@ public:
     ContentView* contentView() const { return m_contentView; }
     QuitGuard* quitGuard() const { return m_quitGuard; }
     ReplaceQuestion* replaceQuestion() const { return m_replaceQuestion; }
+    PasswordQuestion* passwordQuestion() const { return m_passwordQuestion; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -32,4 +34,5 @@ private:
     ContentView* m_contentView;
     QuitGuard* m_quitGuard = nullptr;
     ReplaceQuestion* m_replaceQuestion = nullptr;
+    PasswordQuestion* m_passwordQuestion = nullptr;
 };

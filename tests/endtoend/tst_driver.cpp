@@ -25,6 +25,9 @@ enum class Setup {
     StreamedZip64BehindLeadingBytes,
     CancelledAtOnce,
     CancelledWhileExtracting,
+    EncryptedWithTheRightPassword,
+    EncryptedWithAWrongPassword,
+    EncryptedWithoutAPassword,
 };
 
 QByteArray readAll(const QString& path) {
@@ -63,6 +66,16 @@ private:
         const QString whole = m_root.filePath(QStringLiteral("whole.zip"));
         if (!ZipFixture::writeWithLibarchive(whole, {{"note.txt", "hello\n"}, {"b.txt", "b"}},
                                              "zip:compression=deflate"))
+            return {};
+        return readAll(whole);
+    }
+
+    // The note encrypted with the password "s3cret".
+    QByteArray encryptedArchive() {
+        const QString whole = m_root.filePath(QStringLiteral("encrypted.zip"));
+        if (!ZipFixture::writeWithLibarchive(whole, {{"note.txt", "hello\n"}},
+                                             "zip:encryption=zipcrypt",
+                                             ZipFixture::Sizes::Declared, "s3cret"))
             return {};
         return readAll(whole);
     }
@@ -125,6 +138,13 @@ private Q_SLOTS:
             << Setup::CancelledAtOnce << 1 << "state: failed: Extraction cancelled.";
         QTest::addRow("a run cancelled while extracting stops the extractor and removes the merge")
             << Setup::CancelledWhileExtracting << 1 << "state: failed: Extraction cancelled.";
+        QTest::addRow("an encrypted archive extracts with the password from --password-file")
+            << Setup::EncryptedWithTheRightPassword << 0 << "state: succeeded";
+        QTest::addRow("an encrypted archive with a wrong password writes nothing")
+            << Setup::EncryptedWithAWrongPassword << 1 << "state: failed: Wrong password.";
+        QTest::addRow("an encrypted archive without a password writes nothing")
+            << Setup::EncryptedWithoutAPassword << 1
+            << "state: failed: This archive is protected by a password.";
     }
 
     void runEndsAsItMust() {
@@ -143,6 +163,14 @@ private Q_SLOTS:
                 QSKIP("Info-ZIP's zip is not installed");
             archive.prepend(QByteArray(1000000, 'Z'));
             extractedNote = "-";
+        }
+        const bool isEncrypted = setup == Setup::EncryptedWithTheRightPassword ||
+                                 setup == Setup::EncryptedWithAWrongPassword ||
+                                 setup == Setup::EncryptedWithoutAPassword;
+        if (isEncrypted) {
+            archive = encryptedArchive();
+            if (archive.isEmpty())
+                QSKIP("this libarchive cannot write encrypted zips");
         }
         QStringList parts = writeParts(archive, folder, baseName, 3);
         QCOMPARE(parts.size(), 3);
@@ -172,6 +200,14 @@ private Q_SLOTS:
             QVERIFY(QFile::setPermissions(slowExtractor, QFile::ReadOwner | QFile::ExeOwner));
             options = QStringList{"--extractor", slowExtractor, "--cancel-after-ms", "500"};
         }
+        if (setup == Setup::EncryptedWithTheRightPassword ||
+            setup == Setup::EncryptedWithAWrongPassword) {
+            const QString passwordFile = QDir(folder).filePath("password");
+            QVERIFY(writeAll(passwordFile, setup == Setup::EncryptedWithTheRightPassword
+                                               ? "s3cret\nsecond line\n"
+                                               : "s3cres\n"));
+            options = QStringList{"--password-file", passwordFile};
+        }
 
         QElapsedTimer clock;
         clock.start();
@@ -185,6 +221,10 @@ private Q_SLOTS:
         if (setup == Setup::CancelledAtOnce || setup == Setup::CancelledWhileExtracting)
             QCOMPARE(QDir(destination).entryList({"_combined_*"}, QDir::AllEntries | QDir::Hidden),
                      QStringList());
+        // Only the combined archive, kept after a failure as ever.
+        if (isEncrypted && exitStatus != 0)
+            QCOMPARE(QDir(destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                     QStringList{"_combined_s.zip"});
         if (setup == Setup::TwoFilesForOnePart)
             QCOMPARE(QDir(destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                      QStringList());

@@ -14,9 +14,12 @@
 class FakeExtractionService : public ExtractionBackend {
 public:
     ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination,
-                                   const std::optional<ArchiveInspection>& inspection) override {
+                                   const std::optional<ArchiveInspection>& inspection,
+                                   const QByteArray& password) override {
         auto* stream = new ExtractionEventStream(this);
-        runs << Run{group, destination, stream, inspection};
+        // A deep copy: the caller wipes the bytes it handed over.
+        runs << Run{group, destination, stream, inspection,
+                    QByteArray(password.constData(), password.size())};
         return stream;
     }
 
@@ -34,6 +37,7 @@ public:
         QUrl destination;
         QPointer<ExtractionEventStream> stream;
         std::optional<ArchiveInspection> inspection;
+        QByteArray password;
     };
     QList<Run> runs;
 

@@ -41,6 +41,13 @@ void ServiceTest::extractorOutcome_data() {
         << "printf 'a.bin: No space left on device\\n' >&2; exit 3"
         << QStringList{"log: a.bin: No space left on device\n"}
         << QStringList{"error: Disk is full."};
+    QTest::addRow("exit status 4 is a wrong password")
+        << "printf 'tool: a.zip: wrong password\n' >&2; exit 4"
+        << QStringList{"log: tool: a.zip: wrong password\n"} << QStringList{"error: Wrong password."};
+    QTest::addRow("exit status 5 is a missing password")
+        << "printf 'tool: a.zip: the archive is protected by a password\n' >&2; exit 5"
+        << QStringList{"log: tool: a.zip: the archive is protected by a password\n"}
+        << QStringList{"error: This archive is protected by a password."};
     QTest::addRow("a tool killed by a signal names the signal")
         << "printf 'working\\n' >&2; sleep 0.5; kill -9 $$" << QStringList{"log: working\n"}
         << QStringList{"error: Extraction failed: tool was stopped by signal 9"};

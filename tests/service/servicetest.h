@@ -35,6 +35,11 @@ private Q_SLOTS:
     void extractorThatCannotBeLaunched();
     void outputDecoderKeepsEveryCharacterWhereverTheBytesAreCut();
 
+    // The password for encrypted entries (passwordtest.cpp).
+    void passwordReachesTheExtractorOnDescriptor4Only_data();
+    void passwordReachesTheExtractorOnDescriptor4Only();
+    void passwordIsWipedOnceTheExtractorHasIt();
+
     // The extractor's progress reports (progresstest.cpp).
     void extractorReportsFillTheSecondHalf_data();
     void extractorReportsFillTheSecondHalf();

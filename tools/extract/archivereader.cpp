@@ -1,5 +1,7 @@
 #include "archivereader.h"
 
+#include "passphrase.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,6 +36,7 @@ bool ArchiveReader::open() {
         return false;
     archive* handle = m_archive.get();
     archive_read_support_format_zip_seekable(handle);
+    Passphrase::applyTo(handle);
     archive_read_set_callback_data(handle, this);
     archive_read_set_read_callback(handle, &ArchiveReader::read);
     archive_read_set_skip_callback(handle, &ArchiveReader::skip);

@@ -21,6 +21,13 @@ EntryFailure EntryFailure::fromLibraryText(std::string_view text) {
     const std::string detail = " (" + EntryName::printable(text) + ")";
     if (contains(text, "CRC"))
         return {"CRC mismatch, the data is damaged" + detail};
+    // The library says "Incorrect passphrase" once every password it was
+    // given has failed on the entry.
+    if (contains(text, "ncorrect passphrase")) {
+        EntryFailure failure{"the password does not open this entry"};
+        failure.isWrongPassword = true;
+        return failure;
+    }
     if (contains(text, "Passphrase") || contains(text, "ncrypt"))
         return encrypted();
     if (contains(text, "Unsupported") || contains(text, "unsupported"))
@@ -31,7 +38,7 @@ EntryFailure EntryFailure::fromLibraryText(std::string_view text) {
 }
 
 EntryFailure EntryFailure::encrypted() {
-    return {"encrypted entry; passwords are not supported"};
+    return {"encrypted entry; no password was given"};
 }
 
 EntryFailure EntryFailure::fromSystemError(std::string_view what, int error) {

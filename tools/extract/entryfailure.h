@@ -14,6 +14,8 @@ struct EntryFailure {
     bool isDiskFull = false;
     // Not the entry's fault: the extraction is stopping.
     bool isStop = false;
+    // The password given does not open the entry.
+    bool isWrongPassword = false;
 
     static EntryFailure fromLibraryText(std::string_view text);
     static EntryFailure fromSystemError(std::string_view what, int error);

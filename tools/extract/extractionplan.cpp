@@ -4,6 +4,7 @@
 #include "entryfailure.h"
 #include "entryname.h"
 #include "entrypath.h"
+#include "passphrase.h"
 #include "reporter.h"
 #include "stoprequest.h"
 
@@ -75,7 +76,7 @@ std::optional<EntryFailure> readEntry(const ArchiveReader& reader, int status,
         return headerFailure(reader);
     if (std::string problem = typeProblem(header, entry.kind); !problem.empty())
         return EntryFailure{std::move(problem)};
-    if (archive_entry_is_encrypted(header))
+    if (archive_entry_is_encrypted(header) && !Passphrase::noteEncryptedEntry(entry.index))
         return EntryFailure::encrypted();
     const EntryPath::Normalized name = EntryPath::normalize(EntryName::toUtf8(rawName));
     if (name.problem != EntryPath::Problem::None)

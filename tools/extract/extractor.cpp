@@ -8,6 +8,7 @@
 #include "entrypath.h"
 #include "entrywriter.h"
 #include "fileextraction.h"
+#include "passphrase.h"
 #include "progressreport.h"
 #include "staletemporaries.h"
 #include "stoprequest.h"
@@ -57,7 +58,8 @@ Extractor::Extractor(std::string archivePath, std::string destinationPath)
 }
 
 int Extractor::run() {
-    if (!openArchive() || !openDestination() || !readPlan() || !checkEntryCount())
+    if (!openArchive() || !openDestination() || !readPlan() || !checkEntryCount() ||
+        !checkPassword())
         return finish();
     ProgressReport::start(bytesToWrite(m_plan));
     removeStaleTemporaries();
@@ -83,7 +85,9 @@ int Extractor::finish() {
     if (!m_reporter.hasFailed())
         return succeeded;
     m_reporter.conclude(m_plan.entryCount());
-    return StopRequest::isDiskFull() ? diskFull : failed;
+    if (StopRequest::isDiskFull())
+        return diskFull;
+    return m_passwordProblem.value_or(failed);
 }
 
 bool Extractor::openArchive() {
@@ -157,6 +161,31 @@ bool Extractor::checkEntryCount() {
     m_reporter.archiveFailed("the archive's directory lists " +
                              std::to_string(m_endRecord->entryCount) + " entries, but only " +
                              std::to_string(m_plan.entryCount()) + " could be read");
+    return false;
+}
+
+// A missing or wrong password ends the run before anything is written. The
+// library tells a wrong one on the first read of an encrypted entry's data
+// (by a check value of one byte for ZipCrypto, two for AES, so rarely a wrong
+// password passes, and its entries then fail as damaged).
+bool Extractor::checkPassword() {
+    const std::optional<std::size_t> first = Passphrase::firstEncryptedEntry();
+    if (!first || StopRequest::isRequested())
+        return true;
+    if (!Passphrase::isGiven()) {
+        m_reporter.archiveFailed("the archive is protected by a password");
+        m_passwordProblem = passwordRequired;
+        return false;
+    }
+    ArchiveReader reader(m_archive.get(), m_archiveStart, m_archiveSize);
+    if (reader.moveTo(*first) != ARCHIVE_OK)
+        return true; // Whatever else is wrong with it, its writer reports.
+    char block[4096];
+    if (archive_read_data(reader.handle(), block, sizeof block) >= 0 ||
+        !EntryFailure::fromLibraryText(reader.errorText()).isWrongPassword)
+        return true;
+    m_reporter.archiveFailed("wrong password");
+    m_passwordProblem = wrongPassword;
     return false;
 }
 

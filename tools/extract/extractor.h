@@ -27,6 +27,8 @@ public:
     static constexpr int failed = 1;
     static constexpr int usageError = 2;
     static constexpr int diskFull = 3;
+    static constexpr int wrongPassword = 4;
+    static constexpr int passwordRequired = 5;
 
     int run();
 
@@ -35,6 +37,7 @@ private:
     bool openDestination();
     bool readPlan();
     bool checkEntryCount();
+    bool checkPassword();
     void removeStaleTemporaries();
     int finish();
     void createFolders(EntryWriter& writer);
@@ -55,4 +58,5 @@ private:
     Reporter m_reporter;
     ExtractionPlan m_plan;
     std::vector<std::size_t> m_createdFolders; // positions in the plan
+    std::optional<int> m_passwordProblem; // the exit status that says which
 };

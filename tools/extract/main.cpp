@@ -1,6 +1,7 @@
 #include "extractor.h"
 #include "inspection.h"
 #include "partedfile.h"
+#include "passphrase.h"
 #include "progressreport.h"
 #include "stoprequest.h"
 
@@ -33,6 +34,10 @@ constexpr std::string_view help =
     "  1  the archive or some of its entries could not be extracted\n"
     "  2  the command was used wrongly\n"
     "  3  the destination's disk is full (no space or quota left)\n"
+    "  4  the password does not open the archive's first encrypted entry;\n"
+    "     nothing was written\n"
+    "  5  the archive holds encrypted entries and no password was given;\n"
+    "     nothing was written\n"
     "SIGTERM, SIGINT and SIGHUP stop it within a block of data; it then removes\n"
     "the entry it was writing, prints its summary and ends by that signal.\n"
     "\n"
@@ -47,7 +52,11 @@ constexpr std::string_view help =
     "  KESTRUNE_PROGRESS_FD  an open descriptor (3 or more) on which extraction\n"
     "      reports the bytes of file data written so far and in all, as lines\n"
     "      \"WRITTEN TOTAL\", a few a second; lines a slow reader is not ready\n"
-    "      for are dropped.\n";
+    "      for are dropped.\n"
+    "  KESTRUNE_PASSPHRASE_FD  an open descriptor (3 or more) from which the\n"
+    "      password for encrypted entries is read, to its end (at most 4096\n"
+    "      bytes, up to the first NUL), before anything else; it is then closed.\n"
+    "      Entries the password does not open fail one by one.\n";
 
 void write(int fd, std::string_view text) {
     while (!text.empty()) {
@@ -128,10 +137,15 @@ int main(int argc, char* argv[]) {
     }
     // First, before any file of ours can take the descriptor's number.
     ProgressReport::openFromEnvironment();
+    if (!Passphrase::readFromEnvironment())
+        write(STDERR_FILENO, "kestrune-extract: the password handed over is unreadable or too long; "
+                             "ignored\n");
     useUtf8Locale();
     fixTimeZone();
     // A reader that went away must not end the extraction half way.
     std::signal(SIGPIPE, SIG_IGN);
     StopRequest::catchEndSignals();
-    return Extractor(argv[3], argv[4]).run();
+    const int status = Extractor(argv[3], argv[4]).run();
+    Passphrase::wipe();
+    return status;
 }
