@@ -19,9 +19,14 @@ namespace {
 constexpr std::uint64_t perFileWeight = 16 * 1024;
 // Below this much work per worker, another thread costs more than it saves.
 constexpr std::uint64_t leastWeightPerWorker = 8 * 1024 * 1024;
-// Every worker's reader holds its own copy of the central directory, and past
-// a handful of workers the file system, not the cores, sets the pace.
+// Past a handful of workers the file system, not the cores, sets the pace.
 constexpr unsigned mostWorkers = 8;
+// Every worker's reader holds its own copy of the archive's directory, about
+// this much per entry, whatever the entry's size. The readers beyond the
+// first may take this much together: an archive of a great many tiny files
+// is read by one worker rather than held in memory several times over.
+constexpr std::uint64_t directoryBytesPerEntry = 160;
+constexpr std::uint64_t extraDirectoryBudget = 32 * 1024 * 1024;
 // Runs per worker: enough to even out workers that end up slower.
 constexpr std::size_t runsPerWorker = 8;
 // Before a large file, pending entry lines go out, so the console does not
@@ -77,7 +82,10 @@ void FileExtraction::run() {
 
 unsigned FileExtraction::workerCount() const {
     const std::uint64_t useful = std::max<std::uint64_t>(1, m_totalWeight / leastWeightPerWorker);
-    return unsigned(std::min<std::uint64_t>({m_cores, mostWorkers, useful}));
+    const std::uint64_t directoryBytes =
+        std::max<std::uint64_t>(1, m_plan.entryCount() * directoryBytesPerEntry);
+    const std::uint64_t affordable = 1 + extraDirectoryBudget / directoryBytes;
+    return unsigned(std::min<std::uint64_t>({m_cores, mostWorkers, useful, affordable}));
 }
 
 void FileExtraction::cutIntoRuns(unsigned workers) {
