@@ -35,6 +35,7 @@ private:
     bool openDestination();
     bool readPlan();
     bool checkEntryCount();
+    std::size_t expectedEntryCount() const;
     void removeStaleTemporaries();
     int finish();
     void createFolders(EntryWriter& writer);
@@ -54,5 +55,5 @@ private:
     mode_t m_umask = 022;
     Reporter m_reporter;
     ExtractionPlan m_plan;
-    std::vector<std::size_t> m_createdFolders; // positions in the plan
+    std::vector<const EntryDetails*> m_createdFolders; // into the plan
 };

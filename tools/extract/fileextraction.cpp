@@ -56,7 +56,7 @@ FileExtraction::FileExtraction(const ExtractionPlan& plan, Target target, Report
     for (std::size_t position = 0; position < entries.size(); ++position) {
         const PlannedEntry& entry = entries[position];
         if (entry.kind == PlannedEntry::Kind::File && entry.action == PlannedEntry::Action::Write) {
-            m_files.push_back(position);
+            m_files.push_back(std::uint32_t(position));
             m_totalWeight += weightOf(entry);
         }
     }
@@ -118,18 +118,26 @@ void FileExtraction::extract(const PlannedEntry& entry, ArchiveReader& reader,
     if (entry.size >= largeFileSize)
         m_reporter.flush();
     const int status = reader.moveTo(entry.index);
-    EntryWriter::Outcome failure;
+    // The plan keeps no name for a file: the header it read gives it again.
+    std::optional<std::string> path;
     if (status == ARCHIVE_OK)
-        failure = writer.writeFile(entry, reader, m_busyWorkers < m_cores);
+        path = ExtractionPlan::pathOf(reader.entry());
+    EntryWriter::Outcome failure;
+    if (path) {
+        const auto details = EntryDetails::fromHeader(reader.entry(), entry.index, *path);
+        failure = writer.writeFile(details, entry.size, reader, m_busyWorkers < m_cores);
+    } else if (status == ARCHIVE_OK)
+        failure = EntryFailure{"the entry is no longer the one the plan read"};
     else if (status == ARCHIVE_EOF)
         failure = EntryFailure{"the entry is no longer in the archive"};
     else if (reader.hasGivenUp())
         failure = EntryFailure{"not read: too many damaged entries come before it"};
     else
         failure = EntryFailure::fromLibraryText(reader.errorText());
+    const std::string label = path ? *path : "entry " + std::to_string(entry.index + 1);
     if (!failure) {
-        m_reporter.entryDone(Reporter::Outcome::Extracted, entry.path);
+        m_reporter.entryDone(Reporter::Outcome::Extracted, label);
         return;
     }
-    m_reporter.entryFailed(entry.path, *failure);
+    m_reporter.entryFailed(label, *failure);
 }
