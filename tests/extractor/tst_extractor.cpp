@@ -612,6 +612,33 @@ private Q_SLOTS:
                                         .arg(items.size())
                                         .arg(sandbox.destination())));
     }
+
+    void entriesGoingRoundMoreFoldersThanAreKeptOpenLandInTheirOwn() {
+        // One file per folder in turn, round more folders than a writer keeps
+        // open, and twice, so that every folder is left and found again.
+        Sandbox sandbox;
+        QList<Item> items;
+        QStringList expected;
+        constexpr int folders = 1100;
+        for (int index = 0; index < 2 * folders; ++index) {
+            const QString name = QStringLiteral("d%1/f%2").arg(index % folders).arg(index);
+            items.append(Item{name, name.toUtf8()});
+            expected << name + "=" + name;
+        }
+        items.append(Item{"d5/f5", "again"});
+        expected.replace(expected.indexOf("d5/f5=d5/f5"), "d5/f5=again");
+        QVERIFY(writeWithLibarchive(sandbox.archive(), items, "zip:compression=store"));
+
+        const Run run = sandbox.extract();
+
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.output.contains("skipped:   d5/f5 (a later entry of the same name replaces it)"),
+                 qPrintable(run.output.left(2000)));
+        QStringList files = tree(sandbox.destination()).filter("=");
+        files.sort();
+        expected.sort();
+        QCOMPARE(files, expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(ExtractorTest)

@@ -4,8 +4,10 @@
 #include "entrypath.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -15,6 +17,16 @@ namespace {
 // permission and cannot be mistaken for anything but itself.
 constexpr int folderFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
+// Several cursors work at once, and the process needs descriptors for its
+// files too: each cursor keeps at most a sixteenth of the limit.
+std::size_t mostKeptFolders() {
+    constexpr rlim_t mostPerCursor = 1024;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 0;
+    return std::size_t(std::min(limit.rlim_cur / 16, mostPerCursor));
+}
+
 std::string quoted(std::string_view path) {
     return "\"" + EntryName::printable(path) + "\"";
 }
@@ -22,9 +34,12 @@ std::string quoted(std::string_view path) {
 } // namespace
 
 DirectoryCursor::DirectoryCursor(int rootFd)
-    : m_rootFd(rootFd) {}
+    : m_rootFd(rootFd)
+    , m_mostKept(mostKeptFolders()) {}
 
 DirectoryCursor::Result DirectoryCursor::open(std::string_view path, Creation creation) {
+    if (const auto kept = m_kept.find(path); kept != m_kept.end())
+        return {kept->second.get(), {}};
     const std::vector<std::string_view> names = EntryPath::components(path);
     std::size_t kept = 0;
     while (kept < m_names.size() && kept < names.size() && m_names[kept] == names[kept])
@@ -41,7 +56,20 @@ DirectoryCursor::Result DirectoryCursor::open(std::string_view path, Creation cr
         m_names.emplace_back(names[i]);
         m_folders.emplace_back(step.fd);
     }
-    return {m_folders.empty() ? m_rootFd : m_folders.back().get(), {}};
+    if (m_folders.empty())
+        return {m_rootFd, {}};
+    keep(path, m_folders.back().get());
+    return {m_folders.back().get(), {}};
+}
+
+void DirectoryCursor::keep(std::string_view path, int fd) {
+    if (m_mostKept == 0)
+        return;
+    if (m_kept.size() >= m_mostKept)
+        m_kept.clear();
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy >= 0)
+        m_kept.emplace(std::string(path), UniqueFd(copy));
 }
 
 DirectoryCursor::Result DirectoryCursor::openComponent(int parentFd, std::string_view name,

@@ -71,7 +71,7 @@ template<typename Take> EntryWriter::Outcome forEachBlock(ArchiveReader& reader,
     }
 }
 
-std::string fileNameOf(const PlannedEntry& entry) {
+std::string fileNameOf(const EntryDetails& entry) {
     return std::string(EntryPath::fileNameOf(entry.path));
 }
 
@@ -83,8 +83,8 @@ EntryWriter::EntryWriter(int rootFd, std::string temporaryPrefix, mode_t umask)
     , m_umask(umask)
     , m_unnamedFiles(canNameUnnamedFiles()) {}
 
-EntryWriter::Outcome EntryWriter::writeFile(const PlannedEntry& entry, ArchiveReader& reader,
-                                            bool coreToSpare) {
+EntryWriter::Outcome EntryWriter::writeFile(const EntryDetails& entry, std::int64_t size,
+                                            ArchiveReader& reader, bool coreToSpare) {
     const auto folder =
         m_cursor.open(EntryPath::parentOf(entry.path), DirectoryCursor::Creation::CreateMissing);
     if (folder.fd < 0)
@@ -93,8 +93,8 @@ EntryWriter::Outcome EntryWriter::writeFile(const PlannedEntry& entry, ArchiveRe
     PendingFile file = createPendingFile(folder.fd, mode);
     if (!file.fd.isValid())
         return systemFailure("cannot create a file", errno);
-    const bool writeBehind = coreToSpare && entry.size >= writeBehindSize;
-    Outcome failure = writeBehind ? copyDataWritingBehind(reader, file.fd.get(), entry.size)
+    const bool writeBehind = coreToSpare && size >= writeBehindSize;
+    Outcome failure = writeBehind ? copyDataWritingBehind(reader, file.fd.get(), size)
                                   : copyData(reader, file.fd.get());
     const timespec times[2] = {entry.accessed, entry.modified};
     if (!failure && ::futimens(file.fd.get(), times) != 0)
@@ -107,14 +107,14 @@ EntryWriter::Outcome EntryWriter::writeFile(const PlannedEntry& entry, ArchiveRe
     return failure;
 }
 
-EntryWriter::Outcome EntryWriter::makeFolder(const PlannedEntry& entry) {
+EntryWriter::Outcome EntryWriter::makeFolder(const EntryDetails& entry) {
     const auto folder = m_cursor.open(entry.path, DirectoryCursor::Creation::CreateMissing);
     if (folder.fd < 0)
         return folderFailure(folder);
     return std::nullopt;
 }
 
-EntryWriter::Outcome EntryWriter::makeLink(const PlannedEntry& entry) {
+EntryWriter::Outcome EntryWriter::makeLink(const EntryDetails& entry) {
     const auto folder =
         m_cursor.open(EntryPath::parentOf(entry.path), DirectoryCursor::Creation::CreateMissing);
     if (folder.fd < 0)
@@ -130,7 +130,7 @@ EntryWriter::Outcome EntryWriter::makeLink(const PlannedEntry& entry) {
     return failure;
 }
 
-EntryWriter::Outcome EntryWriter::applyFolderAttributes(const PlannedEntry& entry) {
+EntryWriter::Outcome EntryWriter::applyFolderAttributes(const EntryDetails& entry) {
     const auto parent =
         m_cursor.open(EntryPath::parentOf(entry.path), DirectoryCursor::Creation::OpenExisting);
     if (parent.fd < 0)
@@ -186,7 +186,7 @@ EntryWriter::PendingFile EntryWriter::createPendingFile(int folderFd, mode_t mod
 // A failed close of a written file can mean lost data, so the name it got
 // goes again.
 EntryWriter::Outcome EntryWriter::nameFile(int folderFd, PendingFile& file,
-                                           const PlannedEntry& entry) {
+                                           const EntryDetails& entry) {
     if (file.temporaryName.empty())
         return nameUnnamedFile(folderFd, file, entry);
     if (file.fd.close() != 0)
@@ -195,7 +195,7 @@ EntryWriter::Outcome EntryWriter::nameFile(int folderFd, PendingFile& file,
 }
 
 EntryWriter::Outcome EntryWriter::nameUnnamedFile(int folderFd, PendingFile& file,
-                                                  const PlannedEntry& entry) {
+                                                  const EntryDetails& entry) {
     const std::string self = "/proc/self/fd/" + std::to_string(file.fd.get());
     const std::string name = fileNameOf(entry);
     std::string named = name;
@@ -225,7 +225,7 @@ EntryWriter::Outcome EntryWriter::nameUnnamedFile(int folderFd, PendingFile& fil
 }
 
 EntryWriter::Outcome EntryWriter::moveIntoPlace(int folderFd, const std::string& temporary,
-                                                const PlannedEntry& entry) {
+                                                const EntryDetails& entry) {
     if (::renameat(folderFd, temporary.c_str(), folderFd, fileNameOf(entry).c_str()) == 0)
         return std::nullopt;
     if (errno == EISDIR || errno == ENOTEMPTY || errno == EEXIST)

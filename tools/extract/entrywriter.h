@@ -2,7 +2,7 @@
 
 #include "directorycursor.h"
 #include "entryfailure.h"
-#include "plannedentry.h"
+#include "entrydetails.h"
 #include "uniquefd.h"
 
 #include <sys/types.h>
@@ -28,13 +28,14 @@ public:
 
     // The reader must stand at the entry's header. With a core to spare, a
     // large file is written by a second thread while this one reads on.
-    Outcome writeFile(const PlannedEntry& entry, ArchiveReader& reader, bool coreToSpare);
-    Outcome makeFolder(const PlannedEntry& entry);
-    Outcome makeLink(const PlannedEntry& entry);
+    Outcome writeFile(const EntryDetails& entry, std::int64_t size, ArchiveReader& reader,
+                      bool coreToSpare);
+    Outcome makeFolder(const EntryDetails& entry);
+    Outcome makeLink(const EntryDetails& entry);
     // Permissions and times of a folder, set once nothing more is written
     // into it: a read-only folder must not stop its own files, and every
     // file written would change its time.
-    Outcome applyFolderAttributes(const PlannedEntry& entry);
+    Outcome applyFolderAttributes(const EntryDetails& entry);
 
 private:
     // A file being written: unnamed, or under a temporary name.
@@ -43,13 +44,13 @@ private:
         std::string temporaryName; // empty while unnamed
     };
     PendingFile createPendingFile(int folderFd, mode_t mode);
-    Outcome nameFile(int folderFd, PendingFile& file, const PlannedEntry& entry);
-    Outcome nameUnnamedFile(int folderFd, PendingFile& file, const PlannedEntry& entry);
+    Outcome nameFile(int folderFd, PendingFile& file, const EntryDetails& entry);
+    Outcome nameUnnamedFile(int folderFd, PendingFile& file, const EntryDetails& entry);
     UniqueFd createTemporaryFile(int folderFd, std::string& name, mode_t mode);
     bool createTemporaryLink(int folderFd, std::string& name, const std::string& target);
     Outcome copyData(ArchiveReader& reader, int fd);
     Outcome copyDataWritingBehind(ArchiveReader& reader, int fd, std::int64_t fileSize);
-    Outcome moveIntoPlace(int folderFd, const std::string& temporary, const PlannedEntry& entry);
+    Outcome moveIntoPlace(int folderFd, const std::string& temporary, const EntryDetails& entry);
     std::string nextTemporaryName();
 
     DirectoryCursor m_cursor;

@@ -22,10 +22,6 @@ std::string entryLabel(const char* rawName, std::size_t number) {
     return "entry " + std::to_string(number);
 }
 
-timespec timeOf(bool isSet, time_t seconds, long nanoseconds) {
-    return isSet ? timespec{seconds, nanoseconds} : timespec{0, UTIME_OMIT};
-}
-
 // A header the library could read only in part: a name or link target that is
 // not the UTF-8 the entry claims, or a problem with the data it describes.
 EntryFailure headerFailure(const ArchiveReader& reader) {
@@ -53,65 +49,70 @@ std::string typeProblem(archive_entry* header, PlannedEntry::Kind& kind) {
     }
 }
 
-void copyAttributes(archive_entry* header, PlannedEntry& entry) {
-    if (entry.kind == PlannedEntry::Kind::Link) {
-        const char* rawTarget = archive_entry_symlink(header);
-        entry.linkTarget = EntryName::toUtf8(rawTarget ? rawTarget : "");
+NameClaims::Slot slotOf(PlannedEntry::Kind kind) {
+    switch (kind) {
+    case PlannedEntry::Kind::Folder:
+        return NameClaims::Slot::Folder;
+    case PlannedEntry::Kind::File:
+        return NameClaims::Slot::File;
+    case PlannedEntry::Kind::Link:
+        return NameClaims::Slot::Link;
     }
-    entry.mode = archive_entry_perm(header);
-    entry.size = archive_entry_size(header);
-    entry.modified = timeOf(archive_entry_mtime_is_set(header), archive_entry_mtime(header),
-                            archive_entry_mtime_nsec(header));
-    entry.accessed = timeOf(archive_entry_atime_is_set(header), archive_entry_atime(header),
-                            archive_entry_atime_nsec(header));
-}
-
-// What the header says about the entry, or why it cannot be extracted on its
-// own account, before other entries are considered.
-std::optional<EntryFailure> readEntry(const ArchiveReader& reader, int status,
-                                      PlannedEntry& entry) {
-    archive_entry* header = reader.entry();
-    const char* rawName = archive_entry_pathname(header);
-    if (status != ARCHIVE_OK || !rawName)
-        return headerFailure(reader);
-    if (std::string problem = typeProblem(header, entry.kind); !problem.empty())
-        return EntryFailure{std::move(problem)};
-    if (archive_entry_is_encrypted(header) && !Passphrase::noteEncryptedEntry(entry.index))
-        return EntryFailure::encrypted();
-    const EntryPath::Normalized name = EntryPath::normalize(EntryName::toUtf8(rawName));
-    if (name.problem != EntryPath::Problem::None)
-        return EntryFailure{EntryPath::describe(name.problem)};
-    entry.path = name.path;
-    if (entry.path.empty()) {
-        if (entry.kind != PlannedEntry::Kind::Folder)
-            return EntryFailure{"refused: the name denotes the destination folder itself"};
-        entry.action = PlannedEntry::Action::Ignore;
-    }
-    copyAttributes(header, entry);
-    return std::nullopt;
+    return NameClaims::Slot::File;
 }
 
 } // namespace
 
-void ExtractionPlan::build(ArchiveReader& reader, Reporter& reporter) {
+void ExtractionPlan::build(ArchiveReader& reader, Reporter& reporter,
+                           std::size_t expectedEntries) {
+    m_entries.reserve(expectedEntries);
+    m_claims.reserve(expectedEntries);
     for (int status = reader.next(); status != ARCHIVE_EOF; status = reader.next()) {
         if (StopRequest::isRequested())
-            return;
+            break;
         ++m_entryCount;
         if (status == ARCHIVE_FATAL) {
             reportUnreadableRest(reader, reporter);
-            return;
+            break;
         }
-        PlannedEntry entry;
-        entry.index = m_entryCount - 1;
-        if (const auto failure = admit(reader, status, entry)) {
+        if (m_entryCount > NameClaims::mostEntries) {
+            reporter.archiveFailed("the archive holds more entries than can be extracted");
+            break;
+        }
+        Candidate candidate;
+        candidate.entry.index = std::uint32_t(m_entryCount - 1);
+        if (const auto failure = admit(reader, status, candidate)) {
             const char* rawName = archive_entry_pathname(reader.entry());
-            reporter.entryFailed(
-                entry.path.empty() ? entryLabel(rawName, m_entryCount) : entry.path, *failure);
+            const std::string& path = candidate.details.path;
+            reporter.entryFailed(path.empty() ? entryLabel(rawName, m_entryCount) : path,
+                                 *failure);
             continue;
         }
-        m_entries.push_back(std::move(entry));
+        keep(std::move(candidate));
     }
+    // The checks are done; what is written needs no claims.
+    m_claims.clear();
+    std::sort(m_details.begin(), m_details.end(),
+              [](const EntryDetails& left, const EntryDetails& right) {
+                  return left.index < right.index;
+              });
+}
+
+const EntryDetails* ExtractionPlan::detailsOf(const PlannedEntry& entry) const {
+    const auto found = std::lower_bound(
+        m_details.begin(), m_details.end(), entry.index,
+        [](const EntryDetails& details, std::uint32_t index) { return details.index < index; });
+    return found != m_details.end() && found->index == entry.index ? &*found : nullptr;
+}
+
+std::optional<std::string> ExtractionPlan::pathOf(archive_entry* header) {
+    const char* rawName = archive_entry_pathname(header);
+    if (!rawName)
+        return std::nullopt;
+    EntryPath::Normalized name = EntryPath::normalize(EntryName::toUtf8(rawName));
+    if (name.problem != EntryPath::Problem::None)
+        return std::nullopt;
+    return std::move(name.path);
 }
 
 void ExtractionPlan::reportUnreadableRest(const ArchiveReader& reader, Reporter& reporter) const {
@@ -120,84 +121,118 @@ void ExtractionPlan::reportUnreadableRest(const ArchiveReader& reader, Reporter&
     reporter.archiveFailed("the archive cannot be read past entry " + std::to_string(m_entryCount));
 }
 
+// What the header says about the entry, or why it cannot be extracted on its
+// own account or beside the entries before it.
 std::optional<EntryFailure> ExtractionPlan::admit(const ArchiveReader& reader, int status,
-                                                  PlannedEntry& entry) {
-    if (auto failure = readEntry(reader, status, entry))
-        return failure;
-    std::string refusal = claimPath(entry);
+                                                  Candidate& candidate) {
+    archive_entry* header = reader.entry();
+    const char* rawName = archive_entry_pathname(header);
+    if (status != ARCHIVE_OK || !rawName)
+        return headerFailure(reader);
+    PlannedEntry& entry = candidate.entry;
+    if (std::string problem = typeProblem(header, entry.kind); !problem.empty())
+        return EntryFailure{std::move(problem)};
+    if (archive_entry_is_encrypted(header) && !Passphrase::noteEncryptedEntry(entry.index))
+        return EntryFailure::encrypted();
+    const EntryPath::Normalized name = EntryPath::normalize(EntryName::toUtf8(rawName));
+    if (name.problem != EntryPath::Problem::None)
+        return EntryFailure{EntryPath::describe(name.problem)};
+    if (name.path.empty()) {
+        if (entry.kind != PlannedEntry::Kind::Folder)
+            return EntryFailure{"refused: the name denotes the destination folder itself"};
+        entry.action = PlannedEntry::Action::Ignore;
+    }
+    entry.size = archive_entry_size(header);
+    candidate.details = EntryDetails::fromHeader(header, entry.index, name.path);
+    std::string refusal = claimPath(candidate);
     if (refusal.empty())
-        refusal = checkLinkTarget(entry);
+        refusal = checkLinkTarget(candidate);
     if (refusal.empty())
         return std::nullopt;
     return EntryFailure{std::move(refusal)};
 }
 
-std::string ExtractionPlan::claimPath(PlannedEntry& entry) {
-    if (entry.action == PlannedEntry::Action::Ignore)
+std::string ExtractionPlan::claimPath(const Candidate& candidate) {
+    if (candidate.entry.action == PlannedEntry::Action::Ignore)
         return {};
-    std::string refusal = checkParents(entry.path);
+    std::string refusal = checkParents(candidate.details.path);
     if (refusal.empty())
-        refusal = checkOwnName(entry);
+        refusal = checkOwnName(candidate);
     if (refusal.empty())
-        record(entry);
+        record(candidate);
     return refusal;
 }
 
 // A refused link keeps its claim on the name: entries meant to be written
 // through it are refused as well, instead of landing in a folder of that name.
-std::string ExtractionPlan::checkLinkTarget(const PlannedEntry& entry) {
-    if (entry.kind != PlannedEntry::Kind::Link)
+std::string ExtractionPlan::checkLinkTarget(const Candidate& candidate) {
+    if (candidate.entry.kind != PlannedEntry::Kind::Link)
         return {};
-    const auto problem = EntryPath::checkLinkTarget(entry.path, entry.linkTarget);
+    const std::string& path = candidate.details.path;
+    const auto problem = EntryPath::checkLinkTarget(path, candidate.details.linkTarget);
     if (problem == EntryPath::LinkProblem::None)
         return {};
-    m_claims.at(entry.path).entry = noEntry;
+    m_claims.set(path, {Slot::Link, NameClaims::noEntry});
     return EntryPath::describe(problem);
 }
 
 std::string ExtractionPlan::checkParents(std::string_view path) const {
     for (std::size_t slash = path.find('/'); slash != std::string_view::npos;
          slash = path.find('/', slash + 1)) {
-        const auto claim = m_claims.find(std::string(path.substr(0, slash)));
-        if (claim == m_claims.end())
+        const auto claim = m_claims.find(path.substr(0, slash));
+        if (!claim)
             continue;
         const std::string parent = EntryName::printable(path.substr(0, slash));
-        if (claim->second.slot == Slot::Link)
+        if (claim->slot == Slot::Link)
             return "refused: would write through the symbolic link \"" + parent + "\"";
-        if (claim->second.slot == Slot::File)
+        if (claim->slot == Slot::File)
             return "refused: \"" + parent + "\" is a file in the archive, not a folder";
     }
     return {};
 }
 
-std::string ExtractionPlan::checkOwnName(const PlannedEntry& entry) const {
-    const auto claim = m_claims.find(entry.path);
-    if (claim == m_claims.end())
+std::string ExtractionPlan::checkOwnName(const Candidate& candidate) const {
+    const auto claim = m_claims.find(candidate.details.path);
+    if (!claim)
         return {};
-    const bool claimedAsFolder =
-        claim->second.slot == Slot::Folder || claim->second.slot == Slot::ImpliedFolder;
-    if (entry.kind == PlannedEntry::Kind::Folder && !claimedAsFolder)
+    const bool claimedAsFolder = claim->slot == Slot::Folder || claim->slot == Slot::ImpliedFolder;
+    const bool isFolder = candidate.entry.kind == PlannedEntry::Kind::Folder;
+    if (isFolder && !claimedAsFolder)
         return "refused: a file of the same name comes earlier in the archive";
-    if (entry.kind != PlannedEntry::Kind::Folder && claimedAsFolder)
+    if (!isFolder && claimedAsFolder)
         return "refused: a folder of the same name is in the archive";
     return {};
 }
 
-void ExtractionPlan::record(const PlannedEntry& entry) {
-    for (std::size_t slash = entry.path.find('/'); slash != std::string::npos;
-         slash = entry.path.find('/', slash + 1))
-        m_claims.try_emplace(entry.path.substr(0, slash), Claim{Slot::ImpliedFolder, 0});
-    const Slot slot = entry.kind == PlannedEntry::Kind::Folder ? Slot::Folder
-                      : entry.kind == PlannedEntry::Kind::File ? Slot::File
-                                                               : Slot::Link;
-    auto [claim, isNew] = m_claims.try_emplace(entry.path, Claim{slot, m_entries.size()});
-    if (!isNew) {
-        if (claim->second.slot != Slot::ImpliedFolder && claim->second.entry != noEntry)
-            m_entries[claim->second.entry].action = PlannedEntry::Action::Supersede;
-        claim->second = Claim{slot, m_entries.size()};
+void ExtractionPlan::record(const Candidate& candidate) {
+    const std::string& path = candidate.details.path;
+    for (std::size_t slash = path.find('/'); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        const std::string_view folder = std::string_view(path).substr(0, slash);
+        if (!m_claims.claimIfFree(folder, {Slot::ImpliedFolder, NameClaims::noEntry}))
+            m_folders.emplace_back(folder);
     }
-    if (EntryPath::fileNameOf(entry.path).starts_with(temporaryStem))
-        m_namesLikeTemporary.emplace_back(EntryPath::fileNameOf(entry.path));
+    const NameClaims::Claim claim{slotOf(candidate.entry.kind), std::uint32_t(m_entries.size())};
+    if (const auto earlier = m_claims.claimIfFree(path, claim)) {
+        if (earlier->slot != Slot::ImpliedFolder && earlier->entry != NameClaims::noEntry) {
+            PlannedEntry& superseded = m_entries[earlier->entry];
+            superseded.action = PlannedEntry::Action::Supersede;
+            // A file keeps no name of its own in the plan; it is this one.
+            if (superseded.kind == PlannedEntry::Kind::File)
+                m_details.push_back({superseded.index, path, {}, 0, {}, {}});
+        }
+        m_claims.set(path, claim);
+    }
+    if (EntryPath::fileNameOf(path).starts_with(temporaryStem))
+        m_namesLikeTemporary.emplace_back(EntryPath::fileNameOf(path));
+}
+
+void ExtractionPlan::keep(Candidate&& candidate) {
+    const bool keepsDetails = candidate.entry.kind != PlannedEntry::Kind::File &&
+                              candidate.entry.action == PlannedEntry::Action::Write;
+    if (keepsDetails)
+        m_details.push_back(std::move(candidate.details));
+    m_entries.push_back(candidate.entry);
 }
 
 std::string ExtractionPlan::temporaryPrefix() const {

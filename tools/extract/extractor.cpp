@@ -19,7 +19,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <unordered_set>
 
 namespace {
 
@@ -127,7 +126,7 @@ bool Extractor::readPlan() {
                         " bytes before the archive's start are not part of it; skipped");
     ArchiveReader reader(m_archive.get(), m_archiveStart, m_archiveSize);
     if (reader.open()) {
-        m_plan.build(reader, m_reporter);
+        m_plan.build(reader, m_reporter, expectedEntryCount());
         return true;
     }
     switch (ArchiveDiagnosis::diagnose(m_archive.get(), m_archiveSize)) {
@@ -189,14 +188,20 @@ bool Extractor::checkPassword() {
     return false;
 }
 
+// What the end record promises, but never more than the archive's size allows,
+// so that a lying count cannot make the plan reserve memory for nothing.
+std::size_t Extractor::expectedEntryCount() const {
+    constexpr std::int64_t smallestDirectoryRecord = 46;
+    if (!m_endRecord)
+        return 0;
+    const auto possible = std::uint64_t((m_archiveSize - m_archiveStart) / smallestDirectoryRecord);
+    return std::size_t(std::min<std::uint64_t>(m_endRecord->entryCount, possible));
+}
+
 void Extractor::removeStaleTemporaries() {
     DirectoryCursor folders(m_destination.get());
     StaleTemporaries::removeFrom(m_destination.get());
-    std::unordered_set<std::string_view> seen;
-    for (const PlannedEntry& entry : m_plan.entries()) {
-        const std::string_view folder = EntryPath::parentOf(entry.path);
-        if (folder.empty() || !seen.insert(folder).second)
-            continue;
+    for (const std::string& folder : m_plan.folders()) {
         const auto opened = folders.open(folder, DirectoryCursor::Creation::OpenExisting);
         if (opened.fd >= 0)
             StaleTemporaries::removeFrom(opened.fd);
@@ -204,19 +209,22 @@ void Extractor::removeStaleTemporaries() {
 }
 
 void Extractor::createFolders(EntryWriter& writer) {
-    const auto& entries = m_plan.entries();
-    for (std::size_t position = 0; position < entries.size(); ++position) {
-        const PlannedEntry& entry = entries[position];
-        if (entry.action == PlannedEntry::Action::Supersede) {
-            m_reporter.entryDone(Reporter::Outcome::Skipped, entry.path,
-                                 "(a later entry of the same name replaces it)");
-        } else if (entry.action == PlannedEntry::Action::Ignore) {
+    for (const PlannedEntry& entry : m_plan.entries()) {
+        if (entry.action == PlannedEntry::Action::Ignore) {
             m_reporter.entryDone(Reporter::Outcome::Skipped, ".", "(the destination itself)");
+            continue;
+        }
+        const EntryDetails* details = m_plan.detailsOf(entry);
+        if (!details)
+            continue; // a file to write
+        if (entry.action == PlannedEntry::Action::Supersede) {
+            m_reporter.entryDone(Reporter::Outcome::Skipped, details->path,
+                                 "(a later entry of the same name replaces it)");
         } else if (entry.kind == PlannedEntry::Kind::Folder) {
-            if (const auto failure = writer.makeFolder(entry))
-                m_reporter.entryFailed(entry.path, *failure);
+            if (const auto failure = writer.makeFolder(*details))
+                m_reporter.entryFailed(details->path, *failure);
             else
-                m_createdFolders.push_back(position);
+                m_createdFolders.push_back(details);
         }
     }
 }
@@ -231,26 +239,25 @@ void Extractor::createLinks(EntryWriter& writer) {
     for (const PlannedEntry& entry : m_plan.entries()) {
         if (entry.kind != PlannedEntry::Kind::Link || entry.action != PlannedEntry::Action::Write)
             continue;
-        if (const auto failure = writer.makeLink(entry))
-            m_reporter.entryFailed(entry.path, *failure);
+        const EntryDetails& link = *m_plan.detailsOf(entry);
+        if (const auto failure = writer.makeLink(link))
+            m_reporter.entryFailed(link.path, *failure);
         else
-            m_reporter.entryDone(Reporter::Outcome::Linked, entry.path, "-> " + entry.linkTarget);
+            m_reporter.entryDone(Reporter::Outcome::Linked, link.path, "-> " + link.linkTarget);
     }
 }
 
 // Deepest first, so that a folder made read-only or unsearchable cannot stop
 // the folders inside it from being finished.
 void Extractor::finishFolders(EntryWriter& writer) {
-    const auto& entries = m_plan.entries();
     std::stable_sort(m_createdFolders.begin(), m_createdFolders.end(),
-                     [&](std::size_t left, std::size_t right) {
-                         return depthOf(entries[left].path) > depthOf(entries[right].path);
+                     [](const EntryDetails* left, const EntryDetails* right) {
+                         return depthOf(left->path) > depthOf(right->path);
                      });
-    for (const std::size_t position : m_createdFolders) {
-        const PlannedEntry& entry = entries[position];
-        if (const auto failure = writer.applyFolderAttributes(entry))
-            m_reporter.entryFailed(entry.path, *failure);
+    for (const EntryDetails* folder : m_createdFolders) {
+        if (const auto failure = writer.applyFolderAttributes(*folder))
+            m_reporter.entryFailed(folder->path, *failure);
         else
-            m_reporter.entryDone(Reporter::Outcome::Created, entry.path + "/");
+            m_reporter.entryDone(Reporter::Outcome::Created, folder->path + "/");
     }
 }

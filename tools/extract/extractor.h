@@ -38,6 +38,7 @@ private:
     bool readPlan();
     bool checkEntryCount();
     bool checkPassword();
+    std::size_t expectedEntryCount() const;
     void removeStaleTemporaries();
     int finish();
     void createFolders(EntryWriter& writer);
@@ -57,6 +58,6 @@ private:
     mode_t m_umask = 022;
     Reporter m_reporter;
     ExtractionPlan m_plan;
-    std::vector<std::size_t> m_createdFolders; // positions in the plan
+    std::vector<const EntryDetails*> m_createdFolders; // into the plan
     std::optional<int> m_passwordProblem; // the exit status that says which
 };

@@ -19,9 +19,14 @@ namespace {
 constexpr std::uint64_t perFileWeight = 16 * 1024;
 // Below this much work per worker, another thread costs more than it saves.
 constexpr std::uint64_t leastWeightPerWorker = 8 * 1024 * 1024;
-// Every worker's reader holds its own copy of the central directory, and past
-// a handful of workers the file system, not the cores, sets the pace.
+// Past a handful of workers the file system, not the cores, sets the pace.
 constexpr unsigned mostWorkers = 8;
+// Every worker's reader holds its own copy of the archive's directory, about
+// this much per entry, whatever the entry's size. The readers beyond the
+// first may take this much together: an archive of a great many tiny files
+// is read by one worker rather than held in memory several times over.
+constexpr std::uint64_t directoryBytesPerEntry = 160;
+constexpr std::uint64_t extraDirectoryBudget = 32 * 1024 * 1024;
 // Runs per worker: enough to even out workers that end up slower.
 constexpr std::size_t runsPerWorker = 8;
 // Before a large file, pending entry lines go out, so the console does not
@@ -51,7 +56,7 @@ FileExtraction::FileExtraction(const ExtractionPlan& plan, Target target, Report
     for (std::size_t position = 0; position < entries.size(); ++position) {
         const PlannedEntry& entry = entries[position];
         if (entry.kind == PlannedEntry::Kind::File && entry.action == PlannedEntry::Action::Write) {
-            m_files.push_back(position);
+            m_files.push_back(std::uint32_t(position));
             m_totalWeight += weightOf(entry);
         }
     }
@@ -77,7 +82,10 @@ void FileExtraction::run() {
 
 unsigned FileExtraction::workerCount() const {
     const std::uint64_t useful = std::max<std::uint64_t>(1, m_totalWeight / leastWeightPerWorker);
-    return unsigned(std::min<std::uint64_t>({m_cores, mostWorkers, useful}));
+    const std::uint64_t directoryBytes =
+        std::max<std::uint64_t>(1, m_plan.entryCount() * directoryBytesPerEntry);
+    const std::uint64_t affordable = 1 + extraDirectoryBudget / directoryBytes;
+    return unsigned(std::min<std::uint64_t>({m_cores, mostWorkers, useful, affordable}));
 }
 
 void FileExtraction::cutIntoRuns(unsigned workers) {
@@ -110,18 +118,26 @@ void FileExtraction::extract(const PlannedEntry& entry, ArchiveReader& reader,
     if (entry.size >= largeFileSize)
         m_reporter.flush();
     const int status = reader.moveTo(entry.index);
-    EntryWriter::Outcome failure;
+    // The plan keeps no name for a file: the header it read gives it again.
+    std::optional<std::string> path;
     if (status == ARCHIVE_OK)
-        failure = writer.writeFile(entry, reader, m_busyWorkers < m_cores);
+        path = ExtractionPlan::pathOf(reader.entry());
+    EntryWriter::Outcome failure;
+    if (path) {
+        const auto details = EntryDetails::fromHeader(reader.entry(), entry.index, *path);
+        failure = writer.writeFile(details, entry.size, reader, m_busyWorkers < m_cores);
+    } else if (status == ARCHIVE_OK)
+        failure = EntryFailure{"the entry is no longer the one the plan read"};
     else if (status == ARCHIVE_EOF)
         failure = EntryFailure{"the entry is no longer in the archive"};
     else if (reader.hasGivenUp())
         failure = EntryFailure{"not read: too many damaged entries come before it"};
     else
         failure = EntryFailure::fromLibraryText(reader.errorText());
+    const std::string label = path ? *path : "entry " + std::to_string(entry.index + 1);
     if (!failure) {
-        m_reporter.entryDone(Reporter::Outcome::Extracted, entry.path);
+        m_reporter.entryDone(Reporter::Outcome::Extracted, label);
         return;
     }
-    m_reporter.entryFailed(entry.path, *failure);
+    m_reporter.entryFailed(label, *failure);
 }

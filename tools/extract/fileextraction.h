@@ -43,7 +43,7 @@ private:
     const ExtractionPlan& m_plan;
     Target m_target;
     Reporter& m_reporter;
-    std::vector<std::size_t> m_files; // positions in the plan, in reading order
+    std::vector<std::uint32_t> m_files; // positions in the plan, in reading order
     std::vector<std::size_t> m_runEnds;
     std::uint64_t m_totalWeight = 0;
     std::atomic<std::size_t> m_nextRun{0};

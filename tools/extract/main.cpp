@@ -6,8 +6,10 @@
 #include "stoprequest.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
@@ -119,6 +121,17 @@ void fixTimeZone() {
         ::setenv("TZ", ":/etc/localtime", 0);
 }
 
+// Kept folder descriptors save two system calls per file when an archive goes
+// round many folders; the soft limit is often far below what is allowed.
+void raiseDescriptorLimit() {
+    constexpr rlim_t enough = 65536;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= enough)
+        return;
+    limit.rlim_cur = std::min(limit.rlim_max, enough);
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -145,6 +158,7 @@ int main(int argc, char* argv[]) {
     // A reader that went away must not end the extraction half way.
     std::signal(SIGPIPE, SIG_IGN);
     StopRequest::catchEndSignals();
+    raiseDescriptorLimit();
     const int status = Extractor(argv[3], argv[4]).run();
     Passphrase::wipe();
     return status;

@@ -1,21 +1,18 @@
 #pragma once
 
-#include <sys/stat.h>
-#include <sys/types.h>
-
-#include <cstddef>
 #include <cstdint>
-#include <ctime>
-#include <string>
 
-// One entry that survived the checks of the plan, with what writing it needs.
+// One entry that survived the checks of the plan. Kept small, because an
+// archive may hold millions: a file's name, permissions and times are read
+// again from its header when it is written, and only folders, links and
+// skipped entries keep theirs in the plan's EntryDetails.
 struct PlannedEntry {
-    enum class Kind {
+    enum class Kind : std::uint8_t {
         File,
         Folder,
         Link,
     };
-    enum class Action {
+    enum class Action : std::uint8_t {
         Write,
         // Another entry of the same name comes later and wins, as it would
         // when extracting one entry after the other.
@@ -24,13 +21,8 @@ struct PlannedEntry {
         Ignore,
     };
 
-    std::size_t index = 0; // position in the archive's reading order
-    std::string path;      // normalized, UTF-8, relative to the destination
-    std::string linkTarget;
+    std::int64_t size = 0;
+    std::uint32_t index = 0; // position in the archive's reading order
     Kind kind = Kind::File;
     Action action = Action::Write;
-    mode_t mode = 0;
-    std::int64_t size = 0;
-    timespec modified{0, UTIME_OMIT};
-    timespec accessed{0, UTIME_OMIT};
 };
