@@ -68,7 +68,8 @@ private:
         const std::int64_t left = m_end - m_next;
         if (std::int64_t(count - kept) > left)
             return false;
-        std::memmove(m_buffer.data(), m_buffer.data() + m_used, kept);
+        if (kept > 0)
+            std::memmove(m_buffer.data(), m_buffer.data() + m_used, kept);
         const auto wanted = std::size_t(std::min<std::int64_t>(
             left, std::int64_t(std::max(readBlock, count - kept))));
         m_buffer.resize(std::max(m_buffer.size(), kept + wanted));
