@@ -8,6 +8,7 @@
 //
 //   kestrune-addfilesbench [COUNT] [DROPS]
 
+#include "benchtiming.h"
 #include "grouping/filegrouper.h"
 #include "model/extractionviewmodel.h"
 
@@ -20,18 +21,6 @@
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-template<typename Work> double timeMs(Work&& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
 
 QList<QUrl> shuffledLocations(int count) {
     QList<QUrl> locations;

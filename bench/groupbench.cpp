@@ -2,6 +2,7 @@
 // shuffled order) against a baseline measured in the same run: sorting the
 // same paths as text. Prints medians in milliseconds and their ratio.
 
+#include "benchtiming.h"
 #include "grouping/filegrouper.h"
 
 #include <QElapsedTimer>
@@ -10,22 +11,6 @@
 #include <cstdio>
 #include <random>
 #include <vector>
-
-namespace {
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-template<typename Work> double timeMs(Work&& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
