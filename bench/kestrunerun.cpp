@@ -155,7 +155,7 @@ int main(int argc, char* argv[]) {
         hasStarted = true;
         const std::optional<ArchiveInspection> inspection = model.selectedInspection();
         out << "check: "
-            << (!inspection           ? QStringLiteral("not checked")
+            << (!inspection            ? QStringLiteral("not checked")
                 : inspection->complete ? QStringLiteral("complete archive")
                                        : inspection->problem)
             << '\n';

@@ -176,8 +176,9 @@ bool split(const std::filesystem::path& combined, const std::filesystem::path& o
 
 int main(int argc, char* argv[]) {
     if (argc < 3) {
-        std::fputs("usage: kestrune-makecorpus small|mixed|big|many OUTDIR [--scale S] [--parts N]\n",
-                   stderr);
+        std::fputs(
+            "usage: kestrune-makecorpus small|mixed|big|many OUTDIR [--scale S] [--parts N]\n",
+            stderr);
         return 2;
     }
     const std::string kind = argv[1];

@@ -8,8 +8,8 @@
 // in a temporary folder so that sizes appear.
 
 #include "model/extractionviewmodel.h"
-#include "service/extractioneventstream.h"
 #include "service/extractionbackend.h"
+#include "service/extractioneventstream.h"
 #include "service/inspectionreply.h"
 #include "ui/contentview.h"
 #include "ui/detailpane.h"

@@ -42,7 +42,8 @@ int main(int argc, char* argv[]) {
 
     MainWindow window;
     window.show();
-    const QList<QUrl> files = locationsFromArguments(parser.positionalArguments(), QDir::currentPath());
+    const QList<QUrl> files =
+        locationsFromArguments(parser.positionalArguments(), QDir::currentPath());
     if (!files.isEmpty())
         window.contentView()->model()->addFiles(files);
     return app.exec();

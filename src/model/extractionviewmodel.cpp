@@ -309,8 +309,9 @@ void ExtractionViewModel::beginRun(QByteArray password) {
     // The run works on copies, so later changes to the groups or the
     // destination do not reach it; it begins once the current main-thread
     // work is done.
-    QTimer::singleShot(0, this, [this, group = *m_selectedGroup, destination = *m_destinationURL,
-                                 inspection] { runExtraction(group, destination, inspection); });
+    QTimer::singleShot(0, this,
+                       [this, group = *m_selectedGroup, destination = *m_destinationURL,
+                        inspection] { runExtraction(group, destination, inspection); });
 }
 
 void ExtractionViewModel::runExtraction(const ZipFileGroup& group, const QUrl& destination,

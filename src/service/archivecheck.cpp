@@ -14,11 +14,12 @@ ArchiveCheck::ArchiveCheck(QString program, QList<QUrl> parts, QUrl destination,
     // Read as it comes, so a chatty command cannot fill the pipe and stall.
     connect(&m_process, &QProcess::readyReadStandardOutput, this,
             [this] { m_output += m_process.readAllStandardOutput(); });
-    connect(&m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
-        m_output += m_process.readAllStandardOutput();
-        const bool ran = status == QProcess::NormalExit && exitCode == 0;
-        end(ran ? ArchiveInspection::fromJson(m_output) : std::nullopt);
-    });
+    connect(&m_process, &QProcess::finished, this,
+            [this](int exitCode, QProcess::ExitStatus status) {
+                m_output += m_process.readAllStandardOutput();
+                const bool ran = status == QProcess::NormalExit && exitCode == 0;
+                end(ran ? ArchiveInspection::fromJson(m_output) : std::nullopt);
+            });
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
             end(std::nullopt);

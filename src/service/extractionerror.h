@@ -39,9 +39,9 @@ public:
     // failure at all, so that it can never pass for one.
     using Invalid = std::monostate;
 
-    using Case = std::variant<MissingParts, ReadPermissionDenied, WritePermissionDenied,
-                              ExtractionFailed, DiskFull, PasswordRequired, WrongPassword,
-                              Cancelled, Invalid>;
+    using Case =
+        std::variant<MissingParts, ReadPermissionDenied, WritePermissionDenied, ExtractionFailed,
+                     DiskFull, PasswordRequired, WrongPassword, Cancelled, Invalid>;
 
     ExtractionError() = default;
     ExtractionError(Case value)

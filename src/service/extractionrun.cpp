@@ -70,8 +70,8 @@ bool ExtractionRun::fitsOnTheDestination() {
     qint64 partsSize = 0;
     for (const QUrl& part : std::as_const(m_group.files))
         partsSize += FileSystem::fileSize(part).value_or(0);
-    const std::optional<SpaceShortage> shortage = findSpaceShortage(
-        partsSize, *m_inspection, FileSystem::availableSpace(m_destination));
+    const std::optional<SpaceShortage> shortage =
+        findSpaceShortage(partsSize, *m_inspection, FileSystem::availableSpace(m_destination));
     if (!shortage)
         return true;
     const QLocale locale;

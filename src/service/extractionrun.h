@@ -26,8 +26,8 @@ class ExtractionRun : public QObject {
     Q_OBJECT
 
 public:
-    ExtractionRun(ZipFileGroup group, QUrl destination, QString extractorPath,
-                  CancelFlag cancelled, QObject* parent = nullptr);
+    ExtractionRun(ZipFileGroup group, QUrl destination, QString extractorPath, CancelFlag cancelled,
+                  QObject* parent = nullptr);
     ~ExtractionRun() override;
 
     // Merges at once (blocking this thread for the copy), then starts the

@@ -68,9 +68,10 @@ QString ExtractionService::extractorPathFor(const QString& applicationFolder) {
         QStringLiteral(KESTRUNE_EXTRACTOR_FROM_BINDIR "/kestrune-extract")));
 }
 
-ExtractionEventStream* ExtractionService::extract(
-    const ZipFileGroup& group, const QUrl& destination,
-    const std::optional<ArchiveInspection>& inspection, const QByteArray& password) {
+ExtractionEventStream*
+ExtractionService::extract(const ZipFileGroup& group, const QUrl& destination,
+                           const std::optional<ArchiveInspection>& inspection,
+                           const QByteArray& password) {
     auto* stream = new ExtractionEventStream(this);
     const quint64 run = ++m_lastRun;
     const CancelFlag cancelled = std::make_shared<std::atomic<bool>>(false);

@@ -98,8 +98,8 @@ private:
         qint64 total;
     };
     int m_reportReadFd = -1;
-    int m_reportWriteFd = -1; // the child's copy only, once it has started
-    int m_passwordReadFd = -1;  // likewise
+    int m_reportWriteFd = -1;  // the child's copy only, once it has started
+    int m_passwordReadFd = -1; // likewise
     QSocketNotifier* m_reportNotifier = nullptr;
     QByteArray m_reportTail; // a line not yet ended
     std::optional<Report> m_pendingReport;

@@ -4,9 +4,9 @@
 #include "ui/destinationpicker.h"
 #include "ui/detailpane.h"
 #include "ui/divider.h"
+#include "ui/droppedfiles.h"
 #include "ui/dropzoneview.h"
 #include "ui/extractionpanel.h"
-#include "ui/droppedfiles.h"
 #include "ui/panesplitter.h"
 #include "ui/partspicker.h"
 #include "ui/symbolpushbutton.h"
@@ -58,9 +58,10 @@ ContentView::ContentView(ExtractionViewModel* model, QWidget* parent)
 
 // Long enough to read, short enough not to linger over the next drop.
 void ContentView::tellIgnored(qint64 count) {
-    m_notice->setText(count == 1 ? tr("1 file was not a split zip part and was ignored")
-                                 : tr("%1 files were not split zip parts and were ignored")
-                                       .arg(QString::number(count)));
+    m_notice->setText(
+        count == 1
+            ? tr("1 file was not a split zip part and was ignored")
+            : tr("%1 files were not split zip parts and were ignored").arg(QString::number(count)));
     m_notice->show();
     m_noticeTimer->start();
 }

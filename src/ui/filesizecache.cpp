@@ -42,8 +42,7 @@ void FileSizeCache::request(const QList<QUrl>& locations) {
                     return;
                 const std::optional<qint64> size = FileSystem::fileSize(location);
                 QMetaObject::invokeMethod(
-                    this, [this, location, size] { store(location, size); },
-                    Qt::QueuedConnection);
+                    this, [this, location, size] { store(location, size); }, Qt::QueuedConnection);
             }
         },
         Qt::QueuedConnection);

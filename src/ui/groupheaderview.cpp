@@ -11,8 +11,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, FileSizeCache* sizes,
-                                 QWidget* parent)
+GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, FileSizeCache* sizes, QWidget* parent)
     : QWidget(parent)
     , m_model(model)
     , m_sizes(sizes)
@@ -100,8 +99,8 @@ void GroupHeaderView::showInspection() {
         const qint64 entries = *inspection->entries;
         const QString text = entries == 1 ? tr("Complete archive · %1 file · %2 unpacked")
                                           : tr("Complete archive · %1 files · %2 unpacked");
-        m_check->setText(text.arg(QString::number(entries),
-                                  FileSizes::formatted(*inspection->unpackedSize)));
+        m_check->setText(
+            text.arg(QString::number(entries), FileSizes::formatted(*inspection->unpackedSize)));
         m_check->setTone(Tone::Secondary);
         m_checkSymbol->setSymbol(Symbol::Success);
         m_checkSymbol->setTone(Tone::Green);

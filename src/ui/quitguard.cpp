@@ -34,9 +34,9 @@ bool QuitGuard::allowsClose() {
 
 // Quitting loses the run's progress, so it takes a deliberate choice.
 void QuitGuard::ask() {
-    const OpenQuestion question =
-        openQuestion(m_window, QMessageBox::Question, tr("An extraction is running. Stop it and quit?"),
-                     tr("Stop and Quit"), tr("Keep Running"));
+    const OpenQuestion question = openQuestion(m_window, QMessageBox::Question,
+                                               tr("An extraction is running. Stop it and quit?"),
+                                               tr("Stop and Quit"), tr("Keep Running"));
     m_stopButton = question.goAhead;
     connect(question.box, &QMessageBox::buttonClicked, this, &QuitGuard::answer);
     m_question = question.box;

@@ -26,9 +26,8 @@ QString ReplaceQuestion::text(qint64 fileCount, const QUrl& destination) {
 void ReplaceQuestion::ask(qint64 fileCount, const QUrl& destination) {
     if (m_question)
         return;
-    const OpenQuestion question = openQuestion(m_window, QMessageBox::Warning,
-                                               text(fileCount, destination), tr("Replace"),
-                                               tr("Cancel"));
+    const OpenQuestion question = openQuestion(
+        m_window, QMessageBox::Warning, text(fileCount, destination), tr("Replace"), tr("Cancel"));
     m_replaceButton = question.goAhead;
     connect(question.box, &QMessageBox::buttonClicked, this, &ReplaceQuestion::answer);
     m_question = question.box;

@@ -74,8 +74,8 @@ private:
     QByteArray encryptedArchive() {
         const QString whole = m_root.filePath(QStringLiteral("encrypted.zip"));
         if (!ZipFixture::writeWithLibarchive(whole, {{"note.txt", "hello\n"}},
-                                             "zip:encryption=zipcrypt",
-                                             ZipFixture::Sizes::Declared, "s3cret"))
+                                             "zip:encryption=zipcrypt", ZipFixture::Sizes::Declared,
+                                             "s3cret"))
             return {};
         return readAll(whole);
     }

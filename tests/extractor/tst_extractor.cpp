@@ -552,7 +552,8 @@ private Q_SLOTS:
         const Run run = runExtractor({"--help"});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.output.startsWith("usage: kestrune-extract -x -k ARCHIVE DESTINATION"));
-        for (const char* status : {"  0  ", "  1  ", "  2  ", "  3  the destination's disk is full"})
+        for (const char* status :
+             {"  0  ", "  1  ", "  2  ", "  3  the destination's disk is full"})
             QVERIFY2(run.output.contains(QLatin1String(status)), status);
     }
 
@@ -632,8 +633,9 @@ private Q_SLOTS:
         const Run run = sandbox.extract();
 
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.output.contains("skipped:   d5/f5 (a later entry of the same name replaces it)"),
-                 qPrintable(run.output.left(2000)));
+        QVERIFY2(
+            run.output.contains("skipped:   d5/f5 (a later entry of the same name replaces it)"),
+            qPrintable(run.output.left(2000)));
         QStringList files = tree(sandbox.destination()).filter("=");
         files.sort();
         expected.sort();

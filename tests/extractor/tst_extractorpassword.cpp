@@ -172,9 +172,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("conclusion");
         const std::optional<QByteArray> wrong = QByteArray("c0rrect h0rsf");
         const std::optional<QByteArray> none;
-        QTest::addRow("wrong for ZipCrypto")
-            << QByteArray("zip:encryption=zipcrypt") << wrong << wrongPasswordStatus
-            << QByteArray("wrong password");
+        QTest::addRow("wrong for ZipCrypto") << QByteArray("zip:encryption=zipcrypt") << wrong
+                                             << wrongPasswordStatus << QByteArray("wrong password");
         QTest::addRow("wrong for AES-256") << QByteArray("zip:encryption=aes256") << wrong
                                            << wrongPasswordStatus << QByteArray("wrong password");
         QTest::addRow("none for ZipCrypto")
@@ -191,10 +190,10 @@ private Q_SLOTS:
         QFETCH(QByteArray, conclusion);
         Sandbox sandbox;
         // The folder and the plain file come first: neither may be written.
-        if (!writeWithLibarchive(sandbox.archive(),
-                                 {{"folder", {}, 040755}, {"plain.txt", "open"},
-                                  {"folder/secret.txt", "hidden"}},
-                                 options.constData(), Sizes::Declared, password.constData()))
+        if (!writeWithLibarchive(
+                sandbox.archive(),
+                {{"folder", {}, 040755}, {"plain.txt", "open"}, {"folder/secret.txt", "hidden"}},
+                options.constData(), Sizes::Declared, password.constData()))
             QSKIP("this libarchive cannot write this encryption");
 
         const Run run = runExtractor(sandbox.root(), given);
@@ -250,8 +249,8 @@ private Q_SLOTS:
     void anInvalidDescriptorIsIgnored() {
         QFETCH(QString, value);
         Sandbox sandbox;
-        QVERIFY(sandbox.writeArchive({fileEntry("plain.txt", "open"),
-                                      encryptedEntry("secret.txt", "hidden", password)}));
+        QVERIFY(sandbox.writeArchive(
+            {fileEntry("plain.txt", "open"), encryptedEntry("secret.txt", "hidden", password)}));
 
         const Run run = runExtractor(sandbox.root(), std::nullopt, value);
 

@@ -145,9 +145,11 @@ private Q_SLOTS:
         QTemporaryDir root;
         QList<Item> items;
         for (int index = 0; index < 6; ++index)
-            items.append(Item{QStringLiteral("large%1").arg(index), QByteArray(24 * mebibyte, 'z')});
+            items.append(
+                Item{QStringLiteral("large%1").arg(index), QByteArray(24 * mebibyte, 'z')});
         items.append(Item{"small", "small"});
-        QVERIFY(writeWithLibarchive(root.filePath("archive.zip"), items, "zip:compression=deflate"));
+        QVERIFY(
+            writeWithLibarchive(root.filePath("archive.zip"), items, "zip:compression=deflate"));
         QTemporaryFile report;
         QVERIFY(report.open());
 
@@ -162,8 +164,9 @@ private Q_SLOTS:
         const QString problem = problemWith(lines, 6 * 24 * mebibyte + 5);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
         // About twenty a second; a line per block would be thousands.
-        QVERIFY2(lines.count('\n') <= 10 + elapsed / 20,
-                 qPrintable(QStringLiteral("%1 lines in %2 ms").arg(lines.count('\n')).arg(elapsed)));
+        QVERIFY2(
+            lines.count('\n') <= 10 + elapsed / 20,
+            qPrintable(QStringLiteral("%1 lines in %2 ms").arg(lines.count('\n')).arg(elapsed)));
     }
 
     void invalidDescriptorIsIgnored_data() {

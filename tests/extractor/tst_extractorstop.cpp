@@ -78,9 +78,9 @@ private Q_SLOTS:
         // The small file comes first: its line is the sign that the huge one,
         // whose start flushes the output, is being written.
         m_archive = m_root.filePath("huge.zip");
-        QVERIFY(writeFile(m_archive, buildZip({fileEntry("small.txt", "small"),
-                                               zerosEntry("huge.bin", hugeSize),
-                                               fileEntry("after.txt", "after")})));
+        QVERIFY(writeFile(
+            m_archive, buildZip({fileEntry("small.txt", "small"), zerosEntry("huge.bin", hugeSize),
+                                 fileEntry("after.txt", "after")})));
     }
 
     void stopsMidEntryAndLeavesOnlyWholeFiles_data() {
@@ -137,8 +137,8 @@ private Q_SLOTS:
         QTest::addRow("the main writer's temporary of an ended process")
             << ".kestrune-2147483646-main-0" << true;
         QTest::addRow("with an attempt number") << ".kestrune-2147483646-1-main-4" << true;
-        QTest::addRow("a temporary of a running process") << ".kestrune-" + living + "-0-1"
-                                                          << false;
+        QTest::addRow("a temporary of a running process")
+            << ".kestrune-" + living + "-0-1" << false;
         QTest::addRow("a user's file of a similar name") << ".kestrune-notes" << false;
         QTest::addRow("a name with a word where a number goes")
             << ".kestrune-2147483646-x-1" << false;

@@ -109,9 +109,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("problem");
         const QString elsewhere = ": it may be a different download or in the wrong place.";
         QTest::addRow("a whole set") << Shape::Whole << true << -1 << QString();
-        QTest::addRow("the last part missing") << Shape::LastPartMissing << false << -1 << endMissing;
-        QTest::addRow("two parts swapped")
-            << Shape::TwoPartsSwapped << false << 1 << "s(1).zip does not continue s.zip" + elsewhere;
+        QTest::addRow("the last part missing")
+            << Shape::LastPartMissing << false << -1 << endMissing;
+        QTest::addRow("two parts swapped") << Shape::TwoPartsSwapped << false << 1
+                                           << "s(1).zip does not continue s.zip" + elsewhere;
         QTest::addRow("a part of another archive with the right name")
             << Shape::PartOfAnotherArchive << false << 2
             << "s(2).zip does not continue s(1).zip" + elsewhere;
@@ -121,7 +122,8 @@ private Q_SLOTS:
         QTest::addRow("a middle part cut short")
             << Shape::MiddlePartShortened << false << 2
             << "s(2).zip does not continue s(1).zip" + elsewhere;
-        QTest::addRow("leading bytes before the archive") << Shape::LeadingBytes << true << -1 << QString();
+        QTest::addRow("leading bytes before the archive")
+            << Shape::LeadingBytes << true << -1 << QString();
         QTest::addRow("zip64 records") << Shape::Zip64 << true << -1 << QString();
         QTest::addRow("an archive comment") << Shape::Comment << true << -1 << QString();
         QTest::addRow("data descriptors") << Shape::DataDescriptors << true << -1 << QString();
@@ -137,9 +139,9 @@ private Q_SLOTS:
         QFETCH(bool, complete);
         QFETCH(int, firstBadPart);
         QFETCH(QString, problem);
-        QByteArray whole = archive(shape == Shape::Zip64 ? "zip:zip64" : "zip:compression=store",
-                                   shape == Shape::DataDescriptors ? Sizes::Streamed
-                                                                   : Sizes::Declared);
+        QByteArray whole =
+            archive(shape == Shape::Zip64 ? "zip:zip64" : "zip:compression=store",
+                    shape == Shape::DataDescriptors ? Sizes::Streamed : Sizes::Declared);
         QVERIFY(!whole.isEmpty());
         const qsizetype endRecord = whole.lastIndexOf("PK\5\6");
         if (shape == Shape::Comment) {
@@ -200,12 +202,16 @@ private Q_SLOTS:
             QSKIP("this libarchive cannot write encrypted zips");
         const QString plain = m_root.filePath("plain.zip");
         QVERIFY(writeWithLibarchive(plain,
-                                    {{"a.txt", "a"}, {"sub/b.txt", "b"}, {"c.txt", "c"},
-                                     {"link", "a.txt", 0120777}, {"sub/", {}, 040755}},
+                                    {{"a.txt", "a"},
+                                     {"sub/b.txt", "b"},
+                                     {"c.txt", "c"},
+                                     {"link", "a.txt", 0120777},
+                                     {"sub/", {}, 040755}},
                                     "zip:compression=deflate"));
         const QString destination = m_root.filePath("destination");
         QVERIFY(QDir().mkpath(destination + "/sub") && QDir().mkpath(destination + "/c.txt"));
-        QVERIFY(writeAll(destination + "/a.txt", "old") && writeAll(destination + "/sub/b.txt", "old"));
+        QVERIFY(writeAll(destination + "/a.txt", "old") &&
+                writeAll(destination + "/sub/b.txt", "old"));
         QVERIFY(writeAll(destination + "/link", "old"));
 
         const Inspected encrypted = inspect({"--json", archive});

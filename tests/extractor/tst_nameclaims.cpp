@@ -33,7 +33,8 @@ private slots:
                                         {slot, std::uint32_t(i)}));
         }
         for (int i = 0; i < names; ++i) {
-            const auto found = claims.find("d" + std::to_string(i % 300) + "/f" + std::to_string(i));
+            const auto found =
+                claims.find("d" + std::to_string(i % 300) + "/f" + std::to_string(i));
             QVERIFY2(found, qPrintable(QString::number(i)));
             QCOMPARE(found->entry, std::uint32_t(i));
             QCOMPARE(int(found->slot), i % 4);

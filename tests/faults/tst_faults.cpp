@@ -249,8 +249,9 @@ private Q_SLOTS:
         QCOMPARE(::kill(extractor, SIGKILL), 0);
 
         QVERIFY(waitForEnd());
-        QCOMPARE(m_model->state(),
-                 ExtractionState::failed("Extraction failed: kestrune-extract was stopped by signal 9"));
+        QCOMPARE(
+            m_model->state(),
+            ExtractionState::failed("Extraction failed: kestrune-extract was stopped by signal 9"));
         verifyFailedRunLeftPartsAlone();
         const QByteArray listed = Fifo::readWaiting(entryList.value());
         QVERIFY2(listed.contains("extracted: ") && !listed.contains("Extracted "), listed);

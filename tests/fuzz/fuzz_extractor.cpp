@@ -66,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fs::resize_file(archive, size / 2);
     {
         std::ofstream file(second, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data) + size / 2, std::streamsize(size - size / 2));
+        file.write(reinterpret_cast<const char*>(data) + size / 2,
+                   std::streamsize(size - size / 2));
     }
     const Inspection inspection = inspect(PartedFile({archive.string(), second.string()}), -1);
     if (inspection.complete && !inspection.entries)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "service/extractioneventstream.h"
 #include "service/extractionbackend.h"
+#include "service/extractioneventstream.h"
 #include "service/inspectionreply.h"
 
 #include <QList>

@@ -110,7 +110,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("isAsked");
         QTest::addRow("nothing to replace") << qint64(0) << true << false;
         QTest::addRow("files to replace") << qint64(12) << true << true;
-        QTest::addRow("files to replace, by a tool that never asks") << qint64(12) << false << false;
+        QTest::addRow("files to replace, by a tool that never asks")
+            << qint64(12) << false << false;
     }
     void startAsksBeforeReplacingFiles() {
         QFETCH(qint64, conflicts);

@@ -67,8 +67,8 @@ private Q_SLOTS:
     void startAsksOnlyWhenTheCheckFoundEncryptedEntries() {
         QFETCH(qint64, encryptedEntries);
         QFETCH(bool, isAsked);
-        m_service->inspection = encryptedEntries < 0 ? std::nullopt
-                                                     : std::optional(checked(encryptedEntries));
+        m_service->inspection =
+            encryptedEntries < 0 ? std::nullopt : std::optional(checked(encryptedEntries));
         showParts();
         QVERIFY(settle());
         QSignalSpy questions(m_model.get(), &ExtractionViewModel::passwordRequested);
@@ -76,8 +76,7 @@ private Q_SLOTS:
         m_model->startExtraction();
 
         QCOMPARE(questions.size(), isAsked ? 1 : 0);
-        QCOMPARE(m_model->state(),
-                 isAsked ? ExtractionState::idle() : ExtractionState::running());
+        QCOMPARE(m_model->state(), isAsked ? ExtractionState::idle() : ExtractionState::running());
     }
 
     // The user cancels the question: nothing is written, nothing starts.

@@ -173,8 +173,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("first");
         QTest::addColumn<QStringList>("second");
         QTest::addColumn<QList<qint64>>("counts"); // one per signal
-        QTest::addRow("parts only") << QStringList{"a.zip"} << QStringList{"a(1).zip"}
-                                    << QList<qint64>{};
+        QTest::addRow("parts only")
+            << QStringList{"a.zip"} << QStringList{"a(1).zip"} << QList<qint64>{};
         QTest::addRow("parts and others")
             << QStringList{"a.zip", "notes.txt", "b.rar"} << QStringList{} << QList<qint64>{2};
         QTest::addRow("the same other file twice in a drop counts once")

@@ -42,8 +42,8 @@ void ServiceTest::checkVerdictIsReadFromTheExtractorsJson_data() {
     QTest::addRow("no verdict") << QByteArray(R"({"entries":3})") << false << qint64(-1)
                                 << QString();
     QTest::addRow("a usage message of an older extractor")
-        << QByteArray("usage: kestrune-extract -x -k ARCHIVE DESTINATION\n") << false
-        << qint64(-1) << QString();
+        << QByteArray("usage: kestrune-extract -x -k ARCHIVE DESTINATION\n") << false << qint64(-1)
+        << QString();
     QTest::addRow("nothing") << QByteArray() << false << qint64(-1) << QString();
 }
 
@@ -112,9 +112,10 @@ void ServiceTest::runThatCannotFitFailsBeforeItWrites() {
     inspection.complete = true;
     inspection.unpackedSize = qint64(1) << 60; // an exbibyte
 
-    ExtractionService service(writeTool(folder.path(), "tool", "echo ran > '" + folder.filePath("ran") + "'"));
-    RunRecorder recorder(service.extract(groupOf("a", parts), QUrl::fromLocalFile(destination),
-                                         inspection));
+    ExtractionService service(
+        writeTool(folder.path(), "tool", "echo ran > '" + folder.filePath("ran") + "'"));
+    RunRecorder recorder(
+        service.extract(groupOf("a", parts), QUrl::fromLocalFile(destination), inspection));
     QVERIFY(recorder.waitForEnd());
 
     QCOMPARE(recorder.events().size(), 2);
@@ -134,8 +135,8 @@ void ServiceTest::checkAnswersOnceWhateverTheTool_data() {
         << R"(printf '{"complete":false,"entries":2,"problem":"p(1).zip does not continue p.zip."}')"
         << true;
     QTest::addRow("a tool that does not know the check") << "echo usage >&2; exit 2" << false;
-    QTest::addRow("a tool that answers but fails") << R"(printf '{"complete":true}'; exit 1)"
-                                                   << false;
+    QTest::addRow("a tool that answers but fails")
+        << R"(printf '{"complete":true}'; exit 1)" << false;
     QTest::addRow("no such program") << QString() << false;
 }
 
@@ -143,8 +144,8 @@ void ServiceTest::checkAnswersOnceWhateverTheTool() {
     QFETCH(QString, script);
     QFETCH(bool, isChecked);
     QTemporaryDir folder;
-    const QString tool = script.isEmpty() ? folder.filePath("missing")
-                                          : writeTool(folder.path(), "tool", script);
+    const QString tool =
+        script.isEmpty() ? folder.filePath("missing") : writeTool(folder.path(), "tool", script);
     ExtractionService service(tool);
 
     const std::optional<ArchiveInspection> inspection =
@@ -159,9 +160,9 @@ void ServiceTest::checkAnswersOnceWhateverTheTool() {
 void ServiceTest::checkHandsTheToolItsParts() {
     QTemporaryDir folder;
     const QString arguments = folder.filePath("arguments");
-    const QString tool = writeTool(folder.path(), "tool",
-                                   "printf '%s\\n' \"$@\" > '" + arguments +
-                                       "'; printf '{\"complete\":true}'");
+    const QString tool =
+        writeTool(folder.path(), "tool",
+                  "printf '%s\\n' \"$@\" > '" + arguments + "'; printf '{\"complete\":true}'");
     ExtractionService service(tool);
     const QList<QUrl> parts{QUrl::fromLocalFile(folder.filePath("p.zip")),
                             QUrl::fromLocalFile(folder.filePath("p(1).zip"))};

@@ -43,7 +43,8 @@ void ServiceTest::extractorOutcome_data() {
         << QStringList{"error: Disk is full."};
     QTest::addRow("exit status 4 is a wrong password")
         << "printf 'tool: a.zip: wrong password\n' >&2; exit 4"
-        << QStringList{"log: tool: a.zip: wrong password\n"} << QStringList{"error: Wrong password."};
+        << QStringList{"log: tool: a.zip: wrong password\n"}
+        << QStringList{"error: Wrong password."};
     QTest::addRow("exit status 5 is a missing password")
         << "printf 'tool: a.zip: the archive is protected by a password\n' >&2; exit 5"
         << QStringList{"log: tool: a.zip: the archive is protected by a password\n"}
@@ -61,8 +62,7 @@ void ServiceTest::extractorOutcome_data() {
         << "printf 'caf\\303'; sleep 0.5; printf '\\251 au lait\\n'; sleep 0.5; printf 'end\\n'"
         << QStringList{"log: caf", "log: é au lait\n", "log: end\n"} << successEnding();
     QTest::addRow("a character cut off by the tool's end becomes U+FFFD")
-        << "printf 'end\\342\\202'" << QStringList{"log: end", "log: \uFFFD"}
-        << successEnding();
+        << "printf 'end\\342\\202'" << QStringList{"log: end", "log: \uFFFD"} << successEnding();
 }
 
 void ServiceTest::extractorOutcome() {

@@ -264,7 +264,8 @@ void ServiceTest::combinedArchiveNameTakenByAnotherKind() {
     const QFileInfo before(combined);
 
     ExtractionService service(unreachableTool(folder));
-    const QStringList events = runToEnd(service, groupOf("a", parts), folder.filePath("destination"));
+    const QStringList events =
+        runToEnd(service, groupOf("a", parts), folder.filePath("destination"));
 
     const QStringList expected{mergingLog(1),
                                "error: Cannot write to destination: _combined_a.zip"};

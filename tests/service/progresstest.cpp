@@ -11,8 +11,9 @@
 namespace {
 
 qsizetype openDescriptors() {
-    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System |
-                                                           QDir::NoDotAndDotDot).size();
+    return QDir(QStringLiteral("/proc/self/fd"))
+        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+        .size();
 }
 
 } // namespace
@@ -102,9 +103,9 @@ void ServiceTest::extractorGetsTheReportPipeAsDescriptor3() {
 void ServiceTest::floodOfReportsIsThinned() {
     QTemporaryDir folder;
     const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
-    const QString tool = writeTool(
-        folder.path(), "tool",
-        "i=1; while [ $i -le 4000 ]; do printf '%d 4000\\n' $i; i=$((i+1)); done >&3");
+    const QString tool =
+        writeTool(folder.path(), "tool",
+                  "i=1; while [ $i -le 4000 ]; do printf '%d 4000\\n' $i; i=$((i+1)); done >&3");
 
     ExtractionService service(tool);
     QElapsedTimer clock;

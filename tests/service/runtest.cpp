@@ -171,5 +171,6 @@ void ServiceTest::defaultMadeValuesMeanNothing() {
     QVERIFY(!error.isValid());
     QCOMPARE(error.errorDescription(), QString());
     QVERIFY(!event.isClosing());
-    QVERIFY(event.as<ExtractionProgress::Log>() && event.as<ExtractionProgress::Log>()->text.isEmpty());
+    QVERIFY(event.as<ExtractionProgress::Log>() &&
+            event.as<ExtractionProgress::Log>()->text.isEmpty());
 }

@@ -51,14 +51,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("isWarning");
         QTest::addRow("a complete archive")
-            << std::optional(inspection(true, 16)) << "Complete archive · 16 files · 1.2 GB unpacked"
-            << false;
+            << std::optional(inspection(true, 16))
+            << "Complete archive · 16 files · 1.2 GB unpacked" << false;
         QTest::addRow("one file") << std::optional(inspection(true, 1))
                                   << "Complete archive · 1 file · 1.2 GB unpacked" << false;
         QTest::addRow("a broken set warns with the check's sentence")
             << std::optional(inspection(false, 16)) << inspection(false, 16).problem << true;
-        QTest::addRow("no check, no line") << std::optional<ArchiveInspection>() << QString()
-                                           << false;
+        QTest::addRow("no check, no line")
+            << std::optional<ArchiveInspection>() << QString() << false;
     }
     void headerShowsTheVerdict() {
         QFETCH(std::optional<ArchiveInspection>, found);
@@ -97,9 +97,8 @@ private Q_SLOTS:
         QMessageBox* question = scripted.window.replaceQuestion()->question();
         QVERIFY(question);
         QVERIFY(QTest::qWaitForWindowExposed(question));
-        QCOMPARE(question->text(),
-                 "12 files in " + QDir(scripted.parts.path()).dirName() +
-                     " will be replaced by the archive's versions.");
+        QCOMPARE(question->text(), "12 files in " + QDir(scripted.parts.path()).dirName() +
+                                       " will be replaced by the archive's versions.");
         if (answer == Answer::Escape)
             QTest::keyClick(question, Qt::Key_Escape);
         else

@@ -5,17 +5,17 @@
 #include "platform/launcharguments.h"
 #include "scriptedwindow.h"
 #include "ui/contentview.h"
-#include "ui/partspicker.h"
 #include "ui/destinationpicker.h"
+#include "ui/partspicker.h"
 #include "ui/symbolpushbutton.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QDir>
 #include <QFileDialog>
+#include <QMimeData>
 #include <QProcess>
 #include <QTest>
 
@@ -152,8 +152,8 @@ private Q_SLOTS:
         ContentView* content = scripted.window.contentView();
         QCOMPARE(content->noticeText(), QString());
 
-        scripted.model.addFiles({scripted.parts.make("notes.txt", 1),
-                                 scripted.parts.make("photo.jpg", 1)});
+        scripted.model.addFiles(
+            {scripted.parts.make("notes.txt", 1), scripted.parts.make("photo.jpg", 1)});
 
         QCOMPARE(content->noticeText(),
                  QStringLiteral("2 files were not split zip parts and were ignored"));

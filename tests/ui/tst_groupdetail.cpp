@@ -304,8 +304,8 @@ void GroupDetailTest::removeControlsForwardToTheViewModel() {
     ExtractionViewModel model(new ScriptedService);
     ContentView view(&model);
     showView(view);
-    model.addFiles({parts.make("a.zip"), parts.make("a(1).zip"), parts.make("a(2).zip"),
-                    parts.make("b.zip")});
+    model.addFiles(
+        {parts.make("a.zip"), parts.make("a(1).zip"), parts.make("a(2).zip"), parts.make("b.zip")});
     FileListView* list = view.detailPane()->fileList();
 
     clickRemove(list, 0);

@@ -79,8 +79,9 @@ std::string ArchiveReader::errorText() const {
 la_ssize_t ArchiveReader::read(archive* handle, void* self, const void** buffer) {
     auto* reader = static_cast<ArchiveReader*>(self);
     for (;;) {
-        const ssize_t count = ::pread(reader->m_fd, reader->m_buffer.data(),
-                                      reader->m_buffer.size(), reader->m_start + reader->m_position);
+        const ssize_t count =
+            ::pread(reader->m_fd, reader->m_buffer.data(), reader->m_buffer.size(),
+                    reader->m_start + reader->m_position);
         if (count >= 0) {
             reader->m_position += count;
             *buffer = reader->m_buffer.data();

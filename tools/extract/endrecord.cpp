@@ -72,8 +72,8 @@ std::optional<EndRecord> readEndRecord(const ByteSource& source) {
     record.hasZip64Locator = hasLocator;
     if (!hasLocator)
         return record;
-    const auto declared = std::int64_t(std::min<std::uint64_t>(littleEndian(locator.data() + 8, 8),
-                                                                std::uint64_t(INT64_MAX)));
+    const auto declared = std::int64_t(
+        std::min<std::uint64_t>(littleEndian(locator.data() + 8, 8), std::uint64_t(INT64_MAX)));
     const std::int64_t zip64At = findZip64Record(source, declared, locatorAt);
     std::array<char, zip64EndRecordSize> zip64{};
     if (zip64At < 0 || !source.readAt(zip64At, zip64.data(), zip64.size())) {

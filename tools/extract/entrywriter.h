@@ -1,8 +1,8 @@
 #pragma once
 
 #include "directorycursor.h"
-#include "entryfailure.h"
 #include "entrydetails.h"
+#include "entryfailure.h"
 #include "uniquefd.h"
 
 #include <sys/types.h>

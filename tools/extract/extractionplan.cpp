@@ -63,8 +63,7 @@ NameClaims::Slot slotOf(PlannedEntry::Kind kind) {
 
 } // namespace
 
-void ExtractionPlan::build(ArchiveReader& reader, Reporter& reporter,
-                           std::size_t expectedEntries) {
+void ExtractionPlan::build(ArchiveReader& reader, Reporter& reporter, std::size_t expectedEntries) {
     m_entries.reserve(expectedEntries);
     m_claims.reserve(expectedEntries);
     for (int status = reader.next(); status != ARCHIVE_EOF; status = reader.next()) {
@@ -84,8 +83,7 @@ void ExtractionPlan::build(ArchiveReader& reader, Reporter& reporter,
         if (const auto failure = admit(reader, status, candidate)) {
             const char* rawName = archive_entry_pathname(reader.entry());
             const std::string& path = candidate.details.path;
-            reporter.entryFailed(path.empty() ? entryLabel(rawName, m_entryCount) : path,
-                                 *failure);
+            reporter.entryFailed(path.empty() ? entryLabel(rawName, m_entryCount) : path, *failure);
             continue;
         }
         keep(std::move(candidate));

@@ -230,7 +230,7 @@ void Extractor::createFolders(EntryWriter& writer) {
 }
 
 void Extractor::writeFiles() {
-    FileExtraction::Target target{m_archive.get(), m_archiveStart, m_archiveSize,
+    FileExtraction::Target target{m_archive.get(),     m_archiveStart,           m_archiveSize,
                                   m_destination.get(), m_plan.temporaryPrefix(), m_umask};
     FileExtraction(m_plan, std::move(target), m_reporter).run();
 }

@@ -59,5 +59,5 @@ private:
     Reporter m_reporter;
     ExtractionPlan m_plan;
     std::vector<const EntryDetails*> m_createdFolders; // into the plan
-    std::optional<int> m_passwordProblem; // the exit status that says which
+    std::optional<int> m_passwordProblem;              // the exit status that says which
 };

@@ -70,8 +70,8 @@ private:
             return false;
         if (kept > 0)
             std::memmove(m_buffer.data(), m_buffer.data() + m_used, kept);
-        const auto wanted = std::size_t(std::min<std::int64_t>(
-            left, std::int64_t(std::max(readBlock, count - kept))));
+        const auto wanted = std::size_t(
+            std::min<std::int64_t>(left, std::int64_t(std::max(readBlock, count - kept))));
         m_buffer.resize(std::max(m_buffer.size(), kept + wanted));
         if (!m_bytes.readAt(m_next, m_buffer.data() + kept, wanted))
             return false;
@@ -118,9 +118,8 @@ void readZip64Extra(const char* extra, std::size_t size, DirectoryEntry& entry,
 }
 
 // Every entry of the directory, or nothing when it is not a directory.
-std::optional<std::vector<DirectoryEntry>> readDirectory(const ByteSource& bytes,
-                                                         std::int64_t start, std::uint64_t size,
-                                                         bool keepNames) {
+std::optional<std::vector<DirectoryEntry>>
+readDirectory(const ByteSource& bytes, std::int64_t start, std::uint64_t size, bool keepNames) {
     DirectoryReader reader(bytes, start, size);
     std::vector<DirectoryEntry> entries;
     while (!reader.atEnd()) {
@@ -293,7 +292,8 @@ Inspection inspect(const PartedFile& parts, int destinationFd) {
     // Where the archive starts: behind leading bytes, when its first entry is
     // there; else at the start, and then any shift of the directory is bytes
     // lost or gained between the parts.
-    const auto declaredStart = std::int64_t(std::min<std::uint64_t>(record->directoryOffset, INT64_MAX));
+    const auto declaredStart =
+        std::int64_t(std::min<std::uint64_t>(record->directoryOffset, INT64_MAX));
     std::int64_t start = 0;
     const std::int64_t leading = directoryStart - declaredStart;
     if (leading > 0 && !entries->empty() &&
@@ -305,10 +305,10 @@ Inspection inspect(const PartedFile& parts, int destinationFd) {
     result.missingBytes = shift < 0 ? std::uint64_t(-shift) : 0;
 
     for (const DirectoryEntry& entry : *entries) {
-        const bool isBeforeDirectory =
-            entry.offset < std::uint64_t(directoryStart) &&
-            std::int64_t(entry.offset) + start < directoryStart;
-        const std::int64_t position = start + std::int64_t(std::min<std::uint64_t>(entry.offset, INT64_MAX / 2));
+        const bool isBeforeDirectory = entry.offset < std::uint64_t(directoryStart) &&
+                                       std::int64_t(entry.offset) + start < directoryStart;
+        const std::int64_t position =
+            start + std::int64_t(std::min<std::uint64_t>(entry.offset, INT64_MAX / 2));
         const std::int64_t mismatch =
             isBeforeDirectory ? findMismatch(parts, position, entry) : position;
         if (mismatch != noMismatch) {
@@ -330,8 +330,8 @@ std::string Inspection::toJson() const {
     json += ",\"entries\":" + jsonNumber(entries);
     json += ",\"unpackedSize\":" + jsonNumber(unpackedSize);
     json += ",\"encryptedEntries\":" + jsonNumber(encryptedEntries);
-    json += ",\"firstBadPart\":" +
-            (firstBadPart ? std::to_string(*firstBadPart) : std::string("null"));
+    json +=
+        ",\"firstBadPart\":" + (firstBadPart ? std::to_string(*firstBadPart) : std::string("null"));
     json += ",\"missingBytes\":" + jsonNumber(missingBytes);
     json += ",\"conflicts\":" + jsonNumber(conflicts);
     json += ",\"replacedBytes\":" + jsonNumber(replacedBytes);

@@ -151,8 +151,9 @@ int main(int argc, char* argv[]) {
     // First, before any file of ours can take the descriptor's number.
     ProgressReport::openFromEnvironment();
     if (!Passphrase::readFromEnvironment())
-        write(STDERR_FILENO, "kestrune-extract: the password handed over is unreadable or too long; "
-                             "ignored\n");
+        write(STDERR_FILENO,
+              "kestrune-extract: the password handed over is unreadable or too long; "
+              "ignored\n");
     useUtf8Locale();
     fixTimeZone();
     // A reader that went away must not end the extraction half way.

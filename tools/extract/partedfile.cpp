@@ -36,9 +36,9 @@ PartedFile::PartedFile(const std::vector<std::string>& paths) {
 }
 
 std::size_t PartedFile::partAt(std::int64_t offset) const {
-    const auto after = std::upper_bound(
-        m_parts.begin(), m_parts.end(), offset,
-        [](std::int64_t value, const Part& part) { return value < part.start; });
+    const auto after =
+        std::upper_bound(m_parts.begin(), m_parts.end(), offset,
+                         [](std::int64_t value, const Part& part) { return value < part.start; });
     const auto index = std::size_t(std::max<std::ptrdiff_t>(0, after - m_parts.begin() - 1));
     // Empty parts share their start with the next; the byte is in the later.
     return std::min(index, m_parts.size() - 1);
@@ -49,9 +49,10 @@ bool PartedFile::readAt(std::int64_t offset, char* buffer, std::size_t count) co
         return false;
     while (count > 0) {
         const Part& part = m_parts[partAt(offset)];
-        const auto inPart = std::size_t(std::min<std::int64_t>(std::int64_t(count),
-                                                               part.start + part.size - offset));
-        if (inPart == 0 || !FileBytes(part.fd.get(), part.size).readAt(offset - part.start, buffer, inPart))
+        const auto inPart = std::size_t(
+            std::min<std::int64_t>(std::int64_t(count), part.start + part.size - offset));
+        if (inPart == 0 ||
+            !FileBytes(part.fd.get(), part.size).readAt(offset - part.start, buffer, inPart))
             return false;
         buffer += inPart;
         offset += std::int64_t(inPart);

@@ -33,8 +33,8 @@ std::int64_t now() {
 // One write of a short line: a pipe takes it whole or, when full, not at all.
 // A reader that went away (EPIPE) is no reason to stop extracting.
 void send() {
-    const std::string line = std::to_string(writtenBytes.load()) + ' ' +
-                             std::to_string(totalBytes.load()) + '\n';
+    const std::string line =
+        std::to_string(writtenBytes.load()) + ' ' + std::to_string(totalBytes.load()) + '\n';
     [[maybe_unused]] const ssize_t ignored =
         ::write(reportFd.load(std::memory_order_relaxed), line.data(), line.size());
 }
