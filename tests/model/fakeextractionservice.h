@@ -50,3 +50,17 @@ public:
     bool answersChecks = true;
     std::optional<ArchiveInspection> inspection; // the answer; none: not checked
 };
+
+// What a check finds of a whole archive of 16 files, with the files it would
+// replace and the entries that need a password.
+inline ArchiveInspection completeInspection(qint64 conflicts = 0, qint64 encryptedEntries = 0) {
+    ArchiveInspection inspection;
+    inspection.complete = true;
+    inspection.entries = 16;
+    inspection.unpackedSize = 1'200'000;
+    inspection.missingBytes = 0;
+    inspection.encryptedEntries = encryptedEntries;
+    inspection.conflicts = conflicts;
+    inspection.replacedBytes = conflicts * 100;
+    return inspection;
+}

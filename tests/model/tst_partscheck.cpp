@@ -12,17 +12,6 @@ namespace {
 
 const QUrl destination = QUrl::fromLocalFile(QStringLiteral("/tmp/out"));
 
-ArchiveInspection complete(qint64 conflicts = 0) {
-    ArchiveInspection inspection;
-    inspection.complete = true;
-    inspection.entries = 16;
-    inspection.unpackedSize = 1'200'000;
-    inspection.missingBytes = 0;
-    inspection.conflicts = conflicts;
-    inspection.replacedBytes = conflicts * 100;
-    return inspection;
-}
-
 } // namespace
 
 class PartsCheckTest : public QObject {
@@ -47,7 +36,7 @@ private:
 private Q_SLOTS:
     void init() {
         m_service = new FakeExtractionService;
-        m_service->inspection = complete();
+        m_service->inspection = completeInspection();
         m_model = std::make_unique<ExtractionViewModel>(m_service);
     }
     void cleanup() { m_model.reset(); }
@@ -57,7 +46,7 @@ private Q_SLOTS:
         m_model->addFiles(files({"a.zip", "a(1).zip", "b.zip"}));
         QVERIFY(m_model->isInspecting());
         QVERIFY(settle());
-        QCOMPARE(m_model->selectedInspection(), complete());
+        QCOMPARE(m_model->selectedInspection(), completeInspection());
         QVERIFY(!changes.isEmpty());
 
         // Another archive's files change nothing about the shown parts.
@@ -83,7 +72,7 @@ private Q_SLOTS:
     // While the destination's check runs, what the parts' check found stays
     // shown, without another destination's files to replace.
     void anEarlierCheckOfThePartsShowsWhileTheNextRuns() {
-        m_service->inspection = complete(3);
+        m_service->inspection = completeInspection(3);
         m_model->addFiles(files({"a.zip", "a(1).zip"}));
         m_model->setDestinationURL(destination);
         QVERIFY(settle());
@@ -117,7 +106,7 @@ private Q_SLOTS:
         QFETCH(qint64, conflicts);
         QFETCH(bool, asks);
         QFETCH(bool, isAsked);
-        m_service->inspection = complete(conflicts);
+        m_service->inspection = completeInspection(conflicts);
         m_model->setAsksBeforeReplacing(asks);
         m_model->addFiles(files({"a.zip", "a(1).zip"}));
         m_model->setDestinationURL(destination);
@@ -139,11 +128,11 @@ private Q_SLOTS:
         QCOMPARE(m_model->state(), ExtractionState::running());
         QVERIFY(QTest::qWaitFor([this] { return !m_service->runs.isEmpty(); }));
         // The run gets the destination's check, for its space check.
-        QCOMPARE(m_service->runs.first().inspection, complete(conflicts));
+        QCOMPARE(m_service->runs.first().inspection, completeInspection(conflicts));
     }
 
     void aRefusedReplacementLeavesEverythingAsItWas() {
-        m_service->inspection = complete(2);
+        m_service->inspection = completeInspection(2);
         m_model->addFiles(files({"a.zip", "a(1).zip"}));
         m_model->setDestinationURL(destination);
         QVERIFY(settle());
@@ -179,7 +168,7 @@ private Q_SLOTS:
         m_model->startExtraction();
         QVERIFY(QTest::qWaitFor([this] { return !m_service->runs.isEmpty(); }));
         const qsizetype checksBefore = m_service->checks.size();
-        m_service->inspection = complete(16);
+        m_service->inspection = completeInspection(16);
 
         ExtractionEventStream* stream = m_service->runs.first().stream;
         stream->deliver(ExtractionProgress::completed());

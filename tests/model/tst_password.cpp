@@ -13,18 +13,6 @@ namespace {
 
 const QUrl destination = QUrl::fromLocalFile(QStringLiteral("/tmp/out"));
 
-ArchiveInspection checked(qint64 encryptedEntries, qint64 conflicts = 0) {
-    ArchiveInspection inspection;
-    inspection.complete = true;
-    inspection.entries = 3;
-    inspection.unpackedSize = 1000;
-    inspection.missingBytes = 0;
-    inspection.encryptedEntries = encryptedEntries;
-    inspection.conflicts = conflicts;
-    inspection.replacedBytes = conflicts * 100;
-    return inspection;
-}
-
 } // namespace
 
 class PasswordTest : public QObject {
@@ -67,8 +55,9 @@ private Q_SLOTS:
     void startAsksOnlyWhenTheCheckFoundEncryptedEntries() {
         QFETCH(qint64, encryptedEntries);
         QFETCH(bool, isAsked);
-        m_service->inspection =
-            encryptedEntries < 0 ? std::nullopt : std::optional(checked(encryptedEntries));
+        m_service->inspection = encryptedEntries < 0
+                                    ? std::nullopt
+                                    : std::optional(completeInspection(0, encryptedEntries));
         showParts();
         QVERIFY(settle());
         QSignalSpy questions(m_model.get(), &ExtractionViewModel::passwordRequested);
@@ -81,7 +70,7 @@ private Q_SLOTS:
 
     // The user cancels the question: nothing is written, nothing starts.
     void anUnansweredQuestionLeavesEverythingAsItWas() {
-        m_service->inspection = checked(1);
+        m_service->inspection = completeInspection(0, 1);
         showParts();
         QVERIFY(settle());
         m_model->setConsoleOutput(QStringLiteral("earlier run\n"));
@@ -97,7 +86,7 @@ private Q_SLOTS:
 
     // Replacing files is asked first; the password after it.
     void theReplaceQuestionComesFirst() {
-        m_service->inspection = checked(1, 3);
+        m_service->inspection = completeInspection(3, 1);
         showParts();
         QVERIFY(settle());
         QSignalSpy replaceQuestions(m_model.get(),
@@ -114,7 +103,7 @@ private Q_SLOTS:
     }
 
     void theRunGetsThePassword() {
-        m_service->inspection = checked(1);
+        m_service->inspection = completeInspection(0, 1);
         showParts();
         QVERIFY(settle());
         m_model->startExtraction();
@@ -141,7 +130,7 @@ private Q_SLOTS:
         QFETCH(qint64, encryptedEntries);
         QFETCH(ExtractionError, error);
         QFETCH(QString, message);
-        m_service->inspection = checked(encryptedEntries);
+        m_service->inspection = completeInspection(0, encryptedEntries);
         showParts();
         QVERIFY(settle());
         m_model->startWithPassword("wrong");
@@ -160,7 +149,7 @@ private Q_SLOTS:
 
     // Another failure says nothing about the password.
     void anotherFailureDoesNotAskForAPassword() {
-        m_service->inspection = checked(0);
+        m_service->inspection = completeInspection(0, 0);
         showParts();
         QVERIFY(settle());
         m_model->startExtraction();
