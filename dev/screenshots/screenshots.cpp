@@ -177,9 +177,11 @@ int main(int argc, char* argv[]) {
     service->stream()->end();
     save(window, output, QStringLiteral("06-failed") + suffix);
 
-    // A single part with a huge number: a thousand missing parts in the warning.
+    // A single part with a huge number: a thousand missing parts in the
+    // warning; another archive beside it, reached through the switcher.
     model.reset();
-    model.addFiles({makePart(folder, QStringLiteral("backup(4000).zip"), 700'000'000)});
+    model.addFiles({makePart(folder, QStringLiteral("backup(4000).zip"), 700'000'000),
+                    QUrl::fromLocalFile(folder.filePath(QStringLiteral("holiday-photos.zip")))});
     save(window, output, QStringLiteral("07-many-missing") + suffix);
 
     // The same part in two folders: the header names both, Start stays off.

@@ -218,6 +218,15 @@ void ExtractionViewModel::reset() {
     setConsoleOutput(QString());
 }
 
+void ExtractionViewModel::selectGroup(const QUuid& id) {
+    if (!canRemoveFiles())
+        return;
+    const auto found = std::find_if(m_groups.cbegin(), m_groups.cend(),
+                                    [&](const ZipFileGroup& group) { return group.id == id; });
+    if (found != m_groups.cend())
+        showGroup(*found);
+}
+
 bool ExtractionViewModel::canRemoveFiles() const {
     return m_state.kind() != ExtractionState::Kind::Running;
 }

@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QString>
 #include <QUrl>
+#include <QUuid>
 
 #include <optional>
 
@@ -68,6 +69,9 @@ public:
     void removeFile(const QUrl& location);
     void removeFile(qsizetype position);
     void reset();
+    // Shows another of the held groups, found by id; the files stay as they
+    // are. Refused while a run is going, like removing (see canRemoveFiles).
+    void selectGroup(const QUuid& id);
 
     // False while a run is going: the shown group is the one being extracted,
     // and taking it away would leave the run going on unseen.

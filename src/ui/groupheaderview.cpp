@@ -4,6 +4,7 @@
 #include "ui/clashwarning.h"
 #include "ui/filesizecache.h"
 #include "ui/filesizes.h"
+#include "ui/groupswitcher.h"
 #include "ui/symbolbutton.h"
 #include "ui/symbolview.h"
 #include "ui/textlabel.h"
@@ -16,6 +17,7 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, FileSizeCache* size
     , m_model(model)
     , m_sizes(sizes)
     , m_title(new TextLabel(TextStyle::Title, Tone::Primary, this))
+    , m_switcher(new GroupSwitcher(model, this))
     , m_removeButton(new SymbolButton(Symbol::Trash, 16, Tone::Red, this))
     , m_summary(new TextLabel(TextStyle::Caption, Tone::Secondary, this))
     , m_checkRow(new QWidget(this))
@@ -63,6 +65,7 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, FileSizeCache* size
 
     auto* titleRow = new QHBoxLayout;
     titleRow->addWidget(m_title, 1);
+    titleRow->addWidget(m_switcher);
     titleRow->addWidget(m_removeButton);
 
     auto* layout = new QVBoxLayout(this);

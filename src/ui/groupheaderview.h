@@ -4,11 +4,13 @@
 
 class ExtractionViewModel;
 class FileSizeCache;
+class GroupSwitcher;
 class SymbolButton;
 class SymbolView;
 class TextLabel;
 
-// The shown group's name, its part count and total size (once every part's
+// The shown group's name (with the way to the other groups, when there are
+// any), its part count and total size (once every part's
 // size is known), what the check of
 // its parts found, the warnings about files that claim one part number and
 // about missing parts, and the control that removes the whole group.
@@ -31,6 +33,7 @@ public:
     QString checkText() const;
     bool isCheckAWarning() const;
     SymbolButton* removeButton() const { return m_removeButton; }
+    GroupSwitcher* switcher() const { return m_switcher; }
 
 private:
     void showSelectedGroup();
@@ -40,6 +43,7 @@ private:
     ExtractionViewModel* m_model;
     FileSizeCache* m_sizes;
     TextLabel* m_title;
+    GroupSwitcher* m_switcher;
     SymbolButton* m_removeButton;
     TextLabel* m_summary;
     QWidget* m_checkRow;

@@ -12,7 +12,13 @@ namespace {
 
 enum class Outcome { Succeeded, Failed };
 enum class Removal { ShownGroup, FileByLocation, FileByPosition, Reset };
-enum class NextStep { RemoveAndDropAnother, RemoveShownWithAnotherLeft, DropAnother, RemoveAFile };
+enum class NextStep {
+    RemoveAndDropAnother,
+    RemoveShownWithAnotherLeft,
+    SwitchToAnother,
+    DropAnother,
+    RemoveAFile
+};
 
 const QString cancelledMessage = QStringLiteral("Extraction cancelled.");
 const QString rule = QString(40, QChar(0x2500)) + u'\n';
@@ -182,6 +188,19 @@ private Q_SLOTS:
         QVERIFY(m_model->groups() != groups);
     }
 
+    void switchingIsRefusedWhileRunning() {
+        QVERIFY(start());
+        const QUuid other = m_model->groups().at(1).id;
+        QSignalSpy willChange(m_model.get(), &ExtractionViewModel::objectWillChange);
+        m_model->selectGroup(other);
+        QCOMPARE(willChange.size(), 0);
+        QCOMPARE(m_model->selectedGroup()->baseName, QStringLiteral("a"));
+
+        finish(stream(), Outcome::Failed);
+        m_model->selectGroup(other);
+        QCOMPARE(m_model->selectedGroup()->baseName, QStringLiteral("b"));
+    }
+
     void droppingWhileRunningKeepsTheShownGroup() {
         QVERIFY(start());
         // "0" sorts before "a" and would be shown first on a fresh drop.
@@ -202,6 +221,8 @@ private Q_SLOTS:
                 << outcome << NextStep::RemoveAndDropAnother << true;
             QTest::addRow("%s, group removed and another left", ended)
                 << outcome << NextStep::RemoveShownWithAnotherLeft << true;
+            QTest::addRow("%s, switched to another", ended)
+                << outcome << NextStep::SwitchToAnother << true;
             QTest::addRow("%s, another dropped beside it", ended)
                 << outcome << NextStep::DropAnother << false;
             QTest::addRow("%s, a file of it removed", ended)
@@ -225,6 +246,9 @@ private Q_SLOTS:
             break;
         case NextStep::RemoveShownWithAnotherLeft:
             m_model->removeGroup(*m_model->selectedGroup());
+            break;
+        case NextStep::SwitchToAnother:
+            m_model->selectGroup(m_model->groups().at(1).id);
             break;
         case NextStep::DropAnother:
             m_model->addFiles(files({"0.zip"}));

@@ -219,6 +219,24 @@ private Q_SLOTS:
         QVERIFY(!model.selectedGroup());
     }
 
+    // A group the user switched to stays shown through later drops, like
+    // any selection; an id no longer held changes nothing.
+    void switchedGroupStaysShownThroughDrops() {
+        ExtractionViewModel model;
+        model.addFiles(files({"a.zip", "b.zip"}));
+        const ZipFileGroup b = model.groups().at(1);
+        model.selectGroup(b.id);
+        QCOMPARE(model.selectedGroup(), b);
+
+        model.addFiles(files({"0.zip", "b(1).zip"}));
+        QCOMPARE(model.selectedGroup()->baseName, QStringLiteral("b"));
+        QCOMPARE(model.selectedGroup()->files.size(), 2);
+
+        Observer observer(&model);
+        model.selectGroup(b.id); // replaced by the regroup
+        QCOMPARE(observer.selectedGroup, 0);
+    }
+
     void removingUnknownGroupStillWritesGroups() {
         ExtractionViewModel model;
         model.addFiles(files({"a.zip"}));

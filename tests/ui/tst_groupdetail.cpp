@@ -9,11 +9,13 @@
 #include "ui/filelistmodel.h"
 #include "ui/filelistview.h"
 #include "ui/groupheaderview.h"
+#include "ui/groupswitcher.h"
 #include "ui/symbolbutton.h"
 #include "ui/symbolpushbutton.h"
 #include "ui/textlabel.h"
 
 #include <QLocale>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -64,6 +66,7 @@ private Q_SLOTS:
     void rowsAfterARemovedOneKeepTheirPlace();
     void thousandsOfPartsAddNoWidgets();
     void emptyStateShowsWhenNoGroupIsSelected();
+    void switcherShowsAnotherArchiveButNotDuringARun();
 };
 
 void GroupDetailTest::initTestCase() {
@@ -385,3 +388,40 @@ void GroupDetailTest::emptyStateShowsWhenNoGroupIsSelected() {
 
 QTEST_MAIN(GroupDetailTest)
 #include "tst_groupdetail.moc"
+
+void GroupDetailTest::switcherShowsAnotherArchiveButNotDuringARun() {
+    PartFiles parts;
+    auto* service = new ScriptedService;
+    ExtractionViewModel model(service);
+    ContentView view(&model);
+    showView(view);
+    model.setDestinationURL(QUrl::fromLocalFile(parts.path()));
+    GroupSwitcher* switcher = view.detailPane()->header()->switcher();
+
+    model.addFiles({parts.make("b.zip"), parts.make("b(1).zip")});
+    QVERIFY(!switcher->isVisible());
+
+    model.addFiles({parts.make("a.zip"), parts.make("c.zip")});
+    QVERIFY(switcher->isVisible());
+    QCOMPARE(switcher->text(), QStringLiteral("2 of 3 archives"));
+    Q_EMIT switcher->menu()->aboutToShow();
+    QStringList entries;
+    QString checked;
+    for (QAction* action : switcher->menu()->actions()) {
+        entries << action->text();
+        if (action->isChecked())
+            checked = action->text();
+    }
+    QCOMPARE(entries, (QStringList{"a · 1 part", "b · 2 parts", "c · 1 part"}));
+    QCOMPARE(checked, QStringLiteral("b · 2 parts"));
+
+    switcher->menu()->actions().at(2)->trigger();
+    QCOMPARE(view.detailPane()->header()->titleText(), QStringLiteral("c"));
+    QCOMPARE(switcher->text(), QStringLiteral("3 of 3 archives"));
+
+    model.startExtraction();
+    QTRY_COMPARE(service->runCount(), 1);
+    QVERIFY(!switcher->isEnabled());
+    service->finish(ExtractionProgress::completed());
+    QVERIFY(switcher->isEnabled());
+}
