@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds the Debian package from this build folder, unpacks it into a scratch
-# root and runs what it installed: the extractor from libexec, and the app,
+# root and runs what it installed, after lintian has found no error in it: the extractor from libexec, and the app,
 # which must find that extractor from its own folder.
 #   installedtree.sh BUILD_DIR
 set -eu
@@ -14,9 +14,16 @@ package=$(ls "$scratch"/out/*.deb)
 dpkg-deb --field "$package" Depends | grep -q libarchive || { echo "no libarchive dependency"; exit 1; }
 dpkg -x "$package" "$scratch/root"
 
+# Debian's own checks of the package: an error fails, a warning does not.
+command -v lintian >/dev/null || { echo "lintian is not installed"; exit 1; }
+lintian --tag-display-limit 0 "$package" >"$scratch/lintian.log" 2>&1 || true
+if grep '^E: ' "$scratch/lintian.log"; then exit 1; fi
+
 app=$scratch/root/usr/bin/kestrune
 extractor=$scratch/root/usr/libexec/kestrune/kestrune-extract
 for file in "$app" "$extractor" \
+    "$scratch/root/usr/share/doc/kestrune/copyright" \
+    "$scratch/root/usr/share/man/man1/kestrune.1.gz" \
     "$scratch/root/usr/share/applications/org.kestrune.Kestrune.desktop" \
     "$scratch/root/usr/share/metainfo/org.kestrune.Kestrune.metainfo.xml" \
     "$scratch/root/usr/share/icons/hicolor/scalable/apps/org.kestrune.Kestrune.svg"; do
