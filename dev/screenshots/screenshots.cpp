@@ -1,13 +1,14 @@
 // Writes PNG screenshots of the real window in its main situations, for
 // looking at the layout without a desktop:
 //
-//   screenshots [--dark] [output-folder]
+//   screenshots [--dark] [--language CODE] [output-folder]
 //
 // The window runs over a view model whose service is scripted here, so a run
 // shows progress and output without extracting anything. Part files are made
 // in a temporary folder so that sizes appear.
 
 #include "model/extractionviewmodel.h"
+#include "platform/translations.h"
 #include "service/extractionbackend.h"
 #include "service/extractioneventstream.h"
 #include "service/inspectionreply.h"
@@ -118,7 +119,18 @@ int main(int argc, char* argv[]) {
     const bool dark = arguments.removeAll(QStringLiteral("--dark")) > 0;
     if (dark)
         useDarkPalette();
-    const QString suffix = dark ? QStringLiteral("-dark") : QString();
+    QString suffix = dark ? QStringLiteral("-dark") : QString();
+    // English unless asked for another language; its name joins the file names.
+    QLocale locale(QLocale::English, QLocale::UnitedStates);
+    if (const qsizetype at = arguments.indexOf(QStringLiteral("--language"));
+        at >= 0 && at + 1 < arguments.size()) {
+        locale = QLocale(arguments.at(at + 1));
+        suffix += u'-' + arguments.at(at + 1);
+        arguments.remove(at, 2);
+    }
+    QLocale::setDefault(locale);
+    Translations translations;
+    translations.use(locale);
     const QDir output(arguments.value(0, QDir::currentPath()));
 
     QTemporaryDir downloads;

@@ -1,5 +1,6 @@
 #include "model/extractionviewmodel.h"
 #include "platform/launcharguments.h"
+#include "platform/translations.h"
 #include "service/extractionservice.h"
 #include "ui/contentview.h"
 #include "ui/mainwindow.h"
@@ -20,6 +21,9 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("org.kestrune.Kestrune"),
                          QIcon(QStringLiteral(":/icons/org.kestrune.Kestrune.svg"))));
+
+    Translations translations;
+    translations.use(QLocale());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -2,6 +2,7 @@
 
 #include "grouping/unicodetext.h"
 
+#include <QCoreApplication>
 #include <QHashFunctions>
 #include <QStringList>
 
@@ -12,10 +13,12 @@ std::optional<QString> ZipFileGroup::missingPartsDescription() const {
     QStringList labels;
     labels.reserve(missingIndices.size());
     for (qint64 index : missingIndices) {
-        labels << (index == 0 ? QStringLiteral("base (%1.zip)").arg(baseName)
-                              : QStringLiteral("part (%1)").arg(index));
+        labels << (index == 0
+                       ? QCoreApplication::translate("ZipFileGroup", "base (%1.zip)").arg(baseName)
+                       : QCoreApplication::translate("ZipFileGroup", "part (%1)").arg(index));
     }
-    return QStringLiteral("Missing parts: ") + labels.join(QStringLiteral(", "));
+    return QCoreApplication::translate("ZipFileGroup", "Missing parts: %1")
+        .arg(labels.join(QStringLiteral(", ")));
 }
 
 bool operator==(const ZipFileGroup& left, const ZipFileGroup& right) {

@@ -7,6 +7,7 @@
 #include "service/inspectionreply.h"
 #include "service/secret.h"
 
+#include <QCoreApplication>
 #include <QSet>
 #include <QTimer>
 
@@ -359,7 +360,8 @@ void ExtractionViewModel::handleEvent(const ExtractionProgress& event) {
         const QString message = error->error.errorDescription();
         wipePassword();
         notePasswordFailure(error->error);
-        appendConsoleOutput(QStringLiteral("\n⚠ Error:\n") + message + QStringLiteral("\n"));
+        appendConsoleOutput(
+            QCoreApplication::translate("ExtractionViewModel", "\n⚠ Error:\n%1\n").arg(message));
         setState(ExtractionState::failed(message));
         if (m_destinationURL)
             forgetInspectionsOf(*m_destinationURL);

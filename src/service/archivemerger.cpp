@@ -4,6 +4,7 @@
 #include "platform/fileoutputstream.h"
 #include "platform/filesystem.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
 namespace {
@@ -55,8 +56,9 @@ std::optional<ExtractionError> ArchiveMerger::refuseOverwritingAPart() const {
     for (const QUrl& part : m_parts) {
         if (FileSystem::isSameFile(part, m_combinedArchive)) {
             return ExtractionError::extractionFailed(
-                QStringLiteral("the part %1 is the file the parts are merged into (%2); choose "
-                               "another destination folder")
+                QCoreApplication::translate("ArchiveMerger",
+                                            "the part %1 is the file the parts are merged into "
+                                            "(%2); choose another destination folder")
                     .arg(part.fileName(), m_combinedArchive.fileName()));
         }
     }
@@ -99,7 +101,8 @@ std::optional<ExtractionError> ArchiveMerger::copyPart(const QUrl& part, FileOut
             return ExtractionError::writeFailed(m_combinedArchive, output.lastError());
         countCopied(read);
     }
-    return ExtractionError::extractionFailed(QStringLiteral("the merge was stopped"));
+    return ExtractionError::extractionFailed(
+        QCoreApplication::translate("ArchiveMerger", "the merge was stopped"));
 }
 
 // A write that accepts nothing counts as a failure (with no errno, so never as a

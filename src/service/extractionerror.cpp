@@ -1,5 +1,6 @@
 #include "service/extractionerror.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <cerrno>
@@ -19,23 +20,35 @@ QString ExtractionError::errorDescription() const {
                 QStringList numbers;
                 for (qint64 index : error.indices)
                     numbers << QString::number(index);
-                return QStringLiteral("Missing zip parts: ") + numbers.join(QStringLiteral(", "));
+                return QCoreApplication::translate("ExtractionError", "Missing zip parts: %1")
+                    .arg(numbers.join(QStringLiteral(", ")));
             },
             [](const ReadPermissionDenied& error) {
-                return QStringLiteral("Cannot read file: ") + error.location.fileName();
+                return QCoreApplication::translate("ExtractionError", "Cannot read file: %1")
+                    .arg(error.location.fileName());
             },
             [](const WritePermissionDenied& error) {
-                return QStringLiteral("Cannot write to destination: ") + error.location.fileName();
+                return QCoreApplication::translate("ExtractionError",
+                                                   "Cannot write to destination: %1")
+                    .arg(error.location.fileName());
             },
             [](const ExtractionFailed& error) {
-                return QStringLiteral("Extraction failed: ") + error.text;
+                return QCoreApplication::translate("ExtractionError", "Extraction failed: %1")
+                    .arg(error.text);
             },
-            [](const DiskFull&) { return QStringLiteral("Disk is full."); },
+            [](const DiskFull&) {
+                return QCoreApplication::translate("ExtractionError", "Disk is full.");
+            },
             [](const PasswordRequired&) {
-                return QStringLiteral("This archive is protected by a password.");
+                return QCoreApplication::translate("ExtractionError",
+                                                   "This archive is protected by a password.");
             },
-            [](const WrongPassword&) { return QStringLiteral("Wrong password."); },
-            [](const Cancelled&) { return QStringLiteral("Extraction cancelled."); },
+            [](const WrongPassword&) {
+                return QCoreApplication::translate("ExtractionError", "Wrong password.");
+            },
+            [](const Cancelled&) {
+                return QCoreApplication::translate("ExtractionError", "Extraction cancelled.");
+            },
         },
         m_case);
 }

@@ -7,6 +7,7 @@
 #include "service/secret.h"
 #include "service/spacecheck.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 ExtractionRun::ExtractionRun(ZipFileGroup group, QUrl destination, QString extractorPath,
@@ -23,8 +24,8 @@ void ExtractionRun::start() {
     // Two files for one part number would both be merged, into an archive
     // that is neither; the window never starts such a group, nor may anyone.
     if (m_group.hasClashingParts()) {
-        fail(ExtractionError::extractionFailed(
-            QStringLiteral("two files claim one part number; remove one")));
+        fail(ExtractionError::extractionFailed(QCoreApplication::translate(
+            "ExtractionRun", "two files claim one part number; remove one")));
         return;
     }
     askForAccess();
@@ -36,7 +37,10 @@ void ExtractionRun::start() {
     if (!fitsOnTheDestination())
         return;
     m_combinedArchive = combinedArchiveLocation(m_destination, m_group.baseName);
-    log(QStringLiteral("▶ Merging %1 part(s) into combined archive…\n").arg(m_group.files.size()));
+    // English keeps its "part(s)"; other languages have their plural forms.
+    log(QCoreApplication::translate("ExtractionRun",
+                                    "▶ Merging %n part(s) into combined archive…\n", nullptr,
+                                    int(m_group.files.size())));
 
     ArchiveMerger merger(
         m_group.files, m_combinedArchive,
@@ -50,7 +54,7 @@ void ExtractionRun::start() {
         fail(*failure);
         return;
     }
-    log(QStringLiteral("✔ Merge complete.\n▶ Unzipping into %1…\n")
+    log(QCoreApplication::translate("ExtractionRun", "✔ Merge complete.\n▶ Unzipping into %1…\n")
             .arg(m_destination.toLocalFile()));
     Q_EMIT produced(ExtractionProgress::progress(0.5));
     unzip();
@@ -75,8 +79,9 @@ bool ExtractionRun::fitsOnTheDestination() {
     if (!shortage)
         return true;
     const QLocale locale;
-    log(QStringLiteral("Not enough free space in %1: the combined archive and the unpacked files "
-                       "need %2, and %3 are free.\n")
+    log(QCoreApplication::translate("ExtractionRun",
+                                    "Not enough free space in %1: the combined archive and the "
+                                    "unpacked files need %2, and %3 are free.\n")
             .arg(m_destination.toLocalFile(), locale.formattedDataSize(shortage->needed),
                  locale.formattedDataSize(shortage->available)));
     fail(ExtractionError::diskFull());
@@ -125,17 +130,20 @@ void ExtractionRun::reportCancelledExtraction() {
     removeCombinedArchive();
     const QString destination = m_destination.toLocalFile();
     if (const auto count = m_extractor->extractedCount()) {
-        log(QStringLiteral("Cancelled. %1 of %2 files had been extracted into %3.\n")
+        log(QCoreApplication::translate("ExtractionRun",
+                                        "Cancelled. %1 of %2 files had been extracted into %3.\n")
                 .arg(QLocale().toString(count->extracted), QLocale().toString(count->total),
                      destination));
     } else {
-        log(QStringLiteral("Cancelled. Files already extracted stay in %1.\n").arg(destination));
+        log(QCoreApplication::translate("ExtractionRun",
+                                        "Cancelled. Files already extracted stay in %1.\n")
+                .arg(destination));
     }
 }
 
 void ExtractionRun::succeed() {
     removeCombinedArchive();
-    log(QStringLiteral("✔ Extraction finished successfully.\n"));
+    log(QCoreApplication::translate("ExtractionRun", "✔ Extraction finished successfully.\n"));
     Q_EMIT produced(ExtractionProgress::progress(1.0));
     Q_EMIT produced(ExtractionProgress::completed());
     end();

@@ -1,5 +1,6 @@
 #include "service/extractorprocess.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -170,7 +171,9 @@ ExtractionError ExtractorProcess::failure(int exitCode, QProcess::ExitStatus exi
     if (exitStatus == QProcess::CrashExit) {
         // For a process ended by a signal, Qt reports the signal as its code.
         return ExtractionError::extractionFailed(
-            QStringLiteral("%1 was stopped by signal %2").arg(programName()).arg(exitCode));
+            QCoreApplication::translate("ExtractorProcess", "%1 was stopped by signal %2")
+                .arg(programName())
+                .arg(exitCode));
     }
     if (exitCode == diskFullStatus)
         return ExtractionError::diskFull();
@@ -186,7 +189,8 @@ ExtractionError ExtractorProcess::failure(int exitCode, QProcess::ExitStatus exi
         reason.remove(0, ownName.size());
     if (!reason.isEmpty())
         return ExtractionError::extractionFailed(reason);
-    return ExtractionError::extractionFailed(programName() + QStringLiteral(" extraction failed"));
+    return ExtractionError::extractionFailed(
+        QCoreApplication::translate("ExtractorProcess", "%1 extraction failed").arg(programName()));
 }
 
 QString ExtractorProcess::programName() const {

@@ -9,6 +9,7 @@
 #include "ui/extractionpanel.h"
 #include "ui/panesplitter.h"
 #include "ui/partspicker.h"
+#include "ui/pluralcount.h"
 #include "ui/symbolpushbutton.h"
 #include "ui/textlabel.h"
 
@@ -59,9 +60,7 @@ ContentView::ContentView(ExtractionViewModel* model, QWidget* parent)
 // Long enough to read, short enough not to linger over the next drop.
 void ContentView::tellIgnored(qint64 count) {
     m_notice->setText(
-        count == 1
-            ? tr("1 file was not a split zip part and was ignored")
-            : tr("%1 files were not split zip parts and were ignored").arg(QString::number(count)));
+        tr("%n file(s) were not split zip parts and were ignored", nullptr, pluralCount(count)));
     m_notice->show();
     m_noticeTimer->start();
 }

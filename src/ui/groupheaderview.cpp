@@ -5,6 +5,7 @@
 #include "ui/filesizecache.h"
 #include "ui/filesizes.h"
 #include "ui/groupswitcher.h"
+#include "ui/pluralcount.h"
 #include "ui/symbolbutton.h"
 #include "ui/symbolview.h"
 #include "ui/textlabel.h"
@@ -99,11 +100,9 @@ void GroupHeaderView::showInspection() {
         return;
     }
     if (inspection->complete && inspection->entries && inspection->unpackedSize) {
-        const qint64 entries = *inspection->entries;
-        const QString text = entries == 1 ? tr("Complete archive · %1 file · %2 unpacked")
-                                          : tr("Complete archive · %1 files · %2 unpacked");
-        m_check->setText(
-            text.arg(QString::number(entries), FileSizes::formatted(*inspection->unpackedSize)));
+        m_check->setText(tr("Complete archive · %n file(s) · %1 unpacked", nullptr,
+                            pluralCount(*inspection->entries))
+                             .arg(FileSizes::formatted(*inspection->unpackedSize)));
         m_check->setTone(Tone::Secondary);
         m_checkSymbol->setSymbol(Symbol::Success);
         m_checkSymbol->setTone(Tone::Green);
@@ -148,15 +147,10 @@ void GroupHeaderView::showSummary() {
     const auto& group = m_model->selectedGroup();
     if (!group)
         return;
-    const qsizetype count = group->files.size();
-    const QString parts = QString::number(count);
+    const int count = pluralCount(group->files.size());
     const std::optional<qint64> size = m_sizes->totalSize(group->files);
-    if (!size) {
-        m_summary->setText(count == 1 ? tr("%1 part").arg(parts) : tr("%1 parts").arg(parts));
-        return;
-    }
-    const QString summary = count == 1 ? tr("%1 part · %2") : tr("%1 parts · %2");
-    m_summary->setText(summary.arg(parts, FileSizes::formatted(*size)));
+    m_summary->setText(size ? tr("%n part(s) · %1", nullptr, count).arg(FileSizes::formatted(*size))
+                            : tr("%n part(s)", nullptr, count));
 }
 
 QString GroupHeaderView::titleText() const {

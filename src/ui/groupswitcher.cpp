@@ -1,6 +1,7 @@
 #include "ui/groupswitcher.h"
 
 #include "model/extractionviewmodel.h"
+#include "ui/pluralcount.h"
 
 #include <QMenu>
 
@@ -31,10 +32,10 @@ void GroupSwitcher::showGroups() {
     const auto shown = std::find_if(groups.cbegin(), groups.cend(), [&](const ZipFileGroup& group) {
         return group.id == selected->id;
     });
-    const QString count = QString::number(groups.size());
+    const int count = pluralCount(groups.size());
     setText(shown == groups.cend()
-                ? tr("%1 archives").arg(count)
-                : tr("%1 of %2 archives").arg(QString::number(shown - groups.cbegin() + 1), count));
+                ? tr("%n archive(s)", nullptr, count)
+                : tr("%1 of %n archive(s)", nullptr, count).arg(shown - groups.cbegin() + 1));
     const bool canSwitch = m_model->canRemoveFiles();
     setEnabled(canSwitch);
     setToolTip(canSwitch ? tr("Show another archive")
@@ -51,9 +52,8 @@ void GroupSwitcher::fillMenu() {
     const qsizetype listed = std::min(groups.size(), maxListedGroups);
     for (qsizetype i = 0; i < listed; ++i) {
         const ZipFileGroup& group = groups.at(i);
-        const qsizetype parts = group.files.size();
-        const QString count = parts == 1 ? tr("1 part") : tr("%1 parts").arg(parts);
-        QAction* action = list->addAction(tr("%1 · %2").arg(group.baseName, count));
+        const QString parts = tr("%n part(s)", nullptr, pluralCount(group.files.size()));
+        QAction* action = list->addAction(tr("%1 · %2").arg(group.baseName, parts));
         action->setCheckable(true);
         action->setChecked(selected && selected->id == group.id);
         const QUuid id = group.id;
@@ -61,8 +61,8 @@ void GroupSwitcher::fillMenu() {
     }
     if (groups.size() > listed) {
         list->addSeparator();
-        list->addAction(tr("%1 more archives; remove some to reach them")
-                            .arg(QString::number(groups.size() - listed)))
+        list->addAction(tr("%n more archive(s); remove some to reach them", nullptr,
+                           pluralCount(groups.size() - listed)))
             ->setEnabled(false);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "model/extractionviewmodel.h"
 #include "ui/openquestion.h"
+#include "ui/pluralcount.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -16,10 +17,9 @@ ReplaceQuestion::ReplaceQuestion(ExtractionViewModel* model, QWidget* window)
 
 QString ReplaceQuestion::text(qint64 fileCount, const QUrl& destination) {
     const QString folder = QDir(destination.toLocalFile()).dirName();
-    const QString text = fileCount == 1
-                             ? tr("%1 file in %2 will be replaced by the archive's version.")
-                             : tr("%1 files in %2 will be replaced by the archive's versions.");
-    return text.arg(QString::number(fileCount), folder);
+    return tr("%n file(s) in %1 will be replaced by the archive's version(s).", nullptr,
+              pluralCount(fileCount))
+        .arg(folder);
 }
 
 // Replacing loses the files that are there, so it takes a deliberate choice.

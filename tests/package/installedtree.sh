@@ -24,6 +24,7 @@ extractor=$scratch/root/usr/libexec/kestrune/kestrune-extract
 for file in "$app" "$extractor" \
     "$scratch/root/usr/share/doc/kestrune/copyright" \
     "$scratch/root/usr/share/man/man1/kestrune.1.gz" \
+    "$scratch/root/usr/share/kestrune/translations/kestrune_de.qm" \
     "$scratch/root/usr/share/applications/org.kestrune.Kestrune.desktop" \
     "$scratch/root/usr/share/metainfo/org.kestrune.Kestrune.metainfo.xml" \
     "$scratch/root/usr/share/icons/hicolor/scalable/apps/org.kestrune.Kestrune.svg"; do
@@ -32,6 +33,9 @@ done
 
 "$extractor" --help | grep -q "Exit status" || { echo "installed extractor does not run"; exit 1; }
 QT_QPA_PLATFORM=offscreen "$app" --version | grep -q "^Kestrune " || { echo "installed app does not run"; exit 1; }
+# …and reads its translations from where the package put them.
+env -u LC_ALL -u LC_MESSAGES LANGUAGE=de LANG=de_DE.UTF-8 QT_QPA_PLATFORM=offscreen "$app" --help |
+    grep -q "Fügt geteilte Zip-Archive zusammen" || { echo "installed app finds no translation"; exit 1; }
 # The app looks for its extractor beside itself, then where the build said.
 [ "$(QT_QPA_PLATFORM=offscreen "$app" --extractor-path)" = "$extractor" ] ||
     { echo "installed app looks for its extractor elsewhere"; exit 1; }

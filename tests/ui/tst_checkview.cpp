@@ -1,6 +1,7 @@
 // What the window makes of the check of the parts: the header's line under
 // the part count, and the question before a run replaces files.
 
+#include "englishtexts.h"
 #include "scriptedwindow.h"
 #include "ui/groupheaderview.h"
 #include "ui/replacequestion.h"
@@ -44,7 +45,7 @@ class PartsCheckViewTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void initTestCase() { useEnglishTexts(); }
 
     void headerShowsTheVerdict_data() {
         QTest::addColumn<std::optional<ArchiveInspection>>("found");

@@ -2,6 +2,7 @@
 // title that window lists and screen readers read, the folder chooser's
 // first folder, and Open Folder after a run.
 
+#include "englishtexts.h"
 #include "platform/launcharguments.h"
 #include "scriptedwindow.h"
 #include "ui/contentview.h"
@@ -41,6 +42,8 @@ class DesktopTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { useEnglishTexts(); }
+
     void launchArgumentsNameFiles_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("paths");

@@ -1,3 +1,4 @@
+#include "englishtexts.h"
 #include "model/extractionviewmodel.h"
 #include "partfiles.h"
 #include "scriptedservice.h"
@@ -70,7 +71,7 @@ private Q_SLOTS:
 };
 
 void GroupDetailTest::initTestCase() {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    useEnglishTexts();
 }
 
 void GroupDetailTest::headerSummarisesTheShownGroup_data() {
