@@ -28,7 +28,9 @@ ContentView::ContentView(QWidget* parent)
 ContentView::ContentView(ExtractionViewModel* model, QWidget* parent)
     : QWidget(parent)
     , m_model(model) {
-    setMinimumSize(720, 520);
+    // Small enough for a 1280×800 screen at twice the scale (640×400 logical,
+    // less the desktop's panel); the console gives up its height first.
+    setMinimumSize(600, 360);
     m_destinationPicker = new DestinationPicker(this);
     m_partsPicker = new PartsPicker(this);
     setAcceptDrops(true);
@@ -103,7 +105,7 @@ void ContentView::chooseParts() {
 
 QWidget* ContentView::createDropPane() {
     auto* pane = new QWidget(this);
-    pane->setMinimumWidth(260);
+    pane->setMinimumWidth(150);
     m_dropZone = new DropZoneView(pane);
     auto* layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);

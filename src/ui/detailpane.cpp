@@ -15,7 +15,6 @@ DetailPane::DetailPane(ExtractionViewModel* model, QWidget* parent)
     : QStackedWidget(parent)
     , m_emptyState(new EmptyStateView(this)) {
     m_groupDetail = createGroupDetail(model);
-    setMinimumWidth(400);
     addWidget(m_emptyState);
     addWidget(m_groupDetail);
 

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int maximumDestinationTextWidth = 220;
+constexpr int maximumDestinationTextWidth = 120;
 
 } // namespace
 
@@ -93,6 +93,11 @@ QWidget* ExtractionPanel::createRunColumn() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
     m_progressBar->setFixedWidth(180);
+    // Its row stays when it is hidden, so the panel does not grow by a row
+    // (and push the console down) when a run starts.
+    QSizePolicy keepsItsPlace = m_progressBar->sizePolicy();
+    keepsItsPlace.setRetainSizeWhenHidden(true);
+    m_progressBar->setSizePolicy(keepsItsPlace);
     layout->addWidget(m_progressBar, 0, Qt::AlignRight);
 
     auto* statusRow = new QHBoxLayout;
@@ -100,7 +105,7 @@ QWidget* ExtractionPanel::createRunColumn() {
     statusRow->addWidget(m_statusLabel);
     statusRow->addWidget(m_cancelButton);
     statusRow->addWidget(m_openFolderButton);
-    m_mainButton->setMinimumWidth(140);
+    m_mainButton->setMinimumWidth(120);
     statusRow->addWidget(m_mainButton);
     layout->addLayout(statusRow);
     layout->setAlignment(statusRow, Qt::AlignRight);

@@ -1,9 +1,23 @@
 #include "ui/filelistmodel.h"
 
+#include "grouping/filegrouper.h"
+
 #include "ui/filesizecache.h"
 #include "ui/filesizes.h"
 
 #include <QFileInfo>
+
+namespace {
+
+// The part number the grouping reads from the name, which the missing-parts
+// warning also uses: 2 for archive(2).zip, 0 for archive.zip.
+qint64 partNumber(const QUrl& location) {
+    const QString name = location.fileName();
+    const qsizetype extension = name.lastIndexOf(u'.');
+    return parsePartName(extension < 0 ? name : name.first(extension)).partIndex;
+}
+
+} // namespace
 
 FileListModel::FileListModel(FileSizeCache* sizes, QObject* parent)
     : QAbstractListModel(parent)
@@ -15,12 +29,8 @@ void FileListModel::setFiles(const QList<QUrl>& files) {
     m_sizes->request(files);
     if (files == m_files)
         return;
-    if (removeRowsMissingFrom(files)) {
-        // Positions after the first removed row have moved.
-        if (!m_files.isEmpty())
-            Q_EMIT dataChanged(index(0), index(int(m_files.size()) - 1), {PositionRole});
+    if (removeRowsMissingFrom(files))
         return;
-    }
     beginResetModel();
     m_files = files;
     endResetModel();
@@ -68,8 +78,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         return location.fileName();
-    case PositionRole:
-        return QString::number(index.row() + 1);
+    case PartNumberRole:
+        return QString::number(partNumber(location));
     case FolderRole:
         return QFileInfo(location.toLocalFile()).path();
     case SizeRole: {

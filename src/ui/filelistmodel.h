@@ -8,13 +8,14 @@ class FileSizeCache;
 
 // The shown group's part files as rows, in merge order, with each size once
 // FileSizeCache has read it. Files taken out of the list leave as removed
-// rows, so the rows after them stay where they are with new numbers.
+// rows, so the rows after them stay where they are; each row shows its part
+// number, which does not change.
 class FileListModel : public QAbstractListModel {
     Q_OBJECT
 
 public:
     enum Role {
-        PositionRole = Qt::UserRole, // "1" for the first part
+        PartNumberRole = Qt::UserRole, // as its name says: "2" for archive(2).zip
         FolderRole,
         SizeRole,      // formatted; empty until read, or when unreadable
         RemovableRole, // false while a run is going

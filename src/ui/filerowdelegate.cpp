@@ -55,16 +55,20 @@ FileRowDelegate::Layout FileRowDelegate::layout(const QRect& rowRect, const QFon
     x += positionWidth + spacing;
     parts.symbol = QRect(x, content.center().y() - symbolSize / 2, symbolSize, symbolSize);
     x += symbolSize + spacing;
-    parts.removeButton = QRect(QPoint(x, content.center().y() - button.height() / 2), button);
-    x += button.width() + spacing;
+    // The remove control ends the row, away from the name it would be
+    // mistaken for part of.
+    parts.removeButton = QRect(
+        QPoint(content.right() - button.width() + 1, content.center().y() - button.height() / 2),
+        button);
+    const int sizeRight = parts.removeButton.left() - spacing;
     const int sizeWidth = sizeText.isEmpty() ? 0 : captions.horizontalAdvance(sizeText);
-    const int namesRight = content.right() - (sizeWidth > 0 ? sizeWidth + spacing : 0);
+    const int namesRight = sizeRight - (sizeWidth > 0 ? sizeWidth + spacing : 0);
     const int namesHeight = names.height() + nameSpacing + captions.height();
     const int namesTop = content.center().y() - namesHeight / 2;
     parts.name = QRect(x, namesTop, namesRight - x + 1, names.height());
     parts.folder =
         QRect(x, namesTop + names.height() + nameSpacing, namesRight - x + 1, captions.height());
-    parts.size = QRect(content.right() - sizeWidth + 1, content.top(), sizeWidth, content.height());
+    parts.size = QRect(sizeRight - sizeWidth + 1, content.top(), sizeWidth, content.height());
     return parts;
 }
 
@@ -107,8 +111,8 @@ void FileRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 
     painter->save();
     drawText(parts.position, TextStyle::CaptionMonospaced, Tone::Tertiary,
-             index.data(FileListModel::PositionRole).toString(), Qt::AlignRight | Qt::AlignVCenter,
-             Qt::ElideRight);
+             index.data(FileListModel::PartNumberRole).toString(),
+             Qt::AlignRight | Qt::AlignVCenter, Qt::ElideRight);
     drawSymbol(Symbol::ZipDocument, symbolSize, Theme::color(Tone::Secondary, palette),
                parts.symbol, QIcon::Normal);
     // The trash control at 0.7, dimmed further while a run keeps the files.
@@ -117,8 +121,9 @@ void FileRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     trash.setAlphaF(trash.alphaF() * (removable ? 0.7f : 0.28f));
     drawSymbol(Symbol::Trash, trashSize, trash, parts.removeButton,
                removable ? QIcon::Normal : QIcon::Disabled);
+    // Shortened in the middle: parts of one long name differ only at the end.
     drawText(parts.name, TextStyle::Callout, Tone::Primary, index.data(Qt::DisplayRole).toString(),
-             Qt::AlignLeft | Qt::AlignVCenter, Qt::ElideRight);
+             Qt::AlignLeft | Qt::AlignVCenter, Qt::ElideMiddle);
     drawText(parts.folder, TextStyle::Caption, Tone::Tertiary,
              index.data(FileListModel::FolderRole).toString(), Qt::AlignLeft | Qt::AlignVCenter,
              Qt::ElideMiddle);

@@ -54,9 +54,11 @@ void SymbolPushButton::paintEvent(QPaintEvent*) {
 void SymbolPushButton::paintProminent() {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QColor accent = Theme::color(Tone::Accent, palette());
+    const QColor accent = Theme::color(Tone::AccentFill, palette());
     const QColor onAccent = Theme::color(Tone::OnAccent, palette());
-    const QColor fill = isDown() ? accent.darker(118) : underMouse() ? accent.lighter(108) : accent;
+    const QColor fill = Theme::fillUnder(onAccent, isDown()       ? accent.darker(118)
+                                                   : underMouse() ? accent.lighter(108)
+                                                                  : accent);
 
     const QRectF frame = QRectF(rect()).adjusted(1, 1, -1, -1);
     painter.setPen(Qt::NoPen);

@@ -46,8 +46,9 @@ QStringList Symbols::iconNames(Symbol symbol) {
         return {QStringLiteral("folder")};
     case Symbol::ArchiveBox:
         return {QStringLiteral("archive-extract"), QStringLiteral("package")};
+    // A bare check mark, tinted: the filled emblem reads as a ticked checkbox.
     case Symbol::Success:
-        return {QStringLiteral("emblem-success"), QStringLiteral("dialog-ok")};
+        return {QStringLiteral("dialog-ok-apply")};
     case Symbol::Failure:
         return {QStringLiteral("emblem-error"), QStringLiteral("dialog-error")};
     case Symbol::ResetArrow:
@@ -76,6 +77,7 @@ bool Symbols::isGlyph(Symbol symbol) {
     case Symbol::ArchiveBox:
     case Symbol::ResetArrow:
     case Symbol::Stop:
+    case Symbol::Success:
         return true;
     default:
         return false;

@@ -26,6 +26,8 @@ private Q_SLOTS:
     void destinationButtonShowsTheChosenFolder();
     void chosenFolderBecomesTheDestination();
     void cancelledChooserKeepsTheDestination();
+    void windowFitsAHalfSizedScreen_data();
+    void windowFitsAHalfSizedScreen();
 };
 
 void ExtractionPanelTest::panelFollowsTheRunState_data() {
@@ -172,6 +174,38 @@ void ExtractionPanelTest::cancelledChooserKeepsTheDestination() {
 
     QCOMPARE(window.model.destinationURL(), chosen);
     QTRY_VERIFY(!picker->isPresented());
+}
+
+// A 1280×800 screen at twice the scale is 640×400 logical pixels, less a
+// panel: the window must shrink to that with Start on screen, the console
+// giving up its height first.
+void ExtractionPanelTest::windowFitsAHalfSizedScreen_data() {
+    QTest::addColumn<Situation>("situation");
+    QTest::addRow("ready to start") << Situation::Idle;
+    QTest::addRow("running, with the progress bar") << Situation::Running;
+    QTest::addRow("failed, with the retry button") << Situation::FailedWithDestination;
+    QTest::addRow("done, with Open Folder") << Situation::Succeeded;
+}
+
+void ExtractionPanelTest::windowFitsAHalfSizedScreen() {
+    QFETCH(Situation, situation);
+    ScriptedWindow scripted;
+    QVERIFY(scripted.reach(situation));
+    const QSize smallest =
+        scripted.window.minimumSizeHint().expandedTo(scripted.window.minimumSize());
+    QVERIFY(smallest.width() <= 640 && smallest.height() <= 380);
+
+    scripted.window.resize(640, 380);
+    QTRY_COMPARE(scripted.window.size(), QSize(640, 380));
+    QWidget* button = scripted.panel->mainButton();
+    const QRect onWindow(button->mapTo(&scripted.window, QPoint(0, 0)), button->size());
+    QVERIFY(scripted.window.rect().contains(onWindow));
+    QVERIFY(button->isVisible());
+
+    // The panel keeps one height whatever the run shows, so nothing below
+    // it jumps when the progress bar comes and goes.
+    ScriptedWindow idle;
+    QCOMPARE(scripted.panel->sizeHint().height(), idle.panel->sizeHint().height());
 }
 
 QTEST_MAIN(ExtractionPanelTest)

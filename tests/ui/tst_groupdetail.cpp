@@ -60,7 +60,7 @@ private Q_SLOTS:
     void clashLabelsTellTheFilesApart();
     void clashWarningSpellsOutEachClash_data();
     void clashWarningSpellsOutEachClash();
-    void rowsShowPositionNameFolderAndSize();
+    void rowsShowPartNumberNameFolderAndSize();
     void vanishedFileKeepsItsRowWithoutSize();
     void sizesArriveAfterTheRowsAreShown();
     void removeControlsForwardToTheViewModel();
@@ -248,24 +248,25 @@ void GroupDetailTest::clashWarningSpellsOutEachClash() {
     QTEST(ClashWarning::text(clashes), "text");
 }
 
-void GroupDetailTest::rowsShowPositionNameFolderAndSize() {
+// Rows are numbered as the parts are, so a gap shows as one.
+void GroupDetailTest::rowsShowPartNumberNameFolderAndSize() {
     PartFiles parts;
     QList<QUrl> locations{parts.make("set.zip", 2'100'000)};
-    for (int part = 1; part <= 9; ++part)
-        locations << parts.make(QStringLiteral("set(%1).zip").arg(part), 512);
+    for (int part = 1; part <= 10; ++part) {
+        if (part != 5)
+            locations << parts.make(QStringLiteral("set(%1).zip").arg(part), 512);
+    }
     ExtractionViewModel model(new ScriptedService);
     ContentView view(&model);
 
     model.addFiles(locations);
 
     const FileListView* list = view.detailPane()->fileList();
-    const QStringList positions = column(list, FileListModel::PositionRole);
-    QCOMPARE(positions.size(), 10);
-    QCOMPARE(positions.first(), QStringLiteral("1"));
-    QCOMPARE(positions.last(), QStringLiteral("10"));
+    QCOMPARE(column(list, FileListModel::PartNumberRole),
+             (QStringList{"0", "1", "2", "3", "4", "6", "7", "8", "9", "10"}));
     QCOMPARE(column(list, Qt::DisplayRole).first(), QStringLiteral("set.zip"));
     QCOMPARE(column(list, FileListModel::FolderRole).first(), parts.path());
-    QCOMPARE(column(list, Qt::DisplayRole).last(), QStringLiteral("set(9).zip"));
+    QCOMPARE(column(list, Qt::DisplayRole).last(), QStringLiteral("set(10).zip"));
     QTRY_COMPARE(column(list, FileListModel::SizeRole).first(), QStringLiteral("2.1 MB"));
     QCOMPARE(column(list, FileListModel::SizeRole).last(), QStringLiteral("512 bytes"));
 }
@@ -348,7 +349,7 @@ void GroupDetailTest::rowsAfterARemovedOneKeepTheirPlace() {
     QCOMPARE(removed.first().at(1).toInt(), 1);
     QCOMPARE(reset.size(), 0);
     QCOMPARE(column(list, Qt::DisplayRole), (QStringList{"a.zip", "a(2).zip"}));
-    QCOMPARE(column(list, FileListModel::PositionRole), (QStringList{"1", "2"}));
+    QCOMPARE(column(list, FileListModel::PartNumberRole), (QStringList{"0", "2"}));
 }
 
 void GroupDetailTest::thousandsOfPartsAddNoWidgets() {

@@ -1,8 +1,25 @@
 #include "ui/symbols.h"
+#include "ui/theme.h"
 
+#include <QApplication>
 #include <QTest>
 
 Q_DECLARE_METATYPE(Symbol)
+
+namespace {
+
+QPalette paletteOf(QColor window, QColor text, QColor base, QColor highlight,
+                   QColor highlightedText) {
+    QPalette palette;
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::Highlight, highlight);
+    palette.setColor(QPalette::HighlightedText, highlightedText);
+    return palette;
+}
+
+} // namespace
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -10,6 +27,8 @@ class WindowTest : public QObject {
 private Q_SLOTS:
     void everySymbolHasAnIconWithoutADesktop_data();
     void everySymbolHasAnIconWithoutADesktop();
+    void everyTextToneReadsOnItsBackground_data();
+    void everyTextToneReadsOnItsBackground();
 };
 
 void WindowTest::everySymbolHasAnIconWithoutADesktop_data() {
@@ -37,6 +56,40 @@ void WindowTest::everySymbolHasAnIconWithoutADesktop() {
             anyVisible = qAlpha(image.pixel(x, y)) > 0;
     }
     QVERIFY(anyVisible);
+}
+
+void WindowTest::everyTextToneReadsOnItsBackground_data() {
+    QTest::addColumn<QPalette>("palette");
+    QTest::addRow("the default palette") << QApplication::palette();
+    QTest::addRow("light, grey window")
+        << paletteOf("#efefef", "#000000", "#ffffff", "#308cc6", "#ffffff");
+    QTest::addRow("light, soft text")
+        << paletteOf("#dcdcdc", "#3a3a3a", "#f4f4f4", "#4a90d9", "#ffffff");
+    QTest::addRow("dark") << paletteOf("#2a2c30", "#eeeff0", "#1d1f22", "#3daee9", "#ffffff");
+    QTest::addRow("dark, bright accent")
+        << paletteOf("#202326", "#fcfcfc", "#141618", "#93cee9", "#fcfcfc");
+}
+
+// Supporting and signal texts on the window and on lists and the console,
+// and the accent button's label on its fill, all at WCAG AA or better.
+void WindowTest::everyTextToneReadsOnItsBackground() {
+    QFETCH(QPalette, palette);
+    for (const Tone tone :
+         {Tone::Secondary, Tone::Tertiary, Tone::Red, Tone::Green, Tone::Orange}) {
+        const QColor text = Theme::color(tone, palette);
+        for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base}) {
+            const QColor background = palette.color(role);
+            const qreal ratio =
+                Theme::contrastRatio(Theme::blend(text, background, text.alphaF()), background);
+            QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("tone %1 on role %2: %3:1")
+                                                  .arg(int(tone))
+                                                  .arg(int(role))
+                                                  .arg(ratio, 0, 'f', 2)));
+        }
+    }
+    const qreal onAccent = Theme::contrastRatio(Theme::color(Tone::OnAccent, palette),
+                                                Theme::color(Tone::AccentFill, palette));
+    QVERIFY2(onAccent >= 4.5, qPrintable(QString::number(onAccent, 'f', 2)));
 }
 
 QTEST_MAIN(WindowTest)
