@@ -1,8 +1,11 @@
 #include "platform/launcharguments.h"
+#include "platform/session/desktopnotifications.h"
+#include "platform/session/launcherprogress.h"
 #include "platform/session/sessionids.h"
 #include "platform/session/singleinstance.h"
 #include "service/extractionservice.h"
 #include "ui/mainwindow.h"
+#include "ui/runannouncer.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,6 +55,8 @@ int main(int argc, char* argv[]) {
                      [&window](const InstanceRequest& request) {
                          window.openFiles(request.files, request.activationToken);
                      });
+    new RunAnnouncer(&window, new DesktopNotifications(QDBusConnection::sessionBus(), &window),
+                     new LauncherProgress(QDBusConnection::sessionBus(), &window));
     window.show();
     if (!files.isEmpty())
         window.openFiles(files);
