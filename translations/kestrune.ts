@@ -55,6 +55,14 @@
         <source>Choose split zip parts to add (Ctrl+O)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>1 file was not a split zip part and was ignored</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 files were not split zip parts and were ignored</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DestinationPicker</name>
@@ -208,6 +216,21 @@
     </message>
 </context>
 <context>
+    <name>PasswordQuestion</name>
+    <message>
+        <source>Password</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This archive is protected by a password.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show password</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QuitGuard</name>
     <message>
         <source>An extraction is running. Stop it and quit?</source>
@@ -238,6 +261,33 @@
     </message>
     <message>
         <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RunAnnouncer</name>
+    <message>
+        <source>Extraction failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The files are in %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 file in %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 files in %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Extraction finished</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
