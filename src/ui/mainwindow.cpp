@@ -47,6 +47,8 @@ void MainWindow::openFiles(const QList<QUrl>& files, const QString& activationTo
     present(activationToken);
 }
 
+// Qt's Wayland plugin spends the token while activating; elsewhere it would
+// linger and reach the programs this one starts.
 void MainWindow::present(const QString& activationToken) {
     if (!activationToken.isEmpty())
         qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
@@ -54,6 +56,8 @@ void MainWindow::present(const QString& activationToken) {
     show();
     raise();
     activateWindow();
+    if (!activationToken.isEmpty())
+        qunsetenv("XDG_ACTIVATION_TOKEN");
 }
 
 void MainWindow::showTitle() {
