@@ -422,6 +422,32 @@
     </message>
 </context>
 <context>
+    <name>RunAnnouncer</name>
+    <message>
+        <source>Extraction failed</source>
+        <translation>Entpacken fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Zeigen</translation>
+    </message>
+    <message>
+        <source>The files are in %1</source>
+        <translation>Die Dateien liegen in %1</translation>
+    </message>
+    <message>
+        <source>Extraction finished</source>
+        <translation>Entpacken abgeschlossen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) in %1</source>
+        <translation>
+            <numerusform>%Ln Datei in %1</numerusform>
+            <numerusform>%Ln Dateien in %1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>StatusLabel</name>
     <message>
         <source>Done</source>

@@ -89,4 +89,14 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>RunAnnouncer</name>
+    <message numerus="yes">
+        <source>%Ln file(s) in %1</source>
+        <translation>
+            <numerusform>%Ln file in %1</numerusform>
+            <numerusform>%Ln files in %1</numerusform>
+        </translation>
+    </message>
+</context>
 </TS>

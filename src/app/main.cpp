@@ -1,9 +1,12 @@
-#include "model/extractionviewmodel.h"
 #include "platform/launcharguments.h"
+#include "platform/session/desktopnotifications.h"
+#include "platform/session/launcherprogress.h"
+#include "platform/session/sessionids.h"
+#include "platform/session/singleinstance.h"
 #include "platform/translations.h"
 #include "service/extractionservice.h"
-#include "ui/contentview.h"
 #include "ui/mainwindow.h"
+#include "ui/runannouncer.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -17,10 +20,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationDisplayName(QStringLiteral("Kestrune"));
     QApplication::setApplicationVersion(QStringLiteral(KESTRUNE_VERSION));
     // Matches the installed desktop entry, so Wayland compositors show its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.kestrune.Kestrune"));
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral("org.kestrune.Kestrune"),
-                         QIcon(QStringLiteral(":/icons/org.kestrune.Kestrune.svg"))));
+    QGuiApplication::setDesktopFileName(SessionIds::applicationId());
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        SessionIds::applicationId(), QIcon(QStringLiteral(":/icons/org.kestrune.Kestrune.svg"))));
 
     Translations translations;
     translations.use(QLocale());
@@ -44,11 +46,23 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    MainWindow window;
-    window.show();
+    // Relative paths name files in this launch's folder, wherever the
+    // running instance was started.
     const QList<QUrl> files =
         locationsFromArguments(parser.positionalArguments(), QDir::currentPath());
+    SingleInstance instance;
+    if (instance.start(InstanceRequest::fromLaunch(files)) == SingleInstance::Role::HandedOver)
+        return 0;
+
+    MainWindow window;
+    QObject::connect(&instance, &SingleInstance::requested, &window,
+                     [&window](const InstanceRequest& request) {
+                         window.openFiles(request.files, request.activationToken);
+                     });
+    new RunAnnouncer(&window, new DesktopNotifications(QDBusConnection::sessionBus(), &window),
+                     new LauncherProgress(QDBusConnection::sessionBus(), &window));
+    window.show();
     if (!files.isEmpty())
-        window.contentView()->model()->addFiles(files);
+        window.openFiles(files);
     return app.exec();
 }

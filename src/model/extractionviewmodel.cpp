@@ -311,6 +311,8 @@ void ExtractionViewModel::beginRun(QByteArray password) {
     wipePassword();
     m_runPassword = std::move(password);
     m_runPartsKey = partsKey(m_selectedGroup->files);
+    m_runDestination = *m_destinationURL;
+    m_extractedEntryCount.reset();
     setState(ExtractionState::running());
     setProgress(0.0);
     if (!m_consoleOutput.isEmpty())
@@ -365,8 +367,9 @@ void ExtractionViewModel::handleEvent(const ExtractionProgress& event) {
         setState(ExtractionState::failed(message));
         if (m_destinationURL)
             forgetInspectionsOf(*m_destinationURL);
-    } else if (event.is<ExtractionProgress::Completed>()) {
+    } else if (const auto* completed = event.as<ExtractionProgress::Completed>()) {
         wipePassword();
+        m_extractedEntryCount = completed->extractedEntries;
         setState(ExtractionState::succeeded());
         if (m_destinationURL)
             forgetInspectionsOf(*m_destinationURL);

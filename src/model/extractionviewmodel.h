@@ -79,6 +79,13 @@ public:
 
     bool canStartExtraction() const;
     void startExtraction();
+    // The folder the current or latest run writes to; empty before the
+    // first. The destination may be chosen anew while a run goes.
+    const QUrl& runDestination() const { return m_runDestination; }
+    // How many entries the latest run extracted, as the extractor said when
+    // it succeeded; empty otherwise.
+    std::optional<qint64> extractedEntryCount() const { return m_extractedEntryCount; }
+
     // Asks the current run to stop; it then ends in `failed` with the
     // cancelled message, like any failure. Does nothing unless running, and
     // a run that finishes first simply ends as it would have.
@@ -179,6 +186,8 @@ private:
     // The current run's password, if it has one; wiped when the run ends.
     QByteArray m_runPassword;
     QString m_runPartsKey;
+    QUrl m_runDestination;
+    std::optional<qint64> m_extractedEntryCount;
     // Parts whose run ended for want of the right password.
     QSet<QString> m_partsNeedingPassword;
 };

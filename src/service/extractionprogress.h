@@ -5,6 +5,7 @@
 #include <QMetaType>
 #include <QString>
 
+#include <optional>
 #include <variant>
 
 // One event of an extraction run: console text, the overall completion
@@ -20,7 +21,10 @@ public:
     struct Error {
         ExtractionError error;
     };
-    struct Completed {};
+    struct Completed {
+        // As the extractor's summary says; empty when it did not say.
+        std::optional<qint64> extractedEntries;
+    };
 
     using Case = std::variant<Log, Progress, Error, Completed>;
 
@@ -33,7 +37,9 @@ public:
     static ExtractionProgress log(QString text) { return Case(Log{std::move(text)}); }
     static ExtractionProgress progress(double fraction) { return Case(Progress{fraction}); }
     static ExtractionProgress error(ExtractionError error) { return Case(Error{std::move(error)}); }
-    static ExtractionProgress completed() { return Case(Completed{}); }
+    static ExtractionProgress completed(std::optional<qint64> extractedEntries = std::nullopt) {
+        return Case(Completed{extractedEntries});
+    }
 
     const Case& value() const { return m_case; }
     template<typename T> bool is() const { return std::holds_alternative<T>(m_case); }

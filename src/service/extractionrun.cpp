@@ -145,7 +145,9 @@ void ExtractionRun::succeed() {
     removeCombinedArchive();
     log(QCoreApplication::translate("ExtractionRun", "✔ Extraction finished successfully.\n"));
     Q_EMIT produced(ExtractionProgress::progress(1.0));
-    Q_EMIT produced(ExtractionProgress::completed());
+    const auto count = m_extractor->extractedCount();
+    Q_EMIT produced(ExtractionProgress::completed(count ? std::optional<qint64>(count->extracted)
+                                                        : std::nullopt));
     end();
 }
 

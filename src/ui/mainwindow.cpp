@@ -41,6 +41,25 @@ void MainWindow::setUp() {
     addAction(quit);
 }
 
+void MainWindow::openFiles(const QList<QUrl>& files, const QString& activationToken) {
+    if (!files.isEmpty())
+        m_contentView->model()->addFiles(files);
+    present(activationToken);
+}
+
+// Qt's Wayland plugin spends the token while activating; elsewhere it would
+// linger and reach the programs this one starts.
+void MainWindow::present(const QString& activationToken) {
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (!activationToken.isEmpty())
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+}
+
 void MainWindow::showTitle() {
     const QString name = QGuiApplication::applicationDisplayName();
     const ExtractionViewModel* model = m_contentView->model();

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
+#include <QString>
+#include <QUrl>
 
 class ContentView;
 class ExtractionViewModel;
@@ -20,6 +23,14 @@ public:
     explicit MainWindow(ExtractionViewModel* model, QWidget* parent = nullptr);
 
     ContentView* contentView() const { return m_contentView; }
+
+    // Files handed over by a later launch: added as a drop adds them, and
+    // the window comes to the front.
+    void openFiles(const QList<QUrl>& files, const QString& activationToken = {});
+    // Brings the window to the front, un-minimised. Under Wayland the
+    // compositor allows that only with a token from whatever the user acted
+    // on (the launcher, a notification), which Qt reads from the environment.
+    void present(const QString& activationToken = {});
     QuitGuard* quitGuard() const { return m_quitGuard; }
     ReplaceQuestion* replaceQuestion() const { return m_replaceQuestion; }
     PasswordQuestion* passwordQuestion() const { return m_passwordQuestion; }

@@ -46,6 +46,9 @@ QString describe(const ExtractionProgress& event) {
         return QStringLiteral("progress: ") + QString::number(progress->fraction);
     if (const auto* error = event.as<ExtractionProgress::Error>())
         return QStringLiteral("error: ") + error->error.errorDescription();
+    const auto* completed = event.as<ExtractionProgress::Completed>();
+    if (completed && completed->extractedEntries)
+        return QStringLiteral("completed: %1 extracted").arg(*completed->extractedEntries);
     return QStringLiteral("completed");
 }
 

@@ -55,7 +55,7 @@ QList<Message> readMessages(const QString& path) {
 
 // The %1…%9 and %n a text fills in, each once, in a stable order.
 QStringList placeholders(const QString& text) {
-    static const QRegularExpression marker(QStringLiteral("%[1-9n]"));
+    static const QRegularExpression marker(QStringLiteral("%L?[1-9n]"));
     QStringList found;
     for (const QRegularExpressionMatch& match : marker.globalMatch(text))
         found << match.captured();

@@ -1,0 +1,291 @@
+// The app's side of the desktop session, against the private session bus
+// this test runs in (dbus-run-session): one window per session, over the
+// bus and over a local socket; the notification at a run's end; the
+// progress on the task-bar entry.
+
+#include "englishtexts.h"
+#include "platform/session/desktopnotifications.h"
+#include "platform/session/launcherprogress.h"
+#include "platform/session/singleinstance.h"
+#include "scriptedwindow.h"
+#include "ui/runannouncer.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString notificationsInterface = QStringLiteral("org.freedesktop.Notifications");
+
+// The desktop's notification server, on a bus connection of its own.
+class FakeNotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    FakeNotificationServer()
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "notifications")) {
+        m_bus.registerObject(notificationsPath, this, QDBusConnection::ExportScriptableSlots);
+        m_bus.registerService(notificationsInterface);
+    }
+    ~FakeNotificationServer() override {
+        m_bus.unregisterService(notificationsInterface);
+        m_bus.unregisterObject(notificationsPath);
+    }
+
+    // Clicks the latest notification, with the token a server sends first.
+    void click(const QString& activationToken) {
+        const uint id = uint(shown.size());
+        m_bus.send(signal("ActivationToken") << id << activationToken);
+        m_bus.send(signal("ActionInvoked") << id << QStringLiteral("default"));
+    }
+
+    QStringList shown; // "summary | body"
+    QStringList lastActions;
+
+public Q_SLOTS:
+    Q_SCRIPTABLE uint Notify(const QString&, uint, const QString&, const QString& summary,
+                             const QString& body, const QStringList& actions, const QVariantMap&,
+                             int) {
+        shown << summary + " | " + body;
+        lastActions = actions;
+        return uint(shown.size());
+    }
+    Q_SCRIPTABLE QStringList GetCapabilities() { return {"actions", "body"}; }
+
+private:
+    QDBusMessage signal(const char* name) {
+        return QDBusMessage::createSignal(notificationsPath, notificationsInterface, name);
+    }
+
+    QDBusConnection m_bus;
+};
+
+// Waits until the server has answered a call sent after whatever the app
+// sent it before: messages from one connection arrive in order.
+bool serverHasCaughtUp() {
+    const QDBusPendingCall call =
+        QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
+            notificationsInterface, notificationsPath, notificationsInterface, "GetCapabilities"));
+    return QTest::qWaitFor([&] { return call.isFinished(); }, 5000);
+}
+
+// A dock, listening for any app's task-bar entry updates.
+class LauncherListener : public QObject {
+    Q_OBJECT
+
+public:
+    LauncherListener()
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "dock")) {
+        m_bus.connect({}, {}, "com.canonical.Unity.LauncherEntry", "Update", this,
+                      SLOT(update(QString, QVariantMap)));
+        // The match rule is in place once the bus has answered a later call.
+        m_bus.interface()->isServiceRegistered("org.kestrune.Kestrune");
+    }
+
+    QStringList updates; // "progress" or "hidden"
+    QString appUri;
+
+public Q_SLOTS:
+    void update(const QString& uri, const QVariantMap& properties) {
+        appUri = uri;
+        updates << (properties.value("progress-visible").toBool()
+                        ? QString::number(properties.value("progress").toDouble())
+                        : QStringLiteral("hidden"));
+    }
+
+private:
+    QDBusConnection m_bus;
+};
+
+enum class Transport { Bus, Socket };
+
+// A scripted window announcing its runs on the test's bus, showing while
+// another window is active, or active itself.
+struct AnnouncedWindow : ScriptedWindow {
+    explicit AnnouncedWindow(bool isActive)
+        : notifications(new DesktopNotifications(QDBusConnection::sessionBus(), &window)) {
+        new RunAnnouncer(&window, notifications,
+                         new LauncherProgress(QDBusConnection::sessionBus(), &window));
+        model.setDestinationURL(QUrl::fromLocalFile(parts.path() + "/Downloads"));
+        other.show();
+        QWidget& active = isActive ? static_cast<QWidget&>(window) : other;
+        active.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&active));
+    }
+
+    DesktopNotifications* notifications;
+    QWidget other;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Transport)
+
+class SessionTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        // Local sockets go here, away from any instance the machine runs.
+        QVERIFY(m_runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
+        useEnglishTexts();
+    }
+
+    void laterLaunchHandsItsFilesToTheRunningWindow_data() {
+        QTest::addColumn<Transport>("transport");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("isHandedOver");
+        QTest::addColumn<QStringList>("files"); // in the launch's folder
+        const QStringList parts{"archive.zip", "sub/../archive(1).zip"};
+        const QStringList added{"archive.zip", "archive(1).zip"};
+        QTest::addRow("files, over the bus") << Transport::Bus << parts << true << added;
+        QTest::addRow("no files, over the bus: the window comes to the front")
+            << Transport::Bus << QStringList{} << true << QStringList{};
+        QTest::addRow("files, over a local socket without a bus")
+            << Transport::Socket << parts << true << added;
+        QTest::addRow("no files, over a local socket")
+            << Transport::Socket << QStringList{} << true << QStringList{};
+        QTest::addRow("--version asks nothing of the running window")
+            << Transport::Bus << QStringList{"--version", "archive.zip"} << false << QStringList{};
+        QTest::addRow("--extractor-path asks nothing of the running window")
+            << Transport::Socket << QStringList{"--extractor-path"} << false << QStringList{};
+    }
+    void laterLaunchHandsItsFilesToTheRunningWindow() {
+        QFETCH(Transport, transport);
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, isHandedOver);
+        QFETCH(QStringList, files);
+        PartFiles parts;
+        QVERIFY(QDir(parts.path()).mkdir("sub"));
+        QList<QUrl> expected;
+        for (const QString& name : files)
+            expected << parts.make(name, 10);
+        ScriptedService* service = new ScriptedService;
+        ExtractionViewModel model(service);
+        MainWindow window(&model);
+        window.show();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+
+        const bool hasBus = transport == Transport::Bus;
+        SingleInstance running(hasBus ? QDBusConnection::sessionBus()
+                                      : QDBusConnection(QStringLiteral("none")));
+        QVERIFY(running.start({}) == SingleInstance::Role::Serving);
+        QSignalSpy requests(&running, &SingleInstance::requested);
+        connect(&running, &SingleInstance::requested, &window, [&](const InstanceRequest& request) {
+            window.openFiles(request.files, request.activationToken);
+        });
+
+        QProcess launch;
+        launch.setWorkingDirectory(parts.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!hasBus)
+            environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + parts.path() + "/no-bus");
+        launch.setProcessEnvironment(environment);
+        launch.start(qEnvironmentVariable("KESTRUNE_APP"), arguments);
+        // The event loop turns meanwhile: this process is the one that answers.
+        QTRY_VERIFY_WITH_TIMEOUT(launch.state() == QProcess::NotRunning, 10000);
+        QCOMPARE(launch.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(launch.exitCode(), 0);
+
+        QCOMPARE(requests.size(), isHandedOver ? 1 : 0);
+        if (!isHandedOver)
+            return;
+        QCOMPARE(model.selectedGroup().has_value(), !expected.isEmpty());
+        if (!expected.isEmpty())
+            QCOMPARE(model.selectedGroup()->files, expected);
+        QTRY_VERIFY(window.isActiveWindow());
+    }
+
+    void runEndIsNotifiedOnlyWhileTheWindowIsAway_data() {
+        QTest::addColumn<ExtractionProgress>("closing");
+        QTest::addColumn<bool>("isCancelled");
+        QTest::addColumn<bool>("isWindowActive");
+        QTest::addColumn<QStringList>("shown");
+        const ExtractionProgress diskFull = ExtractionProgress::error(ExtractionError::diskFull());
+        const QString diskFullText = ExtractionError::diskFull().errorDescription();
+        QTest::addRow("success, with the extractor's count")
+            << ExtractionProgress::completed(16) << false << false
+            << QStringList{"Extraction finished | 16 files in Downloads"};
+        QTest::addRow("success of one file")
+            << ExtractionProgress::completed(1) << false << false
+            << QStringList{"Extraction finished | 1 file in Downloads"};
+        QTest::addRow("success, with no count from the extractor")
+            << ExtractionProgress::completed() << false << false
+            << QStringList{"Extraction finished | The files are in Downloads"};
+        QTest::addRow("failure: its message")
+            << diskFull << false << false << QStringList{"Extraction failed | " + diskFullText};
+        QTest::addRow("success while the window is active")
+            << ExtractionProgress::completed(16) << false << true << QStringList{};
+        QTest::addRow("failure while the window is active")
+            << diskFull << false << true << QStringList{};
+        QTest::addRow("a run the user cancelled")
+            << ExtractionProgress::error(ExtractionError::cancelled()) << true << false
+            << QStringList{};
+    }
+    void runEndIsNotifiedOnlyWhileTheWindowIsAway() {
+        QFETCH(ExtractionProgress, closing);
+        QFETCH(bool, isCancelled);
+        QFETCH(bool, isWindowActive);
+        QFETCH(QStringList, shown);
+        FakeNotificationServer server;
+        AnnouncedWindow announced(isWindowActive);
+        QVERIFY(announced.startRun());
+        if (isCancelled)
+            announced.model.cancel();
+
+        announced.service->finish(closing);
+
+        QVERIFY(serverHasCaughtUp());
+        QCOMPARE(server.shown, shown);
+    }
+
+    void clickOnTheNotificationBringsTheWindowBack() {
+        FakeNotificationServer server;
+        AnnouncedWindow announced(false);
+        QVERIFY(announced.startRun());
+        announced.service->finish(ExtractionProgress::completed(3));
+        QTRY_COMPARE(server.shown.size(), 1);
+        QCOMPARE(server.lastActions, (QStringList{"default", "Show"}));
+
+        QSignalSpy clicks(announced.notifications, &DesktopNotifications::clicked);
+
+        server.click("token-7");
+
+        QTRY_VERIFY(announced.window.isActiveWindow());
+        // What a Wayland compositor wants before it lets the window come forward.
+        QCOMPARE(clicks.size(), 1);
+        QCOMPARE(clicks.first().first().toString(), "token-7");
+    }
+
+    void launcherEntryFollowsTheRunsProgress() {
+        LauncherListener dock;
+        AnnouncedWindow announced(true);
+        QVERIFY(announced.startRun());
+        // The same whole percent twice is sent once.
+        for (const double fraction : {0.4, 0.401, 0.7, 1.0})
+            announced.service->stream()->deliver(ExtractionProgress::progress(fraction));
+        announced.service->finish(ExtractionProgress::completed());
+
+        const QStringList expected{"0", "0.4", "0.7", "1", "hidden"};
+        QTRY_COMPARE(dock.updates, expected);
+        QCOMPARE(dock.appUri, "application://org.kestrune.Kestrune.desktop");
+    }
+
+private:
+    QTemporaryDir m_runtime;
+};
+
+QTEST_MAIN(SessionTest)
+#include "tst_session.moc"
