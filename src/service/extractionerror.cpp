@@ -31,6 +31,7 @@ QString ExtractionError::errorDescription() const {
                 return QStringLiteral("Extraction failed: ") + error.text;
             },
             [](const DiskFull&) { return QStringLiteral("Disk is full."); },
+            [](const CannotJoin& error) { return error.reason; },
             [](const PasswordRequired&) {
                 return QStringLiteral("This archive is protected by a password.");
             },
