@@ -4,6 +4,7 @@
 #include "ui/clashwarning.h"
 #include "ui/filesizecache.h"
 #include "ui/filesizes.h"
+#include "ui/joinoffer.h"
 #include "ui/symbolbutton.h"
 #include "ui/symbolview.h"
 #include "ui/textlabel.h"
@@ -23,9 +24,12 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, FileSizeCache* size
     , m_check(new TextLabel(TextStyle::Caption, Tone::Secondary, m_checkRow))
     , m_clashRow(new QWidget(this))
     , m_clash(new TextLabel(TextStyle::Caption, Tone::Red, m_clashRow))
+    , m_refusalRow(new QWidget(this))
+    , m_refusal(new TextLabel(TextStyle::Caption, Tone::Red, m_refusalRow))
     , m_warningRow(new QWidget(this))
     , m_warningSymbol(new SymbolView(Symbol::Warning, 14, Tone::Orange, m_warningRow))
-    , m_warning(new TextLabel(TextStyle::Caption, Tone::Orange, m_warningRow)) {
+    , m_warning(new TextLabel(TextStyle::Caption, Tone::Orange, m_warningRow))
+    , m_joinOffer(new JoinOffer(model, this)) {
     m_title->setWeight(QFont::DemiBold);
     m_removeButton->setToolTip(tr("Remove this archive"));
     m_removeButton->setAccessibleName(tr("Remove this archive"));
@@ -53,6 +57,14 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, FileSizeCache* size
                            Qt::AlignTop);
     clashLayout->addWidget(m_clash, 1);
 
+    m_refusal->setMaximumLines(3);
+    auto* refusalLayout = new QHBoxLayout(m_refusalRow);
+    refusalLayout->setContentsMargins(0, 2, 0, 0);
+    refusalLayout->setSpacing(6);
+    refusalLayout->addWidget(new SymbolView(Symbol::Failure, 14, Tone::Red, m_refusalRow), 0,
+                             Qt::AlignTop);
+    refusalLayout->addWidget(m_refusal, 1);
+
     m_check->setMaximumLines(3);
     auto* checkLayout = new QHBoxLayout(m_checkRow);
     checkLayout->setContentsMargins(0, 2, 0, 0);
@@ -71,8 +83,10 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, FileSizeCache* size
     layout->addLayout(titleRow);
     layout->addWidget(m_summary);
     layout->addWidget(m_checkRow);
+    layout->addWidget(m_refusalRow);
     layout->addWidget(m_clashRow);
     layout->addWidget(m_warningRow);
+    layout->addWidget(m_joinOffer);
 
     connect(m_model, &ExtractionViewModel::selectedGroupChanged, this,
             &GroupHeaderView::showSelectedGroup);
@@ -131,6 +145,10 @@ void GroupHeaderView::showSelectedGroup() {
     m_sizes->request(group->files);
     showSummary();
 
+    const std::optional<QString> refusal = group->refusalDescription();
+    m_refusal->setText(refusal.value_or(QString()));
+    m_refusalRow->setVisible(refusal.has_value());
+
     m_clash->setText(ClashWarning::text(group->clashes));
     m_clashRow->setVisible(group->hasClashingParts());
 
@@ -148,11 +166,21 @@ void GroupHeaderView::showSummary() {
     const qsizetype count = group->files.size();
     const QString parts = QString::number(count);
     const std::optional<qint64> size = m_sizes->totalSize(group->files);
+    // One name can stand for two archives, archive(1).zip and
+    // archive.zip.001; the numbered one says so.
+    const bool isNumbered = group->naming == PartNaming::Numbered;
     if (!size) {
-        m_summary->setText(count == 1 ? tr("%1 part").arg(parts) : tr("%1 parts").arg(parts));
+        if (isNumbered)
+            m_summary->setText(count == 1 ? tr("%1 part (.001, .002, …)").arg(parts)
+                                          : tr("%1 parts (.001, .002, …)").arg(parts));
+        else
+            m_summary->setText(count == 1 ? tr("%1 part").arg(parts) : tr("%1 parts").arg(parts));
         return;
     }
-    const QString summary = count == 1 ? tr("%1 part · %2") : tr("%1 parts · %2");
+    QString summary = count == 1 ? tr("%1 part · %2") : tr("%1 parts · %2");
+    if (isNumbered)
+        summary =
+            count == 1 ? tr("%1 part (.001, .002, …) · %2") : tr("%1 parts (.001, .002, …) · %2");
     m_summary->setText(summary.arg(parts, FileSizes::formatted(*size)));
 }
 
@@ -166,6 +194,10 @@ QString GroupHeaderView::summaryText() const {
 
 QString GroupHeaderView::warningText() const {
     return m_warningRow->isVisibleTo(this) ? m_warning->text() : QString();
+}
+
+QString GroupHeaderView::refusalText() const {
+    return m_refusalRow->isVisibleTo(this) ? m_refusal->text() : QString();
 }
 
 QString GroupHeaderView::clashText() const {
