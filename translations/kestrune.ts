@@ -55,6 +55,14 @@
         <source>Choose split zip parts to add (Ctrl+O)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>1 file was not a split zip part and was ignored</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 files were not split zip parts and were ignored</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DestinationPicker</name>
@@ -180,6 +188,37 @@
         <source>%1 parts</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 part (.001, .002, …)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 parts (.001, .002, …)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 part (.001, .002, …) · %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 parts (.001, .002, …) · %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>JoinOffer</name>
+    <message>
+        <source>These look like one archive whose parts a browser named with a space.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Join them</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show both groups as one archive, in part order</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -199,11 +238,26 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Split zip parts (*.zip)</source>
+        <source>All files (*)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>All files (*)</source>
+        <source>Split zip parts (*.zip *.zip.[0-9][0-9][0-9]* *.z[0-9][0-9]*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PasswordQuestion</name>
+    <message>
+        <source>Password</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This archive is protected by a password.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show password</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
