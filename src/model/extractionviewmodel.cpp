@@ -211,7 +211,8 @@ void ExtractionViewModel::removeFile(qsizetype position) {
     // a part is how the user settles it.
     QList<PartClash> clashes = findPartClashes(remaining);
     ZipFileGroup updated{QUuid::createUuid(),     selected.baseName,       std::move(remaining),
-                         selected.isMissingParts, selected.missingIndices, std::move(clashes)};
+                         selected.isMissingParts, selected.missingIndices, std::move(clashes),
+                         selected.naming};
 
     const auto found =
         std::find_if(m_groups.cbegin(), m_groups.cend(),

@@ -172,7 +172,10 @@ private Q_SLOTS:
     }
 
     void aSpannedSetIsNeitherCheckedNorStarted() {
-        drop({"s.z01", "s.zip"});
+        drop({"s.z01", "s.z02", "s.zip"});
+        // Removing a segment leaves it what it is.
+        m_model->removeFile(files({"s.z02"}).first());
+        QCOMPARE(m_model->selectedGroup()->naming, PartNaming::Spanned);
         QVERIFY(m_model->selectedGroup()->refusalDescription());
         QVERIFY(!m_model->canStartExtraction());
         m_model->startExtraction();
@@ -181,11 +184,15 @@ private Q_SLOTS:
         QVERIFY(m_service->runs.isEmpty());
     }
 
-    void theShownNamingStaysShownAcrossDrops() {
-        drop({"x.zip.001", "x.zip.002"});
+    void theShownNamingStaysShownAcrossDropsAndRemovals() {
+        drop({"x.zip.001", "x.zip.002", "x.zip.003"});
         drop({"x.zip", "x(1).zip"});
         QCOMPARE(m_model->groups().size(), 2);
         QCOMPARE(m_model->selectedGroup()->naming, PartNaming::Numbered);
+        m_model->removeFile(files({"x.zip.003"}).first());
+        QCOMPARE(m_model->selectedGroup()->naming, PartNaming::Numbered);
+        QVERIFY(*m_model->selectedGroup() == m_model->groups()[1]);
+        drop({"y.zip"});
         QCOMPARE(fileNames(*m_model->selectedGroup()), (QStringList{"x.zip.001", "x.zip.002"}));
     }
 };
