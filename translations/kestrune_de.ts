@@ -290,18 +290,22 @@
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n part(s) · %1</source>
-        <translation>
-            <numerusform>%n Teil · %1</numerusform>
-            <numerusform>%n Teile · %1</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
         <source>%n part(s)</source>
         <translation>
             <numerusform>%n Teil</numerusform>
             <numerusform>%n Teile</numerusform>
         </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n part(s) (.001, .002, …)</source>
+        <translation>
+            <numerusform>%n Teil (.001, .002, …)</numerusform>
+            <numerusform>%n Teile (.001, .002, …)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 · %2</source>
+        <translation>%1 · %2</translation>
     </message>
 </context>
 <context>
@@ -348,6 +352,21 @@
     </message>
 </context>
 <context>
+    <name>JoinOffer</name>
+    <message>
+        <source>These look like one archive whose parts a browser named with a space.</source>
+        <translation>Diese Teile sehen aus wie ein Archiv, dessen Teile ein Browser mit einem Leerzeichen benannt hat.</translation>
+    </message>
+    <message>
+        <source>Join them</source>
+        <translation>Zusammenführen</translation>
+    </message>
+    <message>
+        <source>Show both groups as one archive, in part order</source>
+        <translation>Beide Gruppen als ein Archiv zeigen, in der Reihenfolge der Teile</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Quit</source>
@@ -365,12 +384,12 @@
         <translation>Teile hinzufügen</translation>
     </message>
     <message>
-        <source>Split zip parts (*.zip)</source>
-        <translation>Teile geteilter Zip-Archive (*.zip)</translation>
-    </message>
-    <message>
         <source>All files (*)</source>
         <translation>Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Split zip parts (*.zip *.zip.[0-9][0-9][0-9]* *.z[0-9][0-9]*)</source>
+        <translation>Teile geteilter Zip-Archive (*.zip *.zip.[0-9][0-9][0-9]* *.z[0-9][0-9]*)</translation>
     </message>
 </context>
 <context>
@@ -471,6 +490,10 @@
     <message>
         <source>Missing parts: %1</source>
         <translation>Fehlende Teile: %1</translation>
+    </message>
+    <message>
+        <source>These parts (%1) are a PKZIP spanned set, not byte-split parts: joined end to end they do not make an archive, so Kestrune cannot extract them.</source>
+        <translation>Diese Teile (%1) sind ein PKZIP-Set über mehrere Datenträger, keine byteweise geteilten Teile: Aneinandergehängt ergeben sie kein Archiv, daher kann Kestrune sie nicht entpacken.</translation>
     </message>
 </context>
 <context>

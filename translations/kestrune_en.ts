@@ -34,17 +34,17 @@
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n part(s) · %1</source>
-        <translation>
-            <numerusform>%n part · %1</numerusform>
-            <numerusform>%n parts · %1</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
         <source>%n part(s)</source>
         <translation>
             <numerusform>%n part</numerusform>
             <numerusform>%n parts</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n part(s) (.001, .002, …)</source>
+        <translation>
+            <numerusform>%n part (.001, .002, …)</numerusform>
+            <numerusform>%n parts (.001, .002, …)</numerusform>
         </translation>
     </message>
 </context>

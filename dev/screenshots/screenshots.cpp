@@ -252,6 +252,40 @@ int main(int argc, char* argv[]) {
     model.addFiles(holiday);
     save(window, output, QStringLiteral("12-checked-broken-set") + suffix);
 
+    // Other namings: numbered parts, a browser's two halves of one archive
+    // before and after the join, and a spanned set that is refused.
+    model.reset();
+    ArchiveInspection gap = broken;
+    gap.problem = QStringLiteral("scans.zip.004 does not continue scans.zip.002: it may be a "
+                                 "different download or in the wrong place.");
+    service->inspection = gap;
+    model.addFiles({makePart(folder, QStringLiteral("scans.zip.001"), 4'000'000),
+                    makePart(folder, QStringLiteral("scans.zip.002"), 4'000'000),
+                    makePart(folder, QStringLiteral("scans.zip.004"), 1'200'000)});
+    save(window, output, QStringLiteral("14-numbered-parts") + suffix);
+
+    model.reset();
+    ArchiveInspection endless = broken;
+    endless.firstBadPart.reset();
+    endless.problem = QStringLiteral(
+        "The end of the archive is missing: the last part, or more than one, was not dropped.");
+    service->inspection = endless;
+    model.addFiles({makePart(folder, QStringLiteral("report.zip"), 3'000'000),
+                    makePart(folder, QStringLiteral("report (1).zip"), 3'000'000),
+                    makePart(folder, QStringLiteral("report (2).zip"), 800'000)});
+    save(window, output, QStringLiteral("15-join-offer") + suffix);
+    service->inspection = whole;
+    model.joinSpaceNamedParts();
+    save(window, output, QStringLiteral("16-joined") + suffix);
+
+    model.reset();
+    model.setDestinationURL(QUrl::fromLocalFile(folder.filePath(QStringLiteral("Extracted"))));
+    model.addFiles({makePart(folder, QStringLiteral("thesis.z01"), 65'536),
+                    makePart(folder, QStringLiteral("thesis.z02"), 65'536),
+                    makePart(folder, QStringLiteral("thesis.zip"), 12'000)});
+    save(window, output, QStringLiteral("17-spanned-set") + suffix);
+    model.setDestinationURL(std::nullopt);
+
     // Start where the run would replace files: the question, on its own.
     model.reset();
     whole.conflicts = 12;

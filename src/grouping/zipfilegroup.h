@@ -18,6 +18,18 @@ struct PartClash {
     friend bool operator==(const PartClash& left, const PartClash& right) = default;
 };
 
+// How the parts of one archive are named. A group never mixes two namings.
+enum class PartNaming {
+    // archive.zip, archive(1).zip, archive(2).zip …: byte splits, the
+    // unnumbered file first.
+    Parenthesised,
+    // archive.zip.001, archive.zip.002 …: byte splits, numbered from 1.
+    Numbered,
+    // archive.z01, archive.z02 … archive.zip: a spanned set, whose segments
+    // are not byte splits and cannot be joined into one archive.
+    Spanned,
+};
+
 // One split archive: its part files in merge order, the part numbers it lacks
 // and the part numbers claimed by more than one file. An immutable value; a
 // changed group is a new record with a new id.
@@ -31,10 +43,16 @@ struct ZipFileGroup {
     QList<qint64> missingIndices;
     // Ascending by part number; empty when every number has one file.
     QList<PartClash> clashes{};
+    PartNaming naming = PartNaming::Parenthesised;
 
     // "Missing parts: …" with one label per missing index, or nothing when the
-    // group is complete.
+    // group is complete. Parts named archive(N).zip are labelled "base
+    // (archive.zip)" and "part (N)", other parts by their file names.
     std::optional<QString> missingPartsDescription() const;
+
+    // Why these parts cannot be joined into an archive at all, one sentence
+    // naming the set, or nothing for byte-split parts.
+    std::optional<QString> refusalDescription() const;
 
     // Such a group cannot be merged: it would hold one part twice.
     bool hasClashingParts() const { return !clashes.isEmpty(); }
@@ -44,4 +62,5 @@ struct ZipFileGroup {
 
 size_t qHash(const ZipFileGroup& group, size_t seed = 0);
 
+Q_DECLARE_METATYPE(PartNaming)
 Q_DECLARE_METATYPE(ZipFileGroup)

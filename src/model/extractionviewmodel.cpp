@@ -1,6 +1,7 @@
 #include "model/extractionviewmodel.h"
 
 #include "grouping/filegrouper.h"
+#include "grouping/spacenamedparts.h"
 #include "grouping/unicodetext.h"
 #include "service/extractioneventstream.h"
 #include "service/extractionservice.h"
@@ -13,11 +14,23 @@
 
 namespace {
 
+// One name may stand for two archives, archive(1).zip and archive.zip.001.
+bool isSameArchive(const ZipFileGroup& left, const ZipFileGroup& right) {
+    return left.naming == right.naming && textEquals(left.baseName, right.baseName);
+}
+
 bool haveSameBaseName(const std::optional<ZipFileGroup>& left,
                       const std::optional<ZipFileGroup>& right) {
     if (!left || !right)
         return left.has_value() == right.has_value();
-    return textEquals(left->baseName, right->baseName);
+    return isSameArchive(*left, *right);
+}
+
+QList<QUrl> filesOf(const QList<ZipFileGroup>& groups) {
+    QList<QUrl> files;
+    for (const ZipFileGroup& group : groups)
+        files += group.files;
+    return files;
 }
 
 QString partsKey(const QList<QUrl>& files) {
@@ -129,7 +142,7 @@ void ExtractionViewModel::addFiles(const QList<QUrl>& locations) {
             all << location;
     }
 
-    setGroups(groupFiles(all));
+    regroup(all);
     qsizetype groupedCount = 0;
     for (const ZipFileGroup& group : std::as_const(m_groups))
         groupedCount += group.files.size();
@@ -139,7 +152,7 @@ void ExtractionViewModel::addFiles(const QList<QUrl>& locations) {
     if (m_selectedGroup) {
         const auto sameName =
             std::find_if(m_groups.cbegin(), m_groups.cend(), [&](const ZipFileGroup& group) {
-                return textEquals(group.baseName, m_selectedGroup->baseName);
+                return isSameArchive(group, *m_selectedGroup);
             });
         if (sameName != m_groups.cend())
             selection = *sameName;
@@ -156,6 +169,8 @@ void ExtractionViewModel::removeGroup(const ZipFileGroup& group) {
         return;
     // Callers may pass an element of m_groups, which the first write replaces.
     const QUuid id = group.id;
+    if (isJoined(group))
+        m_joinKeys.remove(canonicalForm(group.baseName));
     QList<ZipFileGroup> remaining = m_groups;
     remaining.removeIf([&](const ZipFileGroup& candidate) { return candidate.id == id; });
     setGroups(std::move(remaining));
@@ -186,6 +201,10 @@ void ExtractionViewModel::removeFile(qsizetype position) {
         removeGroup(selected);
         return;
     }
+    if (isJoined(selected)) {
+        removeFromJoinedGroup(selected, position);
+        return;
+    }
 
     // The missing-part information is kept as it was: removing a part does
     // not make the group report it as missing until the next regroup. The
@@ -193,7 +212,8 @@ void ExtractionViewModel::removeFile(qsizetype position) {
     // a part is how the user settles it.
     QList<PartClash> clashes = findPartClashes(remaining);
     ZipFileGroup updated{QUuid::createUuid(),     selected.baseName,       std::move(remaining),
-                         selected.isMissingParts, selected.missingIndices, std::move(clashes)};
+                         selected.isMissingParts, selected.missingIndices, std::move(clashes),
+                         selected.naming};
 
     const auto found =
         std::find_if(m_groups.cbegin(), m_groups.cend(),
@@ -212,6 +232,7 @@ void ExtractionViewModel::reset() {
     // Files dropped again after a reset may have changed on disk meanwhile.
     m_inspections.clear();
     m_latestInspections.clear();
+    m_joinKeys.clear();
     setGroups({});
     setSelectedGroup(std::nullopt);
     setState(ExtractionState::idle());
@@ -230,6 +251,61 @@ void ExtractionViewModel::selectGroup(const QUuid& id) {
 
 bool ExtractionViewModel::canRemoveFiles() const {
     return m_state.kind() != ExtractionState::Kind::Running;
+}
+
+// Joining the browser's halves of one set.
+
+void ExtractionViewModel::regroup(const QList<QUrl>& files) {
+    JoinedGroups joined = joinSpaceNamedGroups(groupFiles(files), m_joinKeys);
+    m_joinKeys = std::move(joined.joinKeys);
+    setGroups(std::move(joined.groups));
+}
+
+bool ExtractionViewModel::isJoined(const ZipFileGroup& group) const {
+    return group.naming == PartNaming::Parenthesised && !m_joinKeys.isEmpty() &&
+           m_joinKeys.contains(canonicalForm(group.baseName));
+}
+
+bool ExtractionViewModel::canJoinSpaceNamedParts() const {
+    if (!m_selectedGroup || m_state.kind() == ExtractionState::Kind::Running)
+        return false;
+    const QUuid id = m_selectedGroup->id;
+    const auto shown = std::find_if(m_groups.cbegin(), m_groups.cend(),
+                                    [&](const ZipFileGroup& group) { return group.id == id; });
+    return shown != m_groups.cend() && spaceNamedPartner(m_groups, shown - m_groups.cbegin()) >= 0;
+}
+
+void ExtractionViewModel::joinSpaceNamedParts() {
+    if (!canJoinSpaceNamedParts())
+        return;
+    const QUuid id = m_selectedGroup->id;
+    const qsizetype shown =
+        std::find_if(m_groups.cbegin(), m_groups.cend(),
+                     [&](const ZipFileGroup& group) { return group.id == id; }) -
+        m_groups.cbegin();
+    const QString key = spaceNamedJoinKey(m_groups, shown);
+    m_joinKeys.insert(key);
+    regroup(filesOf(m_groups));
+    const auto joined =
+        std::find_if(m_groups.cbegin(), m_groups.cend(), [&](const ZipFileGroup& group) {
+            return isJoined(group) && canonicalForm(group.baseName) == key;
+        });
+    if (joined != m_groups.cend())
+        showGroup(*joined);
+}
+
+// Removing a file undoes the join: the two halves are shown apart again,
+// the one that holds the first remaining file.
+void ExtractionViewModel::removeFromJoinedGroup(const ZipFileGroup& joined, qsizetype position) {
+    m_joinKeys.remove(canonicalForm(joined.baseName));
+    QList<QUrl> files = filesOf(m_groups);
+    files.removeAt(files.indexOf(joined.files[position]));
+    regroup(files);
+    const QUrl next = position == 0 ? joined.files.value(1) : joined.files.first();
+    const auto holder =
+        std::find_if(m_groups.cbegin(), m_groups.cend(),
+                     [&](const ZipFileGroup& group) { return group.files.contains(next); });
+    showGroup(holder == m_groups.cend() ? std::nullopt : std::optional<ZipFileGroup>(*holder));
 }
 
 // The outcome on show belongs to the archive that ran; another archive is
@@ -253,11 +329,12 @@ void ExtractionViewModel::forgetFinishedRun() {
 // The extraction run.
 
 // A group with two files for one part number would merge into an archive
-// that holds that part twice; the user removes one of them first.
+// that holds that part twice; the user removes one of them first. A
+// spanned set cannot be merged at all.
 bool ExtractionViewModel::canStartExtraction() const {
     return m_selectedGroup && !m_selectedGroup->files.isEmpty() &&
-           !m_selectedGroup->hasClashingParts() && m_destinationURL &&
-           m_state.kind() != ExtractionState::Kind::Running;
+           !m_selectedGroup->hasClashingParts() && !m_selectedGroup->refusalDescription() &&
+           m_destinationURL && m_state.kind() != ExtractionState::Kind::Running;
 }
 
 void ExtractionViewModel::startExtraction() {
@@ -418,7 +495,10 @@ bool ExtractionViewModel::isInspecting() const {
 
 void ExtractionViewModel::inspectSelectedGroup() {
     Q_EMIT inspectionChanged();
-    if (!m_selectedGroup || m_selectedGroup->files.isEmpty())
+    // The check reads the parts as one byte-split archive, which a refused
+    // set is not: its verdict would only blur the refusal.
+    if (!m_selectedGroup || m_selectedGroup->files.isEmpty() ||
+        m_selectedGroup->refusalDescription())
         return;
     const QString key = inspectionKey();
     if (m_inspections.contains(key) || m_pendingInspections.value(key) > 0)

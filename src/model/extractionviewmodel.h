@@ -77,6 +77,16 @@ public:
     // and taking it away would leave the run going on unseen.
     bool canRemoveFiles() const;
 
+    // The shown group and another plainly are one archive whose parts a
+    // browser named with a space (archive.zip, archive (1).zip …), and no
+    // run is going.
+    bool canJoinSpaceNamedParts() const;
+    // Shows those two groups as one, in part order, named as archive.zip's
+    // group, until a file of it is removed; later drops keep the join while
+    // the two still plainly make one set. Does nothing unless
+    // canJoinSpaceNamedParts().
+    void joinSpaceNamedParts();
+
     bool canStartExtraction() const;
     void startExtraction();
     // The folder the current or latest run writes to; empty before the
@@ -145,6 +155,9 @@ Q_SIGNALS:
 
 private:
     void setGroups(QList<ZipFileGroup> groups);
+    void regroup(const QList<QUrl>& files);
+    bool isJoined(const ZipFileGroup& group) const;
+    void removeFromJoinedGroup(const ZipFileGroup& joined, qsizetype position);
     void setSelectedGroup(std::optional<ZipFileGroup> group);
     void showGroup(std::optional<ZipFileGroup> group);
     void forgetFinishedRun();
@@ -168,6 +181,8 @@ private:
     QPointer<ExtractionEventStream> m_stream;
     bool m_isCancelRequested = false;
     QList<ZipFileGroup> m_groups;
+    // The sets the user joined, by their join keys (see spacenamedparts.h).
+    QSet<QString> m_joinKeys;
     std::optional<ZipFileGroup> m_selectedGroup;
     std::optional<QUrl> m_destinationURL;
     ExtractionState m_state;

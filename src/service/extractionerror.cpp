@@ -39,6 +39,7 @@ QString ExtractionError::errorDescription() const {
             [](const DiskFull&) {
                 return QCoreApplication::translate("ExtractionError", "Disk is full.");
             },
+            [](const CannotJoin& error) { return error.reason; },
             [](const PasswordRequired&) {
                 return QCoreApplication::translate("ExtractionError",
                                                    "This archive is protected by a password.");

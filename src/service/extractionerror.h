@@ -28,6 +28,11 @@ public:
         QString text;
     };
     struct DiskFull {};
+    // The parts are not byte splits of one archive (a spanned set); the
+    // reason is the sentence that says so.
+    struct CannotJoin {
+        QString reason;
+    };
     // The archive holds encrypted entries, and the run had no password.
     struct PasswordRequired {};
     // The password given does not open the archive's first encrypted entry.
@@ -41,7 +46,7 @@ public:
 
     using Case =
         std::variant<MissingParts, ReadPermissionDenied, WritePermissionDenied, ExtractionFailed,
-                     DiskFull, PasswordRequired, WrongPassword, Cancelled, Invalid>;
+                     DiskFull, CannotJoin, PasswordRequired, WrongPassword, Cancelled, Invalid>;
 
     ExtractionError() = default;
     ExtractionError(Case value)
@@ -63,6 +68,9 @@ public:
         return Case(ExtractionFailed{std::move(text)});
     }
     static ExtractionError diskFull() { return Case(DiskFull{}); }
+    static ExtractionError cannotJoin(QString reason) {
+        return Case(CannotJoin{std::move(reason)});
+    }
     static ExtractionError passwordRequired() { return Case(PasswordRequired{}); }
     static ExtractionError wrongPassword() { return Case(WrongPassword{}); }
     static ExtractionError cancelled() { return Case(Cancelled{}); }

@@ -28,6 +28,10 @@ void ExtractionRun::start() {
             "ExtractionRun", "two files claim one part number; remove one")));
         return;
     }
+    if (const std::optional<QString> refusal = m_group.refusalDescription()) {
+        fail(ExtractionError::cannotJoin(*refusal));
+        return;
+    }
     askForAccess();
     // Cancelled while it waited for its turn: nothing has happened yet.
     if (isCancelRequested()) {

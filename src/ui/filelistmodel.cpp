@@ -10,11 +10,10 @@
 namespace {
 
 // The part number the grouping reads from the name, which the missing-parts
-// warning also uses: 2 for archive(2).zip, 0 for archive.zip.
+// warning also uses: 2 for archive(2).zip, 0 for archive.zip, 1 for
+// archive.zip.001.
 qint64 partNumber(const QUrl& location) {
-    const QString name = location.fileName();
-    const qsizetype extension = name.lastIndexOf(u'.');
-    return parsePartName(extension < 0 ? name : name.first(extension)).partIndex;
+    return partIndexOf(location).value_or(0);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "ui/filesizecache.h"
 #include "ui/filesizes.h"
 #include "ui/groupswitcher.h"
+#include "ui/joinoffer.h"
 #include "ui/pluralcount.h"
 #include "ui/symbolbutton.h"
 #include "ui/symbolview.h"
@@ -26,9 +27,12 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, FileSizeCache* size
     , m_check(new TextLabel(TextStyle::Caption, Tone::Secondary, m_checkRow))
     , m_clashRow(new QWidget(this))
     , m_clash(new TextLabel(TextStyle::Caption, Tone::Red, m_clashRow))
+    , m_refusalRow(new QWidget(this))
+    , m_refusal(new TextLabel(TextStyle::Caption, Tone::Red, m_refusalRow))
     , m_warningRow(new QWidget(this))
     , m_warningSymbol(new SymbolView(Symbol::Warning, 14, Tone::Orange, m_warningRow))
-    , m_warning(new TextLabel(TextStyle::Caption, Tone::Orange, m_warningRow)) {
+    , m_warning(new TextLabel(TextStyle::Caption, Tone::Orange, m_warningRow))
+    , m_joinOffer(new JoinOffer(model, this)) {
     m_title->setWeight(QFont::DemiBold);
     m_removeButton->setToolTip(tr("Remove this archive"));
     m_removeButton->setAccessibleName(tr("Remove this archive"));
@@ -56,6 +60,14 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, FileSizeCache* size
                            Qt::AlignTop);
     clashLayout->addWidget(m_clash, 1);
 
+    m_refusal->setMaximumLines(3);
+    auto* refusalLayout = new QHBoxLayout(m_refusalRow);
+    refusalLayout->setContentsMargins(0, 2, 0, 0);
+    refusalLayout->setSpacing(6);
+    refusalLayout->addWidget(new SymbolView(Symbol::Failure, 14, Tone::Red, m_refusalRow), 0,
+                             Qt::AlignTop);
+    refusalLayout->addWidget(m_refusal, 1);
+
     m_check->setMaximumLines(3);
     auto* checkLayout = new QHBoxLayout(m_checkRow);
     checkLayout->setContentsMargins(0, 2, 0, 0);
@@ -75,8 +87,10 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, FileSizeCache* size
     layout->addLayout(titleRow);
     layout->addWidget(m_summary);
     layout->addWidget(m_checkRow);
+    layout->addWidget(m_refusalRow);
     layout->addWidget(m_clashRow);
     layout->addWidget(m_warningRow);
+    layout->addWidget(m_joinOffer);
 
     connect(m_model, &ExtractionViewModel::selectedGroupChanged, this,
             &GroupHeaderView::showSelectedGroup);
@@ -133,6 +147,10 @@ void GroupHeaderView::showSelectedGroup() {
     m_sizes->request(group->files);
     showSummary();
 
+    const std::optional<QString> refusal = group->refusalDescription();
+    m_refusal->setText(refusal.value_or(QString()));
+    m_refusalRow->setVisible(refusal.has_value());
+
     m_clash->setText(ClashWarning::text(group->clashes));
     m_clashRow->setVisible(group->hasClashingParts());
 
@@ -149,8 +167,12 @@ void GroupHeaderView::showSummary() {
         return;
     const int count = pluralCount(group->files.size());
     const std::optional<qint64> size = m_sizes->totalSize(group->files);
-    m_summary->setText(size ? tr("%n part(s) · %1", nullptr, count).arg(FileSizes::formatted(*size))
-                            : tr("%n part(s)", nullptr, count));
+    // One name can stand for two archives, archive(1).zip and
+    // archive.zip.001; the numbered one says so.
+    const bool isNumbered = group->naming == PartNaming::Numbered;
+    const QString parts = isNumbered ? tr("%n part(s) (.001, .002, …)", nullptr, count)
+                                     : tr("%n part(s)", nullptr, count);
+    m_summary->setText(size ? tr("%1 · %2").arg(parts, FileSizes::formatted(*size)) : parts);
 }
 
 QString GroupHeaderView::titleText() const {
@@ -163,6 +185,10 @@ QString GroupHeaderView::summaryText() const {
 
 QString GroupHeaderView::warningText() const {
     return m_warningRow->isVisibleTo(this) ? m_warning->text() : QString();
+}
+
+QString GroupHeaderView::refusalText() const {
+    return m_refusalRow->isVisibleTo(this) ? m_refusal->text() : QString();
 }
 
 QString GroupHeaderView::clashText() const {

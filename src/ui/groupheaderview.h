@@ -5,15 +5,17 @@
 class ExtractionViewModel;
 class FileSizeCache;
 class GroupSwitcher;
+class JoinOffer;
 class SymbolButton;
 class SymbolView;
 class TextLabel;
 
 // The shown group's name (with the way to the other groups, when there are
-// any), its part count and total size (once every part's
-// size is known), what the check of
-// its parts found, the warnings about files that claim one part number and
-// about missing parts, and the control that removes the whole group.
+// any), its part count and total size (once every part's size is known),
+// what the check of its parts found, why a set of parts cannot be joined at
+// all, the warnings about files that claim one part number and about missing
+// parts, the offer to join the halves a browser made of one archive, and the
+// control that removes the whole group.
 class GroupHeaderView : public QWidget {
     Q_OBJECT
 
@@ -32,6 +34,9 @@ public:
     // the parts do not make it; empty until a check has ended.
     QString checkText() const;
     bool isCheckAWarning() const;
+    // Why the parts cannot be joined (a spanned set); empty for byte splits.
+    QString refusalText() const;
+    JoinOffer* joinOffer() const { return m_joinOffer; }
     SymbolButton* removeButton() const { return m_removeButton; }
     GroupSwitcher* switcher() const { return m_switcher; }
 
@@ -51,7 +56,10 @@ private:
     TextLabel* m_check;
     QWidget* m_clashRow;
     TextLabel* m_clash;
+    QWidget* m_refusalRow;
+    TextLabel* m_refusal;
     QWidget* m_warningRow;
     SymbolView* m_warningSymbol;
     TextLabel* m_warning;
+    JoinOffer* m_joinOffer;
 };

@@ -14,7 +14,8 @@ void PartsPicker::present(const QUrl& startFolder) {
     m_dialog->setAttribute(Qt::WA_DeleteOnClose);
     m_dialog->setFileMode(QFileDialog::ExistingFiles);
     m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    m_dialog->setNameFilters({tr("Split zip parts (*.zip)"), tr("All files (*)")});
+    m_dialog->setNameFilters(
+        {tr("Split zip parts (*.zip *.zip.[0-9][0-9][0-9]* *.z[0-9][0-9]*)"), tr("All files (*)")});
     if (startFolder.isValid())
         m_dialog->setDirectoryUrl(startFolder);
     connect(m_dialog, &QDialog::accepted, this, [this] {

@@ -9,8 +9,10 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,15 +30,30 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// How a set of parts is named: name.zip, name(1).zip …; name.zip.001 …; or
+// name.zip, name (1).zip … as browsers name further downloads.
+enum class Naming { Parenthesised, Numbered, BrowserSpaced };
+
+QString partName(const QString& name, int i, Naming naming) {
+    switch (naming) {
+    case Naming::Parenthesised:
+        break;
+    case Naming::Numbered:
+        return QStringLiteral("%1.zip.%2").arg(name).arg(i + 1, 3, 10, QLatin1Char('0'));
+    case Naming::BrowserSpaced:
+        return i == 0 ? name + ".zip" : QStringLiteral("%1 (%2).zip").arg(name).arg(i);
+    }
+    return i == 0 ? name + ".zip" : QStringLiteral("%1(%2).zip").arg(name).arg(i);
+}
+
 // Cuts `bytes` into `count` parts named like split downloads and returns
 // their locations in part order.
 QList<QUrl> writeParts(const QString& folder, const QString& name, const QByteArray& bytes,
-                       int count) {
+                       int count, Naming naming = Naming::Parenthesised) {
     QList<QUrl> parts;
     const qsizetype partSize = (bytes.size() + count - 1) / count;
     for (int i = 0; i < count; ++i) {
-        const QString path = QDir(folder).filePath(
-            i == 0 ? name + ".zip" : QStringLiteral("%1(%2).zip").arg(name).arg(i));
+        const QString path = QDir(folder).filePath(partName(name, i, naming));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes.mid(i * partSize, partSize)) < 0)
             return {};
@@ -59,6 +76,8 @@ const QList<ZipFixture::Item> originals() {
 
 } // namespace
 
+Q_DECLARE_METATYPE(Naming)
+
 class EndToEndTest : public QObject {
     Q_OBJECT
 
@@ -80,8 +99,11 @@ private Q_SLOTS:
     void init() {
         QVERIFY(m_root.isValid());
         QVERIFY(QFileInfo(extractorPath()).isExecutable());
-        m_downloads = m_root.filePath(QTest::currentTestFunction() + QStringLiteral("-downloads"));
-        m_destination = m_root.filePath(QTest::currentTestFunction() + QStringLiteral("-out"));
+        // Each row of a table in folders of its own.
+        const QString test = QTest::currentTestFunction() + QStringLiteral("-") +
+                             QString::number(qHash(QByteArray(QTest::currentDataTag())));
+        m_downloads = m_root.filePath(test + QStringLiteral("-downloads"));
+        m_destination = m_root.filePath(test + QStringLiteral("-out"));
         QVERIFY(QDir().mkpath(m_downloads));
         QVERIFY(QDir().mkpath(m_destination));
 
@@ -95,13 +117,29 @@ private Q_SLOTS:
     }
     void cleanup() { m_model.reset(); }
 
+    void extractsSplitArchive_data() {
+        QTest::addColumn<Naming>("naming");
+        QTest::addRow("photos.zip, photos(1).zip …") << Naming::Parenthesised;
+        QTest::addRow("photos.zip.001 …") << Naming::Numbered;
+        QTest::addRow("photos.zip, photos (1).zip …, joined") << Naming::BrowserSpaced;
+    }
     void extractsSplitArchive() {
-        QList<QUrl> parts = writeParts(m_downloads, "photos", m_archive, 3);
+        QFETCH(Naming, naming);
+        QList<QUrl> parts = writeParts(m_downloads, "photos", m_archive, 3, naming);
         QCOMPARE(parts.size(), 3);
         // Dropped in any order, merged in part order.
         m_model->addFiles({parts[2], parts[0], parts[1]});
+        if (naming == Naming::BrowserSpaced) {
+            QCOMPARE(m_model->groups().size(), 2);
+            m_model->joinSpaceNamedParts();
+        }
+        QCOMPARE(m_model->groups().size(), 1);
+        QCOMPARE(m_model->selectedGroup()->baseName, QStringLiteral("photos"));
         QCOMPARE(m_model->selectedGroup()->files, parts);
         QVERIFY(!m_model->selectedGroup()->isMissingParts);
+        // The check reads the parts, in that order, as one whole archive.
+        QVERIFY(QTest::qWaitFor([this] { return !m_model->isInspecting(); }, 20000));
+        QVERIFY(m_model->selectedInspection() && m_model->selectedInspection()->complete);
 
         QList<double> fractions;
         connect(m_model.get(), &ExtractionViewModel::progressChanged, this,
@@ -165,6 +203,41 @@ private Q_SLOTS:
         QCOMPARE(questions.size(), 1);
         QCOMPARE(questions.first().first().value<qint64>(), qint64(originals().size()));
         QCOMPARE(m_model->state(), ExtractionState::succeeded());
+    }
+
+    // A real spanned set, as zip writes it: recognised by its names and
+    // refused with its sentence, never merged into an archive nobody reads.
+    void spannedSetIsRefused() {
+        const QString zip = QStandardPaths::findExecutable(QStringLiteral("zip"));
+        if (zip.isEmpty())
+            QSKIP("zip is not installed");
+        QFile original(QDir(m_downloads).filePath("data.bin"));
+        QVERIFY(original.open(QIODevice::WriteOnly));
+        original.write(randomBytes(200'000, 3));
+        original.close();
+        QProcess process;
+        process.setWorkingDirectory(m_downloads);
+        process.start(zip, {"-q", "-s", "64k", "thesis.zip", "data.bin"});
+        QVERIFY(process.waitForFinished(20000) && process.exitCode() == 0);
+        const QStringList written =
+            QDir(m_downloads).entryList({"thesis.*"}, QDir::Files, QDir::Name);
+        QCOMPARE(written, (QStringList{"thesis.z01", "thesis.z02", "thesis.z03", "thesis.zip"}));
+
+        QList<QUrl> parts;
+        for (const QString& name : written)
+            parts << QUrl::fromLocalFile(QDir(m_downloads).filePath(name));
+        m_model->addFiles(parts);
+        QCOMPARE(m_model->groups().size(), 1);
+        QCOMPARE(m_model->selectedGroup()->files, parts);
+        QCOMPARE(m_model->selectedGroup()->refusalDescription(),
+                 QStringLiteral("These parts (thesis.z01 … thesis.zip) are a PKZIP spanned set, "
+                                "not byte-split parts: joined end to end they do not make an "
+                                "archive, so Kestrune cannot extract them."));
+        QVERIFY(!m_model->canStartExtraction());
+        QVERIFY(!m_model->isInspecting());
+        m_model->startExtraction();
+        QCOMPARE(m_model->state(), ExtractionState::idle());
+        QCOMPARE(QDir(m_destination).entryList(QDir::Files), QStringList());
     }
 
     void missingLastPartFailsAndKeepsEverything() {

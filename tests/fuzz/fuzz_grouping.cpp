@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -49,11 +50,42 @@ void checkGroup(const ZipFileGroup& group) {
     check(!group.files.isEmpty());
     check(group.isMissingParts == !group.missingIndices.isEmpty());
     check(group.missingIndices.size() <= maxListedMissingIndices);
+    // A spanned set is refused whole, and only it.
+    check(group.refusalDescription().has_value() == (group.naming == PartNaming::Spanned));
+    if (group.naming == PartNaming::Spanned)
+        check(!group.isMissingParts && group.clashes.isEmpty());
     for (qsizetype i = 0; i < group.missingIndices.size(); ++i) {
-        check(group.missingIndices[i] >= 0);
+        check(group.missingIndices[i] >= firstPartIndex(group.naming));
         if (i > 0)
             check(group.missingIndices[i - 1] < group.missingIndices[i]);
     }
+}
+
+// The number a file's name gives it in its group's naming, by patterns of
+// the rules: name(N).zip; name.zip.NNN, three digits or more from 1000 on;
+// name.zNN, two digits or more from 100 on, and name.zip after them all.
+qint64 referenceIndex(const QString& name, PartNaming naming) {
+    static const QRegularExpression numbered(QStringLiteral("\\.zip\\.([1-9][0-9]{3,}|[0-9]{3})$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression spanned(QStringLiteral("\\.z([1-9][0-9]{2,}|[0-9]{2})$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    switch (naming) {
+    case PartNaming::Parenthesised:
+        break;
+    case PartNaming::Numbered: {
+        const QRegularExpressionMatch match = numbered.match(name);
+        check(match.hasMatch() && match.capturedEnd(0) == name.size());
+        return match.captured(1).toLongLong();
+    }
+    case PartNaming::Spanned: {
+        if (name.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive))
+            return std::numeric_limits<qint64>::max();
+        const QRegularExpressionMatch match = spanned.match(name);
+        check(match.hasMatch() && match.capturedEnd(0) == name.size());
+        return match.captured(1).toLongLong();
+    }
+    }
+    return parseWithPattern(name.first(name.lastIndexOf(u'.'))).partIndex;
 }
 
 // Part numbers read again from the files' names: the files ascend by them,
@@ -64,15 +96,14 @@ void checkClashes(const ZipFileGroup& group) {
     QMap<qint64, QList<QUrl>> claimants;
     qint64 previous = 0;
     for (const QUrl& file : group.files) {
-        const QString name = file.fileName();
-        const qint64 index = parseWithPattern(name.first(name.lastIndexOf(u'.'))).partIndex;
+        const qint64 index = referenceIndex(file.fileName(), group.naming);
         check(index >= previous);
         previous = index;
         claimants[index] << file;
     }
     QList<PartClash> expected;
     for (auto it = claimants.cbegin(); it != claimants.cend(); ++it) {
-        if (it->size() > 1)
+        if (it->size() > 1 && group.naming != PartNaming::Spanned)
             expected.append({it.key(), *it});
     }
     check(group.clashes == expected);
@@ -95,11 +126,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         checkGroup(groups[i]);
         checkClashes(groups[i]);
         grouped += groups[i].files.size();
-        const QString key = canonicalForm(groups[i].baseName);
+        // Unique and ascending by name, then by naming.
+        const QString key =
+            QString::number(int(groups[i].naming)) + u'/' + canonicalForm(groups[i].baseName);
         check(!names.contains(key));
         names.insert(key);
-        if (i > 0)
-            check(compareCodePoints(canonicalForm(groups[i - 1].baseName), key) < 0);
+        if (i > 0) {
+            const int order = compareCodePoints(canonicalForm(groups[i - 1].baseName),
+                                                canonicalForm(groups[i].baseName));
+            check(order < 0 || (order == 0 && groups[i - 1].naming < groups[i].naming));
+        }
     }
     check(grouped <= locations.size());
     return 0;

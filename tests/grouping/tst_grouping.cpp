@@ -84,6 +84,41 @@ private Q_SLOTS:
         QCOMPARE(parsed.partIndex, index);
     }
 
+    void readsPartNumbersOfEveryNaming_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("index"); // -1: not a part
+
+        QTest::addRow("archive.zip") << "a.zip" << qint64(0);
+        QTest::addRow("archive(N).zip") << "a(4).zip" << qint64(4);
+        QTest::addRow(".001") << "a.zip.001" << qint64(1);
+        QTest::addRow(".999") << "a.zip.999" << qint64(999);
+        QTest::addRow(".1000 after .999") << "a.zip.1000" << qint64(1000);
+        QTest::addRow("extensions in upper case") << "a.ZIP.002" << qint64(2);
+        QTest::addRow("largest number")
+            << "a.zip.9223372036854775807" << std::numeric_limits<qint64>::max();
+        QTest::addRow("one past the largest number") << "a.zip.9223372036854775808" << qint64(-1);
+        QTest::addRow(".000: numbering starts at 1") << "a.zip.000" << qint64(-1);
+        QTest::addRow(".01: too few digits") << "a.zip.01" << qint64(-1);
+        QTest::addRow(".0001: padded past three digits") << "a.zip.0001" << qint64(-1);
+        QTest::addRow("no .zip before the number") << "a.001" << qint64(-1);
+        QTest::addRow("another archive format") << "a.7z.001" << qint64(-1);
+        QTest::addRow("Arabic-Indic digits are not read")
+            << QString::fromUtf8("a.zip.٠٠١") << qint64(-1);
+        QTest::addRow("a sign is no digit") << "a.zip.-01" << qint64(-1);
+        QTest::addRow(".z01") << "a.z01" << qint64(1);
+        QTest::addRow(".Z12") << "a.Z12" << qint64(12);
+        QTest::addRow(".z100 after .z99") << "a.z100" << qint64(100);
+        QTest::addRow(".z00") << "a.z00" << qint64(-1);
+        QTest::addRow(".z1: too few digits") << "a.z1" << qint64(-1);
+        QTest::addRow(".z001: padded past two digits") << "a.z001" << qint64(-1);
+        QTest::addRow(".zipx") << "a.zipx" << qint64(-1);
+    }
+    void readsPartNumbersOfEveryNaming() {
+        QFETCH(QString, name);
+        QFETCH(qint64, index);
+        QCOMPARE(partIndexOf(files({name}).first()).value_or(-1), index);
+    }
+
     void findsMissingIndices_data() {
         QTest::addColumn<QList<qint64>>("present");
         QTest::addColumn<QList<qint64>>("missing");
@@ -107,11 +142,14 @@ private Q_SLOTS:
 
     void boundsHugeIndices_data() {
         QTest::addColumn<QString>("name");
-        QTest::addRow("four billion") << "a(4000000000).zip";
-        QTest::addRow("largest index") << "a(9223372036854775807).zip";
+        QTest::addColumn<qint64>("first"); // the first missing index
+        QTest::addRow("four billion") << "a(4000000000).zip" << qint64(0);
+        QTest::addRow("largest index") << "a(9223372036854775807).zip" << qint64(0);
+        QTest::addRow("largest number after .zip") << "a.zip.9223372036854775807" << qint64(1);
     }
     void boundsHugeIndices() {
         QFETCH(QString, name);
+        QFETCH(qint64, first);
         // Enumerating the range would never finish; the list stops at the bound.
         const QList<ZipFileGroup> groups = groupFiles(files({name}));
 
@@ -120,7 +158,7 @@ private Q_SLOTS:
         QVERIFY(group.isMissingParts);
         QCOMPARE(group.missingIndices.size(), maxListedMissingIndices);
         for (qsizetype i = 0; i < group.missingIndices.size(); ++i)
-            QCOMPARE(group.missingIndices[i], qint64(i));
+            QCOMPARE(group.missingIndices[i], first + i);
     }
 
     void boundCountsOnlyMissingIndices() {
@@ -161,8 +199,7 @@ private Q_SLOTS:
         QTest::addRow("extension in any case")
             << QStringList{"a.ZIP", "a(1).Zip"} << QStringList{"a|a.ZIP,a(1).Zip||"};
         QTest::addRow("other extensions are ignored")
-            << QStringList{"a.zip.001", "notes.txt", "a.7z", "a.zipx", "README", "folder/"}
-            << QStringList{};
+            << QStringList{"notes.txt", "a.7z", "a.zipx", "README", "folder/"} << QStringList{};
         QTest::addRow("only the last extension is removed")
             << QStringList{"a.tar.zip"} << QStringList{"a.tar|a.tar.zip||"};
         QTest::addRow("folders do not matter")
@@ -185,6 +222,40 @@ private Q_SLOTS:
             << QStringList{"100%.zip", "100%(1).zip", "a%2F(1).zip"}
             << QStringList{"100%|100%.zip,100%(1).zip||", "a%2F|a%2F(1).zip|0|"};
         QTest::addRow("empty input") << QStringList{} << QStringList{};
+
+        // Other namings: the base name is marked with its naming.
+        QTest::addRow("numbered parts in number order")
+            << QStringList{"x.zip.002", "x.zip.001", "x.zip.003"}
+            << QStringList{"numbered:x|x.zip.001,x.zip.002,x.zip.003||"};
+        QTest::addRow("numbered set lacking .002")
+            << QStringList{"x.zip.001", "x.zip.003"}
+            << QStringList{"numbered:x|x.zip.001,x.zip.003|2|"};
+        QTest::addRow("numbered set lacking its first parts")
+            << QStringList{"x.zip.003"} << QStringList{"numbered:x|x.zip.003|1,2|"};
+        QTest::addRow("the two byte-split namings never mix")
+            << QStringList{"x.zip.002", "x(1).zip", "x.zip.001", "x.zip"}
+            << QStringList{"x|x.zip,x(1).zip||", "numbered:x|x.zip.001,x.zip.002||"};
+        QTest::addRow("numbered parts in any letter case")
+            << QStringList{"x.Zip.002", "x.ZIP.001"}
+            << QStringList{"numbered:x|x.ZIP.001,x.Zip.002||"};
+        QTest::addRow("a numbered part's name keeps its parentheses")
+            << QStringList{"x(1).zip.001"} << QStringList{"numbered:x(1)|x(1).zip.001||"};
+        QTest::addRow("one numbered part in two folders")
+            << QStringList{"/a/x.zip.001", "/b/x.zip.001", "/a/x.zip.002"}
+            << QStringList{"numbered:x|x.zip.001,x.zip.001,x.zip.002||1:a/x.zip.001,b/x.zip.001"};
+        QTest::addRow("numbered spellings that are not parts")
+            << QStringList{"x.zip.000", "x.zip.01", "x.zip.0001", "x.001"} << QStringList{};
+        QTest::addRow("spanned set, archive.zip last")
+            << QStringList{"s.zip", "s.z02", "s.z01"}
+            << QStringList{"spanned:s|s.z01,s.z02,s.zip||"};
+        QTest::addRow("spanned segments without their archive.zip")
+            << QStringList{"s.z02"} << QStringList{"spanned:s|s.z02||"};
+        QTest::addRow("a spanned set takes archive.zip, not archive(1).zip")
+            << QStringList{"s(1).zip", "s.ZIP", "s.Z01"}
+            << QStringList{"s|s(1).zip|0|", "spanned:s|s.Z01,s.ZIP||"};
+        QTest::addRow("one name in three namings")
+            << QStringList{"s.z01", "s.zip.001", "s(0).zip", "s.zip"}
+            << QStringList{"s|s(0).zip||", "numbered:s|s.zip.001||", "spanned:s|s.z01,s.zip||"};
 
         QTest::addRow("two folders claim part 1")
             << QStringList{"/a/s.zip", "/a/s(1).zip", "/a/s(2).zip", "/b/s(1).zip"}
@@ -236,7 +307,10 @@ private Q_SLOTS:
             QCOMPARE(group.hasClashingParts(), !clashes.isEmpty());
             // The group's own files say the same, whatever order they come in.
             QCOMPARE(findPartClashes(group.files), group.clashes);
-            actual << group.baseName + u'|' + fileNames(group).join(u',') + u'|' +
+            const QString naming = group.naming == PartNaming::Numbered  ? "numbered:"
+                                   : group.naming == PartNaming::Spanned ? "spanned:"
+                                                                         : "";
+            actual << naming + group.baseName + u'|' + fileNames(group).join(u',') + u'|' +
                           missing.join(u',') + u'|' + clashes.join(u';');
         }
         QCOMPARE(actual, expected);
@@ -344,36 +418,67 @@ private Q_SLOTS:
     }
 
     void describesMissingParts_data() {
+        QTest::addColumn<PartNaming>("naming");
         QTest::addColumn<QString>("baseName");
         QTest::addColumn<bool>("isMissingParts");
         QTest::addColumn<QList<qint64>>("missing");
         QTest::addColumn<QString>("description"); // "-" for none
 
-        QTest::addRow("one part") << "archive" << true << QList<qint64>{2}
-                                  << "Missing parts: part (2)";
-        QTest::addRow("base and parts") << "archive" << true << QList<qint64>{0, 3, 4}
-                                        << "Missing parts: base (archive.zip), part (3), part (4)";
+        QTest::addRow("one part") << PartNaming::Parenthesised << "archive" << true
+                                  << QList<qint64>{2} << "Missing parts: part (2)";
+        QTest::addRow("base and parts")
+            << PartNaming::Parenthesised << "archive" << true << QList<qint64>{0, 3, 4}
+            << "Missing parts: base (archive.zip), part (3), part (4)";
         QTest::addRow("base name ending in a space")
-            << "archive " << true << QList<qint64>{0} << "Missing parts: base (archive .zip)";
-        QTest::addRow("empty base name")
-            << "" << true << QList<qint64>{0} << "Missing parts: base (.zip)";
-        QTest::addRow("no leading zeros")
-            << "a" << true << QList<qint64>{10} << "Missing parts: part (10)";
-        QTest::addRow("a complete group has none") << "a" << false << QList<qint64>{} << "-";
+            << PartNaming::Parenthesised << "archive " << true << QList<qint64>{0}
+            << "Missing parts: base (archive .zip)";
+        QTest::addRow("empty base name") << PartNaming::Parenthesised << "" << true
+                                         << QList<qint64>{0} << "Missing parts: base (.zip)";
+        QTest::addRow("no leading zeros") << PartNaming::Parenthesised << "a" << true
+                                          << QList<qint64>{10} << "Missing parts: part (10)";
+        QTest::addRow("a complete group has none")
+            << PartNaming::Parenthesised << "a" << false << QList<qint64>{} << "-";
         QTest::addRow("percent signs stay literal")
-            << "%1%2" << true << QList<qint64>{0} << "Missing parts: base (%1%2.zip)";
+            << PartNaming::Parenthesised << "%1%2" << true << QList<qint64>{0}
+            << "Missing parts: base (%1%2.zip)";
+        QTest::addRow("numbered parts by file name")
+            << PartNaming::Numbered << "x" << true << QList<qint64>{2, 5}
+            << "Missing parts: x.zip.002, x.zip.005";
+        QTest::addRow("numbered parts past .999")
+            << PartNaming::Numbered << "x" << true << QList<qint64>{1000}
+            << "Missing parts: x.zip.1000";
+        QTest::addRow("spanned segments by file name")
+            << PartNaming::Spanned << "s" << true << QList<qint64>{2} << "Missing parts: s.z02";
     }
     void describesMissingParts() {
+        QFETCH(PartNaming, naming);
         QFETCH(QString, baseName);
         QFETCH(bool, isMissingParts);
         QFETCH(QList<qint64>, missing);
         QFETCH(QString, description);
-        const std::optional<QString> text =
-            group(baseName, isMissingParts, missing).missingPartsDescription();
+        ZipFileGroup described = group(baseName, isMissingParts, missing);
+        described.naming = naming;
+        const std::optional<QString> text = described.missingPartsDescription();
         if (description == u"-")
             QVERIFY(!text);
         else
             QCOMPARE(text.value_or(QStringLiteral("(none)")), description);
+    }
+
+    void refusesOnlySpannedSets() {
+        const QList<ZipFileGroup> groups =
+            groupFiles(files({"s.zip", "s.z01", "s.z02", "b.zip", "b.zip.001", "c.z01"}));
+        QStringList refusals;
+        for (const ZipFileGroup& group : groups)
+            refusals << group.refusalDescription().value_or("-");
+        QCOMPARE(refusals,
+                 (QStringList{"-", "-",
+                              "These parts (c.z01) are a PKZIP spanned set, not byte-split parts: "
+                              "joined end to end they do not make an archive, so Kestrune cannot "
+                              "extract them.",
+                              "These parts (s.z01 … s.zip) are a PKZIP spanned set, not byte-split "
+                              "parts: joined end to end they do not make an archive, so Kestrune "
+                              "cannot extract them."}));
     }
 };
 

@@ -332,20 +332,34 @@ void ServiceTest::partThatIsTheCombinedArchive() {
     QVERIFY(readFile(combined) == precious);
 }
 
-// However the group was made, two files for one part number are never merged.
-void ServiceTest::groupWithTwoFilesForOnePartIsNotMerged() {
+// However the group was made, two files for one part number, or a spanned
+// set, are never merged.
+void ServiceTest::groupThatIsNoByteSplitArchiveIsNotMerged_data() {
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("error");
+    QTest::addRow("two files claim one part")
+        << QStringList{"a/s.zip", "a/s(1).zip", "b/s(1).zip"}
+        << "Extraction failed: two files claim one part number; remove one";
+    QTest::addRow("a spanned set")
+        << QStringList{"a/s.z01", "a/s.zip", "a/s.z02"}
+        << "These parts (s.z01 … s.zip) are a PKZIP spanned set, not byte-split parts: joined "
+           "end to end they do not make an archive, so Kestrune cannot extract them.";
+}
+
+void ServiceTest::groupThatIsNoByteSplitArchiveIsNotMerged() {
+    QFETCH(QStringList, names);
+    QFETCH(QString, error);
     QTemporaryDir folder;
     QVERIFY(QDir(folder.path()).mkpath("a") && QDir(folder.path()).mkpath("b"));
-    const QList<QUrl> parts{writeFile(folder.filePath("a/s.zip"), "first"),
-                            writeFile(folder.filePath("a/s(1).zip"), "second"),
-                            writeFile(folder.filePath("b/s(1).zip"), "second again")};
+    QList<QUrl> parts;
+    for (const QString& name : names)
+        parts << writeFile(folder.filePath(name), name.toUtf8());
 
     ExtractionService service(unreachableTool(folder));
     const QList<ZipFileGroup> groups = groupFiles(parts);
     QCOMPARE(groups.size(), 1);
     const QStringList events = runToEnd(service, groups.first(), folder.path());
 
-    QCOMPARE(events,
-             QStringList{"error: Extraction failed: two files claim one part number; remove one"});
+    QCOMPARE(events, QStringList{"error: " + error});
     QVERIFY(!QFileInfo::exists(folder.filePath("_combined_s.zip")));
 }

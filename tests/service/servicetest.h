@@ -25,7 +25,8 @@ private Q_SLOTS:
     void staleCombinedArchiveWithAnotherNameIsReplacedNotEmptied();
     void partThatIsTheCombinedArchive_data();
     void partThatIsTheCombinedArchive();
-    void groupWithTwoFilesForOnePartIsNotMerged();
+    void groupThatIsNoByteSplitArchiveIsNotMerged_data();
+    void groupThatIsNoByteSplitArchiveIsNotMerged();
 
     // The extractor command (extractortest.cpp).
     void extractorOutcome_data();

@@ -11,12 +11,14 @@
 #include "ui/filelistview.h"
 #include "ui/groupheaderview.h"
 #include "ui/groupswitcher.h"
+#include "ui/joinoffer.h"
 #include "ui/symbolbutton.h"
 #include "ui/symbolpushbutton.h"
 #include "ui/textlabel.h"
 
 #include <QLocale>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -55,6 +57,7 @@ private Q_SLOTS:
     void headerSummarisesTheShownGroup_data();
     void headerSummarisesTheShownGroup();
     void longMissingPartListStaysWithinThreeLines();
+    void joinOfferJoinsAndASpannedSetIsRefused();
     void clashingFilesAreNamedByTheirFolders();
     void clashLabelsTellTheFilesApart_data();
     void clashLabelsTellTheFilesApart();
@@ -92,6 +95,10 @@ void GroupDetailTest::headerSummarisesTheShownGroup_data() {
     QTest::addRow("a missing first part is named by its base name")
         << QStringList{"archive(1).zip"} << Sizes{0} << "1 part · 0 bytes"
         << "Missing parts: base (archive.zip)";
+    QTest::addRow("numbered parts say so and are missed by file name")
+        << QStringList{"archive.zip.001", "archive.zip.003"} << Sizes{1'000'000, 1'100'000}
+        << "2 parts (.001, .002, …) · 2.1 MB"
+        << "Missing parts: archive.zip.002";
 }
 
 void GroupDetailTest::headerSummarisesTheShownGroup() {
@@ -111,6 +118,30 @@ void GroupDetailTest::headerSummarisesTheShownGroup() {
     QCOMPARE(header->titleText(), QStringLiteral("archive"));
     QTRY_COMPARE(header->summaryText(), summary);
     QTEST(header->warningText(), "warning");
+}
+
+void GroupDetailTest::joinOfferJoinsAndASpannedSetIsRefused() {
+    PartFiles parts;
+    ExtractionViewModel model(new ScriptedService);
+    ContentView view(&model);
+    showView(view);
+    GroupHeaderView* header = view.detailPane()->header();
+    model.setDestinationURL(QUrl::fromLocalFile(parts.path()));
+
+    model.addFiles({parts.make("report.zip", 10), parts.make("report (1).zip", 10)});
+    QCOMPARE(header->joinOffer()->text(),
+             QStringLiteral("These look like one archive whose parts a browser named with a "
+                            "space. Join them"));
+    QTest::mouseClick(header->joinOffer()->joinButton(), Qt::LeftButton);
+    QCOMPARE(model.groups().size(), 1);
+    QCOMPARE(header->summaryText().left(7), QStringLiteral("2 parts"));
+    QCOMPARE(header->joinOffer()->text(), QString());
+    QCOMPARE(header->refusalText(), QString());
+
+    model.reset();
+    model.addFiles({parts.make("thesis.z01", 10), parts.make("thesis.zip", 10)});
+    QCOMPARE(header->refusalText(), *model.selectedGroup()->refusalDescription());
+    QVERIFY(!view.detailPane()->extractionPanel()->mainButton()->isEnabled());
 }
 
 void GroupDetailTest::longMissingPartListStaysWithinThreeLines() {
