@@ -31,6 +31,12 @@ for file in "$app" "$extractor" \
     [ -e "$file" ] || { echo "not installed: ${file#"$scratch"/root}"; exit 1; }
 done
 
+# The file types of the split namings parse, as the desktop will read them.
+cp -r "$scratch/root/usr/share/mime" "$scratch/mime"
+update-mime-database "$scratch/mime" >"$scratch/mime.log" 2>&1 || { cat "$scratch/mime.log"; exit 1; }
+grep -q "application/x-kestrune-zip-volume:\*\.zip\.\[0-9\]" "$scratch/mime/globs2" ||
+    { echo "no file type for archive.zip.001"; exit 1; }
+
 "$extractor" --help | grep -q "Exit status" || { echo "installed extractor does not run"; exit 1; }
 QT_QPA_PLATFORM=offscreen "$app" --version | grep -q "^Kestrune " || { echo "installed app does not run"; exit 1; }
 # …and reads its translations from where the package put them.
