@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QScreen>
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
@@ -24,7 +25,10 @@ MainWindow::MainWindow(ExtractionViewModel* model, QWidget* parent)
 
 void MainWindow::setUp() {
     setCentralWidget(m_contentView);
-    resize(960, 640);
+    // Roomy, but never larger than the screen it opens on: a 1280×800 screen
+    // at twice the scale has 640×400 to give.
+    const QSize roomy(960, 640);
+    resize(screen() ? roomy.boundedTo(screen()->availableGeometry().size()) : roomy);
     m_quitGuard = new QuitGuard(m_contentView->model(), this);
     m_replaceQuestion = new ReplaceQuestion(m_contentView->model(), this);
     m_passwordQuestion = new PasswordQuestion(m_contentView->model(), this);
