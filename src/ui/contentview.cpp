@@ -1,6 +1,7 @@
 #include "ui/contentview.h"
 
 #include "model/extractionviewmodel.h"
+#include "ui/accessibleviews.h"
 #include "ui/destinationpicker.h"
 #include "ui/detailpane.h"
 #include "ui/divider.h"
@@ -28,6 +29,9 @@ ContentView::ContentView(QWidget* parent)
 ContentView::ContentView(ExtractionViewModel* model, QWidget* parent)
     : QWidget(parent)
     , m_model(model) {
+    // Before any child exists: a widget's interface, once asked for (as
+    // setting its accessible name does), is kept.
+    AccessibleViews::install();
     setMinimumSize(720, 520);
     m_destinationPicker = new DestinationPicker(this);
     m_partsPicker = new PartsPicker(this);
@@ -62,6 +66,7 @@ void ContentView::tellIgnored(qint64 count) {
     m_notice->setText(
         tr("%n file(s) were not split zip parts and were ignored", nullptr, pluralCount(count)));
     m_notice->show();
+    AccessibleViews::announce(m_notice);
     m_noticeTimer->start();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/extractionpanel.h"
 
 #include "model/extractionviewmodel.h"
+#include "ui/accessibleviews.h"
 #include "ui/animatedprogressbar.h"
 #include "ui/statuslabel.h"
 #include "ui/symbolpushbutton.h"
@@ -72,6 +73,7 @@ ExtractionPanel::ExtractionPanel(ExtractionViewModel* model, QWidget* parent)
     connect(m_model, &ExtractionViewModel::progressChanged, this,
             [this] { m_progressBar->setFraction(m_model->progress()); });
     showDestination();
+    m_shownKind = m_model->state().kind();
     showState();
     m_progressBar->setFraction(m_model->progress());
 }
@@ -93,6 +95,7 @@ QWidget* ExtractionPanel::createRunColumn() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
     m_progressBar->setFixedWidth(180);
+    m_progressBar->setAccessibleName(tr("Extraction progress"));
     layout->addWidget(m_progressBar, 0, Qt::AlignRight);
 
     auto* statusRow = new QHBoxLayout;
@@ -126,7 +129,12 @@ void ExtractionPanel::showState() {
     m_progressBar->setVisible(kind == ExtractionState::Kind::Running || succeeded);
     m_statusLabel->setVisible(succeeded || kind == ExtractionState::Kind::Failed);
     m_statusLabel->setOutcome(succeeded ? StatusLabel::Outcome::Succeeded
-                                        : StatusLabel::Outcome::Failed);
+                                        : StatusLabel::Outcome::Failed,
+                              m_model->state().message());
+    // Said once as the run ends, wherever the keyboard focus is.
+    if (kind != m_shownKind && m_statusLabel->isVisibleTo(this))
+        AccessibleViews::announce(m_statusLabel);
+    m_shownKind = kind;
 
     const bool running = kind == ExtractionState::Kind::Running;
     m_mainButton->setText(succeeded                 ? tr("Clear")

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/extractionstate.h"
+
 #include <QWidget>
 
 class AnimatedProgressBar;
@@ -46,4 +48,5 @@ private:
     QShortcut* m_cancelShortcut;
     AnimatedProgressBar* m_progressBar;
     StatusLabel* m_statusLabel;
+    ExtractionState::Kind m_shownKind = ExtractionState::Kind::Idle;
 };
