@@ -2,12 +2,17 @@
 
 #include "model/extractionviewmodel.h"
 #include "ui/accessibleviews.h"
+#include "ui/consolepanel.h"
+#include "ui/consoletextview.h"
 #include "ui/destinationpicker.h"
 #include "ui/detailpane.h"
 #include "ui/divider.h"
 #include "ui/droppedfiles.h"
 #include "ui/dropzoneview.h"
 #include "ui/extractionpanel.h"
+#include "ui/filelistview.h"
+#include "ui/groupheaderview.h"
+#include "ui/groupswitcher.h"
 #include "ui/panesplitter.h"
 #include "ui/partspicker.h"
 #include "ui/pluralcount.h"
@@ -19,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QShortcut>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 ContentView::ContentView(QWidget* parent)
@@ -36,10 +42,12 @@ ContentView::ContentView(ExtractionViewModel* model, QWidget* parent)
     m_destinationPicker = new DestinationPicker(this);
     m_partsPicker = new PartsPicker(this);
     setAcceptDrops(true);
+    // The left pane first: the focus chain starts in creation order.
+    QWidget* dropPane = createDropPane();
     m_detailPane = new DetailPane(m_model, this);
 
     m_splitter = new PaneSplitter(this);
-    m_splitter->addWidget(createDropPane());
+    m_splitter->addWidget(dropPane);
     m_splitter->addWidget(m_detailPane);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({300, 600});
@@ -59,6 +67,22 @@ ContentView::ContentView(ExtractionViewModel* model, QWidget* parent)
     connect(addParts, &QShortcut::activated, this, &ContentView::chooseParts);
     connect(m_partsPicker, &PartsPicker::filesChosen, m_model, &ExtractionViewModel::addFiles);
     connect(m_model, &ExtractionViewModel::filesIgnored, this, &ContentView::tellIgnored);
+    orderTabStops();
+}
+
+// Tab follows the eye: the left pane, then the shown group from top to
+// bottom and, in each row, from left to right. The remove buttons take no
+// focus, and Add Parts, first in line, is where the focus starts.
+void ContentView::orderTabStops() {
+    const ExtractionPanel* panel = m_detailPane->extractionPanel();
+    const ConsolePanel* console = m_detailPane->console();
+    const QList<QWidget*> order{m_addPartsButton,         m_detailPane->header()->switcher(),
+                                m_detailPane->fileList(), panel->destinationButton(),
+                                panel->cancelButton(),    panel->openFolderButton(),
+                                panel->mainButton(),      console->textView(),
+                                console->clearButton()};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i), order.at(i + 1));
 }
 
 // Long enough to read, short enough not to linger over the next drop.

@@ -137,6 +137,9 @@ void ExtractionPanel::showState() {
     m_shownKind = kind;
 
     const bool running = kind == ExtractionState::Kind::Running;
+    QWidget* focused = focusWidget();
+    const bool runButtonFocused =
+        focused == m_mainButton || focused == m_cancelButton || focused == m_openFolderButton;
     m_mainButton->setText(succeeded                 ? tr("Clear")
                           : m_model->isCancelling() ? tr("Stopping…")
                           : running                 ? tr("Running…")
@@ -150,6 +153,21 @@ void ExtractionPanel::showState() {
     m_cancelButton->setEnabled(running && !m_model->isCancelling());
     m_cancelShortcut->setEnabled(running);
     m_openFolderButton->setVisible(succeeded && m_model->destinationURL().has_value());
+    if (runButtonFocused)
+        keepFocus();
+}
+
+// Start pressed from the keyboard disables itself; Qt would pass the focus
+// on to the console. It goes to what now stands in the button's place:
+// Cancel while the run goes, the main button again once it has ended.
+void ExtractionPanel::keepFocus() {
+    for (SymbolPushButton* button : {m_cancelButton, m_mainButton, m_destinationButton}) {
+        if (button->isVisibleTo(this) && button->isEnabled()) {
+            if (!button->hasFocus())
+                button->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 }
 
 void ExtractionPanel::pressMainButton() {

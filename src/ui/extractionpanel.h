@@ -39,6 +39,7 @@ private:
     void showDestination();
     void showState();
     void pressMainButton();
+    void keepFocus();
 
     ExtractionViewModel* m_model;
     SymbolPushButton* m_destinationButton;

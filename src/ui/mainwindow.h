@@ -1,6 +1,9 @@
 #pragma once
 
+#include "ui/aboutbox.h"
+
 #include <QMainWindow>
+#include <QPointer>
 
 class ContentView;
 class ExtractionViewModel;
@@ -23,6 +26,8 @@ public:
     QuitGuard* quitGuard() const { return m_quitGuard; }
     ReplaceQuestion* replaceQuestion() const { return m_replaceQuestion; }
     PasswordQuestion* passwordQuestion() const { return m_passwordQuestion; }
+    // Open while shown (F1), else null.
+    AboutBox* aboutBox() const { return m_aboutBox; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -30,9 +35,11 @@ protected:
 private:
     void setUp();
     void showTitle();
+    void showAbout();
 
     ContentView* m_contentView;
     QuitGuard* m_quitGuard = nullptr;
     ReplaceQuestion* m_replaceQuestion = nullptr;
     PasswordQuestion* m_passwordQuestion = nullptr;
+    QPointer<AboutBox> m_aboutBox;
 };
