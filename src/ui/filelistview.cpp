@@ -66,6 +66,15 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
     QListView::keyPressEvent(event);
 }
 
+// Arriving by keyboard, the focus needs a row to stand on and show its
+// frame; Qt picks the first row only for a view's first focus.
+void FileListView::focusInEvent(QFocusEvent* event) {
+    if (event->reason() != Qt::MouseFocusReason && !currentIndex().isValid() &&
+        m_files->rowCount() > 0)
+        setCurrentIndex(m_files->index(0));
+    QListView::focusInEvent(event);
+}
+
 // The keyboard's way to both remove controls (the menu key, or Shift+F10,
 // opens it for the current row), and the mouse's second one.
 QMenu* FileListView::createContextMenu(const QModelIndex& index) {

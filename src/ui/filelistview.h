@@ -33,6 +33,7 @@ protected:
     // Delete removes the current row's file, as its remove control does.
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     ExtractionViewModel* m_model;
