@@ -2,6 +2,27 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AboutBox</name>
+    <message>
+        <source>About %1</source>
+        <translation>Über %1</translation>
+    </message>
+    <message>
+        <source>%1, version %2</source>
+        <translation>%1, Version %2</translation>
+    </message>
+    <message>
+        <source>Joins split zip archives and extracts them.
+
+Copyright © the Kestrune developers.
+Free software under the MIT License.</source>
+        <translation>Fügt geteilte Zip-Archive zusammen und entpackt sie.
+
+Copyright © die Kestrune-Entwickler.
+Freie Software unter der MIT-Lizenz.</translation>
+    </message>
+</context>
+<context>
     <name>ArchiveMerger</name>
     <message>
         <source>the part %1 is the file the parts are merged into (%2); choose another destination folder</source>
@@ -54,6 +75,45 @@
     <message>
         <source>Clear the console</source>
         <translation>Die Konsole leeren</translation>
+    </message>
+</context>
+<context>
+    <name>ConsoleTextView</name>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>&amp;Alles auswählen</translation>
+    </message>
+    <message>
+        <source>Save &amp;As…</source>
+        <translation>Speichern &amp;unter …</translation>
+    </message>
+    <message>
+        <source>Save Console Output</source>
+        <translation>Konsolenausgabe speichern</translation>
+    </message>
+    <message>
+        <source>Text files (*.txt)</source>
+        <translation>Textdateien (*.txt)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>console.txt</source>
+        <translation>konsole.txt</translation>
+    </message>
+    <message>
+        <source>Could Not Save</source>
+        <translation>Speichern nicht möglich</translation>
+    </message>
+    <message>
+        <source>The console output could not be saved: %1</source>
+        <translation>Die Konsolenausgabe konnte nicht gespeichert werden: %1</translation>
     </message>
 </context>
 <context>
@@ -188,6 +248,10 @@
         <source>Start Extraction</source>
         <translation>Entpacken starten</translation>
     </message>
+    <message>
+        <source>Extraction progress</source>
+        <translation>Fortschritt des Entpackens</translation>
+    </message>
 </context>
 <context>
     <name>ExtractionRun</name>
@@ -263,10 +327,29 @@
     </message>
 </context>
 <context>
+    <name>FileListModel</name>
+    <message>
+        <source>base part</source>
+        <translation>Basisteil</translation>
+    </message>
+    <message>
+        <source>part %1</source>
+        <translation>Teil %1</translation>
+    </message>
+</context>
+<context>
     <name>FileListView</name>
     <message>
         <source>Part files</source>
         <translation>Teildateien</translation>
+    </message>
+    <message>
+        <source>Remove This File</source>
+        <translation>Diese Datei entfernen</translation>
+    </message>
+    <message>
+        <source>Remove This Archive</source>
+        <translation>Dieses Archiv entfernen</translation>
     </message>
 </context>
 <context>
@@ -306,6 +389,14 @@
     <message>
         <source>%1 · %2</source>
         <translation>%1 · %2</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
     </message>
 </context>
 <context>
@@ -375,6 +466,10 @@
     <message>
         <source>%1 % — %2</source>
         <translation>%1 % – %2</translation>
+    </message>
+    <message>
+        <source>About Kestrune</source>
+        <translation>Über Kestrune</translation>
     </message>
 </context>
 <context>

@@ -25,6 +25,7 @@
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPalette>
@@ -108,6 +109,13 @@ void feedRun(ScriptedService& service, double progress, const QStringList& lines
     for (const QString& line : lines)
         service.stream()->deliver(ExtractionProgress::log(line));
     service.stream()->deliver(ExtractionProgress::progress(progress));
+}
+
+// As the keyboard does it: styles draw focus frames only after a key moved
+// the focus.
+void pressTab() {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
 }
 
 } // namespace
@@ -295,7 +303,20 @@ int main(int argc, char* argv[]) {
     settle(50);
     model.startExtraction();
     settle(50);
-    if (QMessageBox* question = window.replaceQuestion()->question())
+    if (QMessageBox* question = window.replaceQuestion()->question()) {
         save(*question, output, QStringLiteral("13-replace-question") + suffix);
+        question->reject();
+    }
+
+    // The keyboard focus, as Tab brings it: on a part, then on the console.
+    window.activateWindow();
+    settle(50);
+    window.contentView()->addPartsButton()->setFocus();
+    pressTab();
+    save(window, output, QStringLiteral("14-focus-on-parts") + suffix);
+    pressTab();
+    pressTab();
+    pressTab();
+    save(window, output, QStringLiteral("15-focus-on-console") + suffix);
     return 0;
 }

@@ -1,13 +1,13 @@
 #include "ui/consolepanel.h"
 
 #include "model/extractionviewmodel.h"
+#include "ui/consoletextview.h"
 #include "ui/freedmemory.h"
 #include "ui/textlabel.h"
 #include "ui/theme.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
@@ -17,14 +17,12 @@
 ConsolePanel::ConsolePanel(ExtractionViewModel* model, QWidget* parent)
     : QWidget(parent)
     , m_model(model)
-    , m_textView(new QPlainTextEdit(this))
+    , m_textView(new ConsoleTextView(this))
     , m_clearButton(new QToolButton(this))
     , m_scroll(new QPropertyAnimation(m_textView->verticalScrollBar(), "value", this)) {
-    m_textView->setReadOnly(true);
     // Nothing here is ever undone; an undo record per appended piece would
     // only hold a second copy of the whole output.
     m_textView->setUndoRedoEnabled(false);
-    m_textView->setTextInteractionFlags(Qt::NoTextInteraction);
     m_textView->setFrameShape(QFrame::NoFrame);
     m_textView->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // Paths and tool output have long runs without spaces; they wrap too.

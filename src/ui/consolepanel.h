@@ -3,8 +3,8 @@
 #include <QPropertyAnimation>
 #include <QWidget>
 
+class ConsoleTextView;
 class ExtractionViewModel;
-class QPlainTextEdit;
 class QToolButton;
 
 // The run's console text under the action bar. Output is appended piece by
@@ -17,7 +17,7 @@ class ConsolePanel : public QWidget {
 public:
     explicit ConsolePanel(ExtractionViewModel* model, QWidget* parent = nullptr);
 
-    QPlainTextEdit* textView() const { return m_textView; }
+    ConsoleTextView* textView() const { return m_textView; }
     QToolButton* clearButton() const { return m_clearButton; }
 
 protected:
@@ -31,7 +31,7 @@ private:
     void applyColors();
 
     ExtractionViewModel* m_model;
-    QPlainTextEdit* m_textView;
+    ConsoleTextView* m_textView;
     QToolButton* m_clearButton;
     QPropertyAnimation* m_scroll;
     // Set between consoleOutputAppended() and the consoleOutputChanged() that

@@ -1,12 +1,18 @@
 #include "ui/contentview.h"
 
 #include "model/extractionviewmodel.h"
+#include "ui/accessibleviews.h"
+#include "ui/consolepanel.h"
+#include "ui/consoletextview.h"
 #include "ui/destinationpicker.h"
 #include "ui/detailpane.h"
 #include "ui/divider.h"
 #include "ui/droppedfiles.h"
 #include "ui/dropzoneview.h"
 #include "ui/extractionpanel.h"
+#include "ui/filelistview.h"
+#include "ui/groupheaderview.h"
+#include "ui/groupswitcher.h"
 #include "ui/panesplitter.h"
 #include "ui/partspicker.h"
 #include "ui/pluralcount.h"
@@ -18,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QShortcut>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 ContentView::ContentView(QWidget* parent)
@@ -28,16 +35,21 @@ ContentView::ContentView(QWidget* parent)
 ContentView::ContentView(ExtractionViewModel* model, QWidget* parent)
     : QWidget(parent)
     , m_model(model) {
+    // Before any child exists: a widget's interface, once asked for (as
+    // setting its accessible name does), is kept.
+    AccessibleViews::install();
     // Small enough for a 1280×800 screen at twice the scale (640×400 logical,
     // less the desktop's panel); the console gives up its height first.
     setMinimumSize(600, 360);
     m_destinationPicker = new DestinationPicker(this);
     m_partsPicker = new PartsPicker(this);
     setAcceptDrops(true);
+    // The left pane first: the focus chain starts in creation order.
+    QWidget* dropPane = createDropPane();
     m_detailPane = new DetailPane(m_model, this);
 
     m_splitter = new PaneSplitter(this);
-    m_splitter->addWidget(createDropPane());
+    m_splitter->addWidget(dropPane);
     m_splitter->addWidget(m_detailPane);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({300, 600});
@@ -57,6 +69,22 @@ ContentView::ContentView(ExtractionViewModel* model, QWidget* parent)
     connect(addParts, &QShortcut::activated, this, &ContentView::chooseParts);
     connect(m_partsPicker, &PartsPicker::filesChosen, m_model, &ExtractionViewModel::addFiles);
     connect(m_model, &ExtractionViewModel::filesIgnored, this, &ContentView::tellIgnored);
+    orderTabStops();
+}
+
+// Tab follows the eye: the left pane, then the shown group from top to
+// bottom and, in each row, from left to right. The remove buttons take no
+// focus, and Add Parts, first in line, is where the focus starts.
+void ContentView::orderTabStops() {
+    const ExtractionPanel* panel = m_detailPane->extractionPanel();
+    const ConsolePanel* console = m_detailPane->console();
+    const QList<QWidget*> order{m_addPartsButton,         m_detailPane->header()->switcher(),
+                                m_detailPane->fileList(), panel->destinationButton(),
+                                panel->cancelButton(),    panel->openFolderButton(),
+                                panel->mainButton(),      console->textView(),
+                                console->clearButton()};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i), order.at(i + 1));
 }
 
 // Long enough to read, short enough not to linger over the next drop.
@@ -64,6 +92,7 @@ void ContentView::tellIgnored(qint64 count) {
     m_notice->setText(
         tr("%n file(s) were not split zip parts and were ignored", nullptr, pluralCount(count)));
     m_notice->show();
+    AccessibleViews::announce(m_notice);
     m_noticeTimer->start();
 }
 

@@ -45,6 +45,7 @@ private:
     void chooseDestination();
     void chooseParts();
     void tellIgnored(qint64 count);
+    void orderTabStops();
 
     ExtractionViewModel* m_model;
     DropZoneView* m_dropZone = nullptr;

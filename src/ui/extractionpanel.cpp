@@ -1,6 +1,7 @@
 #include "ui/extractionpanel.h"
 
 #include "model/extractionviewmodel.h"
+#include "ui/accessibleviews.h"
 #include "ui/animatedprogressbar.h"
 #include "ui/statuslabel.h"
 #include "ui/symbolpushbutton.h"
@@ -72,6 +73,7 @@ ExtractionPanel::ExtractionPanel(ExtractionViewModel* model, QWidget* parent)
     connect(m_model, &ExtractionViewModel::progressChanged, this,
             [this] { m_progressBar->setFraction(m_model->progress()); });
     showDestination();
+    m_shownKind = m_model->state().kind();
     showState();
     m_progressBar->setFraction(m_model->progress());
 }
@@ -93,6 +95,7 @@ QWidget* ExtractionPanel::createRunColumn() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
     m_progressBar->setFixedWidth(180);
+    m_progressBar->setAccessibleName(tr("Extraction progress"));
     // Its row stays when it is hidden, so the panel does not grow by a row
     // (and push the console down) when a run starts.
     QSizePolicy keepsItsPlace = m_progressBar->sizePolicy();
@@ -131,9 +134,17 @@ void ExtractionPanel::showState() {
     m_progressBar->setVisible(kind == ExtractionState::Kind::Running || succeeded);
     m_statusLabel->setVisible(succeeded || kind == ExtractionState::Kind::Failed);
     m_statusLabel->setOutcome(succeeded ? StatusLabel::Outcome::Succeeded
-                                        : StatusLabel::Outcome::Failed);
+                                        : StatusLabel::Outcome::Failed,
+                              m_model->state().message());
+    // Said once as the run ends, wherever the keyboard focus is.
+    if (kind != m_shownKind && m_statusLabel->isVisibleTo(this))
+        AccessibleViews::announce(m_statusLabel);
+    m_shownKind = kind;
 
     const bool running = kind == ExtractionState::Kind::Running;
+    QWidget* focused = focusWidget();
+    const bool runButtonFocused =
+        focused == m_mainButton || focused == m_cancelButton || focused == m_openFolderButton;
     m_mainButton->setText(succeeded                 ? tr("Clear")
                           : m_model->isCancelling() ? tr("Stopping…")
                           : running                 ? tr("Running…")
@@ -147,6 +158,21 @@ void ExtractionPanel::showState() {
     m_cancelButton->setEnabled(running && !m_model->isCancelling());
     m_cancelShortcut->setEnabled(running);
     m_openFolderButton->setVisible(succeeded && m_model->destinationURL().has_value());
+    if (runButtonFocused)
+        keepFocus();
+}
+
+// Start pressed from the keyboard disables itself; Qt would pass the focus
+// on to the console. It goes to what now stands in the button's place:
+// Cancel while the run goes, the main button again once it has ended.
+void ExtractionPanel::keepFocus() {
+    for (SymbolPushButton* button : {m_cancelButton, m_mainButton, m_destinationButton}) {
+        if (button->isVisibleTo(this) && button->isEnabled()) {
+            if (!button->hasFocus())
+                button->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 }
 
 void ExtractionPanel::pressMainButton() {

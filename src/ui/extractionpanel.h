@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/extractionstate.h"
+
 #include <QWidget>
 
 class AnimatedProgressBar;
@@ -37,6 +39,7 @@ private:
     void showDestination();
     void showState();
     void pressMainButton();
+    void keepFocus();
 
     ExtractionViewModel* m_model;
     SymbolPushButton* m_destinationButton;
@@ -46,4 +49,5 @@ private:
     QShortcut* m_cancelShortcut;
     AnimatedProgressBar* m_progressBar;
     StatusLabel* m_statusLabel;
+    ExtractionState::Kind m_shownKind = ExtractionState::Kind::Idle;
 };

@@ -1,7 +1,6 @@
 #include "ui/filelistmodel.h"
 
 #include "grouping/filegrouper.h"
-
 #include "ui/filesizecache.h"
 #include "ui/filesizes.h"
 
@@ -93,7 +92,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         // The whole path, which the row may show shortened.
         return location.toLocalFile();
     case Qt::AccessibleTextRole:
-        return location.fileName();
+        return spokenText(location);
     case Qt::AccessibleDescriptionRole:
         return QFileInfo(location.toLocalFile()).path();
     default:
@@ -101,7 +100,20 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+// "archive(2).zip, part 2, 1.2 GB": the part number that the name gives,
+// which differs from the row's place where parts are missing, and the size
+// once it has been read.
+QString FileListModel::spokenText(const QUrl& location) const {
+    const QString name = location.fileName();
+    const qint64 part = partNumber(location);
+    QStringList pieces{name, part == 0 ? tr("base part") : tr("part %1").arg(part)};
+    if (const std::optional<qint64> size = m_sizes->size(location))
+        pieces << FileSizes::formatted(*size);
+    return pieces.join(QStringLiteral(", "));
+}
+
 void FileListModel::showSizes() {
     if (!m_files.isEmpty())
-        Q_EMIT dataChanged(index(0), index(int(m_files.size()) - 1), {SizeRole});
+        Q_EMIT dataChanged(index(0), index(int(m_files.size()) - 1),
+                           {SizeRole, Qt::AccessibleTextRole});
 }

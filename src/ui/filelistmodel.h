@@ -34,6 +34,7 @@ public:
 private:
     bool removeRowsMissingFrom(const QList<QUrl>& files);
     void showSizes();
+    QString spokenText(const QUrl& location) const;
 
     FileSizeCache* m_sizes;
     QList<QUrl> m_files;

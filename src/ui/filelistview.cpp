@@ -4,7 +4,9 @@
 #include "ui/filelistmodel.h"
 #include "ui/filerowdelegate.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 
 namespace {
 
@@ -22,7 +24,8 @@ FileListView::FileListView(ExtractionViewModel* model, FileSizeCache* sizes, QWi
     setItemDelegate(m_delegate);
     setFrameShape(QFrame::NoFrame);
     setSelectionMode(QAbstractItemView::NoSelection);
-    setFocusPolicy(Qt::TabFocus);
+    // A click on a row makes it current, so Delete then removes that one.
+    setFocusPolicy(Qt::StrongFocus);
     setUniformItemSizes(true);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -61,6 +64,49 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QListView::keyPressEvent(event);
+}
+
+// Arriving by keyboard, the focus needs a row to stand on and show its
+// frame; Qt picks the first row only for a view's first focus.
+void FileListView::focusInEvent(QFocusEvent* event) {
+    if (event->reason() != Qt::MouseFocusReason && !currentIndex().isValid() &&
+        m_files->rowCount() > 0)
+        setCurrentIndex(m_files->index(0));
+    QListView::focusInEvent(event);
+}
+
+// The keyboard's way to both remove controls (the menu key, or Shift+F10,
+// opens it for the current row), and the mouse's second one.
+QMenu* FileListView::createContextMenu(const QModelIndex& index) {
+    auto* menu = new QMenu(this);
+    const QUrl location = index.data(FileListModel::LocationRole).toUrl();
+    QAction* removeFile = menu->addAction(tr("Remove This File"));
+    removeFile->setShortcut(QKeySequence::Delete);
+    removeFile->setEnabled(index.isValid() && m_model->canRemoveFiles());
+    connect(removeFile, &QAction::triggered, m_model,
+            [this, location] { m_model->removeFile(location); });
+    QAction* removeGroup = menu->addAction(tr("Remove This Archive"));
+    connect(removeGroup, &QAction::triggered, m_model, [this] {
+        if (const auto& group = m_model->selectedGroup())
+            m_model->removeGroup(*group);
+    });
+    removeGroup->setEnabled(m_model->selectedGroup() && m_model->canRemoveFiles());
+    return menu;
+}
+
+void FileListView::contextMenuEvent(QContextMenuEvent* event) {
+    QModelIndex index = currentIndex();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        index = indexAt(viewport()->mapFromGlobal(event->globalPos()));
+        if (index.isValid())
+            setCurrentIndex(index);
+    }
+    QMenu* menu = createContextMenu(index);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QPoint at = event->reason() == QContextMenuEvent::Mouse
+                          ? event->globalPos()
+                          : viewport()->mapToGlobal(visualRect(index).bottomLeft());
+    menu->popup(at);
 }
 
 QSize FileListView::sizeHint() const {

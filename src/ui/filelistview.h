@@ -6,11 +6,13 @@ class ExtractionViewModel;
 class FileListModel;
 class FileRowDelegate;
 class FileSizeCache;
+class QMenu;
 
 // The rows of the shown group's part files, in merge order, scrolling once
 // they are taller than the list may grow. One view paints every row, so a
 // group of thousands of parts costs no more widgets than a group of one.
-// Each row's remove control answers the mouse, and Delete the keyboard.
+// Each row's remove control answers the mouse; Delete and the context menu
+// the keyboard.
 class FileListView : public QListView {
     Q_OBJECT
 
@@ -20,6 +22,9 @@ public:
     FileListModel* fileModel() const { return m_files; }
     // Where a row's remove control lies, in the viewport's coordinates.
     QRect removeButtonRect(int row) const;
+    // Remove this row's file, or the whole archive; each off while a run
+    // keeps the files.
+    QMenu* createContextMenu(const QModelIndex& index);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -27,6 +32,8 @@ public:
 protected:
     // Delete removes the current row's file, as its remove control does.
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     ExtractionViewModel* m_model;

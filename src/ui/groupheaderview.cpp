@@ -1,6 +1,7 @@
 #include "ui/groupheaderview.h"
 
 #include "model/extractionviewmodel.h"
+#include "ui/accessibleviews.h"
 #include "ui/clashwarning.h"
 #include "ui/filesizecache.h"
 #include "ui/filesizes.h"
@@ -34,6 +35,7 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, FileSizeCache* size
     , m_warning(new TextLabel(TextStyle::Caption, Tone::Orange, m_warningRow))
     , m_joinOffer(new JoinOffer(model, this)) {
     m_title->setWeight(QFont::DemiBold);
+    m_warningSymbol->setAccessibleName(tr("Warning"));
     m_removeButton->setToolTip(tr("Remove this archive"));
     m_removeButton->setAccessibleName(tr("Remove this archive"));
     connect(m_removeButton, &QToolButton::clicked, this, [this] {
@@ -56,8 +58,9 @@ GroupHeaderView::GroupHeaderView(ExtractionViewModel* model, FileSizeCache* size
     auto* clashLayout = new QHBoxLayout(m_clashRow);
     clashLayout->setContentsMargins(0, 2, 0, 0);
     clashLayout->setSpacing(6);
-    clashLayout->addWidget(new SymbolView(Symbol::Failure, 14, Tone::Red, m_clashRow), 0,
-                           Qt::AlignTop);
+    auto* clashSymbol = new SymbolView(Symbol::Failure, 14, Tone::Red, m_clashRow);
+    clashSymbol->setAccessibleName(tr("Error"));
+    clashLayout->addWidget(clashSymbol, 0, Qt::AlignTop);
     clashLayout->addWidget(m_clash, 1);
 
     m_refusal->setMaximumLines(3);
@@ -113,20 +116,16 @@ void GroupHeaderView::showInspection() {
         m_checkRow->hide();
         return;
     }
-    if (inspection->complete && inspection->entries && inspection->unpackedSize) {
-        m_check->setText(tr("Complete archive · %n file(s) · %1 unpacked", nullptr,
-                            pluralCount(*inspection->entries))
-                             .arg(FileSizes::formatted(*inspection->unpackedSize)));
-        m_check->setTone(Tone::Secondary);
-        m_checkSymbol->setSymbol(Symbol::Success);
-        m_checkSymbol->setTone(Tone::Green);
-    } else {
-        m_check->setText(inspection->problem);
-        m_check->setTone(Tone::Orange);
-        m_checkSymbol->setSymbol(Symbol::Warning);
-        m_checkSymbol->setTone(Tone::Orange);
-    }
-    m_checkRow->show();
+    const bool complete = inspection->complete && inspection->entries && inspection->unpackedSize;
+    m_check->setTone(complete ? Tone::Secondary : Tone::Orange);
+    m_checkSymbol->setSymbol(complete ? Symbol::Success : Symbol::Warning);
+    m_checkSymbol->setTone(complete ? Tone::Green : Tone::Orange);
+    m_checkSymbol->setAccessibleName(complete ? QString() : tr("Warning"));
+    showNotice(m_checkRow, m_check,
+               complete ? tr("Complete archive · %n file(s) · %1 unpacked", nullptr,
+                             pluralCount(*inspection->entries))
+                              .arg(FileSizes::formatted(*inspection->unpackedSize))
+                        : inspection->problem);
 }
 
 QString GroupHeaderView::checkText() const {
@@ -147,16 +146,20 @@ void GroupHeaderView::showSelectedGroup() {
     m_sizes->request(group->files);
     showSummary();
 
-    const std::optional<QString> refusal = group->refusalDescription();
-    m_refusal->setText(refusal.value_or(QString()));
-    m_refusalRow->setVisible(refusal.has_value());
+    showNotice(m_refusalRow, m_refusal, group->refusalDescription().value_or(QString()));
+    showNotice(m_clashRow, m_clash,
+               group->hasClashingParts() ? ClashWarning::text(group->clashes) : QString());
+    showNotice(m_warningRow, m_warning, group->missingPartsDescription().value_or(QString()));
+}
 
-    m_clash->setText(ClashWarning::text(group->clashes));
-    m_clashRow->setVisible(group->hasClashingParts());
-
-    const std::optional<QString> missing = group->missingPartsDescription();
-    m_warning->setText(missing.value_or(QString()));
-    m_warningRow->setVisible(missing.has_value());
+// A warning that appears, or says something new, is announced: it shows up
+// above the list while the keyboard focus is elsewhere.
+void GroupHeaderView::showNotice(QWidget* row, TextLabel* label, const QString& text) {
+    const bool isNew = !text.isEmpty() && (!row->isVisibleTo(this) || label->text() != text);
+    label->setText(text);
+    row->setVisible(!text.isEmpty());
+    if (isNew)
+        AccessibleViews::announce(label);
 }
 
 // The size joins the count once every part's size has come back, rather

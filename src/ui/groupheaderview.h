@@ -44,6 +44,7 @@ private:
     void showSelectedGroup();
     void showInspection();
     void showSummary();
+    void showNotice(QWidget* row, TextLabel* label, const QString& text);
 
     ExtractionViewModel* m_model;
     FileSizeCache* m_sizes;

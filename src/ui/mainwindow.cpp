@@ -39,10 +39,29 @@ void MainWindow::setUp() {
 
     // There is no menu bar; the desktop's usual quit keys still work.
     auto* quit = new QAction(tr("Quit"), this);
-    quit->setShortcut(QKeySequence::Quit);
+    // Ctrl+Q itself: the standard key is empty where the platform theme
+    // follows another desktop's conventions.
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     quit->setShortcutContext(Qt::WindowShortcut);
     connect(quit, &QAction::triggered, this, &QWidget::close);
     addAction(quit);
+
+    auto* about = new QAction(tr("About Kestrune"), this);
+    about->setShortcut(QKeySequence(Qt::Key_F1));
+    about->setShortcutContext(Qt::WindowShortcut);
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+    addAction(about);
+}
+
+void MainWindow::showAbout() {
+    if (m_aboutBox) {
+        m_aboutBox->raise();
+        m_aboutBox->activateWindow();
+        return;
+    }
+    m_aboutBox = new AboutBox(this);
+    m_aboutBox->setAttribute(Qt::WA_DeleteOnClose);
+    m_aboutBox->open();
 }
 
 void MainWindow::openFiles(const QList<QUrl>& files, const QString& activationToken) {

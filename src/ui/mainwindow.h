@@ -1,7 +1,10 @@
 #pragma once
 
+#include "ui/aboutbox.h"
+
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 
@@ -34,6 +37,8 @@ public:
     QuitGuard* quitGuard() const { return m_quitGuard; }
     ReplaceQuestion* replaceQuestion() const { return m_replaceQuestion; }
     PasswordQuestion* passwordQuestion() const { return m_passwordQuestion; }
+    // Open while shown (F1), else null.
+    AboutBox* aboutBox() const { return m_aboutBox; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -41,9 +46,11 @@ protected:
 private:
     void setUp();
     void showTitle();
+    void showAbout();
 
     ContentView* m_contentView;
     QuitGuard* m_quitGuard = nullptr;
     ReplaceQuestion* m_replaceQuestion = nullptr;
     PasswordQuestion* m_passwordQuestion = nullptr;
+    QPointer<AboutBox> m_aboutBox;
 };

@@ -18,14 +18,16 @@ StatusLabel::StatusLabel(QWidget* parent)
     setOutcome(Outcome::Succeeded);
 }
 
-void StatusLabel::setOutcome(Outcome outcome) {
+void StatusLabel::setOutcome(Outcome outcome, const QString& reason) {
     const bool succeeded = outcome == Outcome::Succeeded;
     const Tone tone = succeeded ? Tone::Green : Tone::Red;
     m_symbol->setSymbol(succeeded ? Symbol::Success : Symbol::Failure);
     m_symbol->setTone(tone);
     m_text->setTone(tone);
     m_text->setText(succeeded ? tr("Done") : tr("Failed"));
-    setAccessibleName(m_text->text());
+    // The window shows the reason in the console; a screen reader hears it
+    // with the status.
+    setAccessibleDescription(succeeded ? QString() : reason);
 }
 
 QString StatusLabel::text() const {

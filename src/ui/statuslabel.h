@@ -5,7 +5,8 @@
 class SymbolView;
 class TextLabel;
 
-// How the last run ended: a green "Done" or a red "Failed", each with its badge.
+// How the last run ended: a green "Done" or a red "Failed", each with its
+// badge. Screen readers read it as one text.
 class StatusLabel : public QWidget {
     Q_OBJECT
 
@@ -14,7 +15,8 @@ public:
 
     explicit StatusLabel(QWidget* parent = nullptr);
 
-    void setOutcome(Outcome outcome);
+    // `reason` is why a run failed, told to screen readers with "Failed".
+    void setOutcome(Outcome outcome, const QString& reason = QString());
     QString text() const;
     SymbolView* symbolView() const { return m_symbol; }
 

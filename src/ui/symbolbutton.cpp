@@ -10,6 +10,10 @@ SymbolButton::SymbolButton(Symbol symbol, int size, Tone tone, QWidget* parent)
     setAutoRaise(true);
     setCursor(Qt::PointingHandCursor);
     setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // These remove things: the keyboard focus never lands on one by Tab or
+    // by being passed on, where a stray Space would delete. The parts
+    // list's Delete key and context menu do the same from the keyboard.
+    setFocusPolicy(Qt::NoFocus);
     setIconSize(QSize(size, size));
     // Gives the style something to size the button by; paintEvent draws the tinted one.
     setIcon(Symbols::icon(symbol));

@@ -1,5 +1,6 @@
 #include "ui/textlabel.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QTextLayout>
@@ -13,14 +14,15 @@ TextLabel::TextLabel(const QString& text, TextStyle style, Tone tone, QWidget* p
     , m_style(style)
     , m_tone(tone) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    setAccessibleName(text);
 }
 
 void TextLabel::setText(const QString& text) {
     if (text == m_text)
         return;
     m_text = text;
-    setAccessibleName(text);
+    // Screen readers read the text as the label's name.
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
     updateToolTip();
     updateGeometry();
     update();

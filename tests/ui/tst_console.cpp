@@ -2,11 +2,15 @@
 #include "partfiles.h"
 #include "scriptedservice.h"
 #include "ui/consolepanel.h"
+#include "ui/consoletextview.h"
 #include "ui/contentview.h"
 #include "ui/detailpane.h"
 
-#include <QPlainTextEdit>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QToolButton>
@@ -55,6 +59,8 @@ private Q_SLOTS:
     void resetEmptiesTheConsole();
     void newestOutputIsScrolledIntoView();
     void backgroundFollowsAThemeSwitch();
+    void outputCanBeSelectedAndCopied();
+    void outputIsSavedWhole();
 };
 
 void ConsoleTest::emptyConsoleShowsThePlaceholderAndNoClear() {
@@ -160,6 +166,54 @@ void ConsoleTest::backgroundFollowsAThemeSwitch() {
     QVERIFY(shown.color(QPalette::Base) != lightBackground);
     QVERIFY(shown.color(QPalette::Base).lightness() < 0x30);
     QCOMPARE(shown.color(QPalette::Text), QColor(0xf0, 0xf0, 0xf0));
+}
+
+// From the context menu and from the keyboard; nothing to copy before a
+// selection.
+void ConsoleTest::outputCanBeSelectedAndCopied() {
+    Window window;
+    QVERIFY(window.startRun());
+    window.log(QStringLiteral("▶ Merging 1 part\ninflating: a.txt\n"));
+    ConsoleTextView* text = window.console->textView();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+
+    std::unique_ptr<QMenu> menu(text->createContextMenu());
+    const QList<QAction*> actions = menu->actions();
+    QCOMPARE(actions.at(0)->text(), QStringLiteral("&Copy"));
+    QVERIFY(!actions.at(0)->isEnabled());
+    actions.at(1)->trigger(); // Select All
+    menu.reset(text->createContextMenu());
+    QVERIFY(menu->actions().at(0)->isEnabled());
+    menu->actions().at(0)->trigger();
+    QCOMPARE(clipboard->text(), window.model.consoleOutput());
+
+    clipboard->clear();
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(text, Qt::Key_End, Qt::ShiftModifier);
+    QTest::keyClick(text, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(), QStringLiteral("▶ Merging 1 part"));
+    QCOMPARE(window.model.consoleOutput(), QStringLiteral("▶ Merging 1 part\ninflating: a.txt\n"));
+}
+
+void ConsoleTest::outputIsSavedWhole() {
+    Window window;
+    QVERIFY(window.startRun());
+    const QString output = QStringLiteral("▶ Merging 1 part\n") + QString(100'000, u'x') + u'\n';
+    window.log(output);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("console.txt"));
+
+    QString error;
+    QVERIFY2(window.console->textView()->saveTo(path, &error), qPrintable(error));
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(saved.readAll()), output);
+
+    QVERIFY(!window.console->textView()->saveTo(folder.filePath(QStringLiteral("no/such.txt")),
+                                                &error));
+    QVERIFY(!error.isEmpty());
 }
 
 QTEST_MAIN(ConsoleTest)

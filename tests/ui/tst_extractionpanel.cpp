@@ -198,8 +198,10 @@ void ExtractionPanelTest::windowFitsAHalfSizedScreen() {
     scripted.window.resize(640, 380);
     QTRY_COMPARE(scripted.window.size(), QSize(640, 380));
     QWidget* button = scripted.panel->mainButton();
-    const QRect onWindow(button->mapTo(&scripted.window, QPoint(0, 0)), button->size());
-    QVERIFY(scripted.window.rect().contains(onWindow));
+    const auto onWindow = [&] {
+        return QRect(button->mapTo(&scripted.window, QPoint(0, 0)), button->size());
+    };
+    QTRY_VERIFY(scripted.window.rect().contains(onWindow()));
     QVERIFY(button->isVisible());
 
     // The panel keeps one height whatever the run shows, so nothing below

@@ -1,8 +1,20 @@
+#include "scriptedwindow.h"
+#include "ui/aboutbox.h"
+#include "ui/consolepanel.h"
+#include "ui/consoletextview.h"
+#include "ui/filelistmodel.h"
+#include "ui/filelistview.h"
+#include "ui/groupheaderview.h"
+#include "ui/groupswitcher.h"
+#include "ui/symbolbutton.h"
+#include "ui/symbolpushbutton.h"
 #include "ui/symbols.h"
 #include "ui/theme.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QTest>
+#include <QToolButton>
 
 Q_DECLARE_METATYPE(Symbol)
 
@@ -19,7 +31,59 @@ QPalette paletteOf(QColor window, QColor text, QColor base, QColor highlight,
     return palette;
 }
 
+// The window's keyboard stops, by the names the tests give them.
+QString stopName(ScriptedWindow& scripted, const QWidget* widget) {
+    DetailPane* detail = scripted.window.contentView()->detailPane();
+    const QList<std::pair<const QWidget*, QString>> stops{
+        {scripted.window.contentView()->addPartsButton(), "add parts"},
+        {detail->header()->switcher(), "switcher"},
+        {detail->header()->removeButton(), "remove archive"},
+        {detail->fileList(), "parts"},
+        {scripted.panel->destinationButton(), "destination"},
+        {scripted.panel->cancelButton(), "cancel"},
+        {scripted.panel->openFolderButton(), "open folder"},
+        {scripted.panel->mainButton(), "main"},
+        {detail->console()->textView(), "console"},
+        {detail->console()->clearButton(), "clear"},
+    };
+    for (const auto& [stop, name] : stops) {
+        if (stop == widget)
+            return name;
+    }
+    return widget ? widget->metaObject()->className() : QStringLiteral("nothing");
+}
+
+// Tab from a window without focus, round the whole chain once.
+QStringList tabChain(ScriptedWindow& scripted) {
+    if (QWidget* focused = QApplication::focusWidget())
+        focused->clearFocus();
+    QTest::keyClick(&scripted.window, Qt::Key_Tab);
+    const QWidget* first = QApplication::focusWidget();
+    QStringList chain{stopName(scripted, first)};
+    for (int step = 0; step < 20; ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (QApplication::focusWidget() == first)
+            break;
+        chain << stopName(scripted, QApplication::focusWidget());
+    }
+    return chain;
+}
+
+enum class Removal { DeleteKey, BackspaceKey, FileMenu, ArchiveMenu };
+
+void remove(FileListView* list, Removal removal) {
+    if (removal == Removal::DeleteKey || removal == Removal::BackspaceKey) {
+        QTest::keyClick(list, removal == Removal::DeleteKey ? Qt::Key_Delete : Qt::Key_Backspace);
+        return;
+    }
+    QMenu* menu = list->createContextMenu(list->currentIndex());
+    menu->actions().at(removal == Removal::FileMenu ? 0 : 1)->trigger();
+    delete menu;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Removal)
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -29,6 +93,14 @@ private Q_SLOTS:
     void everySymbolHasAnIconWithoutADesktop();
     void everyTextToneReadsOnItsBackground_data();
     void everyTextToneReadsOnItsBackground();
+    void tabFollowsTheEye_data();
+    void tabFollowsTheEye();
+    void focusStartsOnAddPartsAfterADrop();
+    void startFromTheKeyboardHandsTheFocusToCancel();
+    void keyboardRemovesPartsButNotDuringARun_data();
+    void keyboardRemovesPartsButNotDuringARun();
+    void f1OpensTheAboutBox();
+    void ctrlQClosesTheWindow();
 };
 
 void WindowTest::everySymbolHasAnIconWithoutADesktop_data() {
@@ -90,6 +162,132 @@ void WindowTest::everyTextToneReadsOnItsBackground() {
     const qreal onAccent = Theme::contrastRatio(Theme::color(Tone::OnAccent, palette),
                                                 Theme::color(Tone::AccentFill, palette));
     QVERIFY2(onAccent >= 4.5, qPrintable(QString::number(onAccent, 'f', 2)));
+}
+
+// Left pane, then the group from top to bottom; never a remove button.
+void WindowTest::tabFollowsTheEye_data() {
+    QTest::addColumn<Situation>("situation");
+    QTest::addColumn<bool>("twoArchives");
+    QTest::addColumn<QStringList>("chain");
+    QTest::addRow("no destination yet")
+        << Situation::IdleWithoutDestination << false
+        << QStringList{"add parts", "parts", "destination", "console"};
+    QTest::addRow("ready") << Situation::Idle << false
+                           << QStringList{"add parts", "parts", "destination", "main", "console"};
+    QTest::addRow("two archives") << Situation::Idle << true
+                                  << QStringList{"add parts",   "switcher", "parts",
+                                                 "destination", "main",     "console"};
+    QTest::addRow("running") << Situation::Running << false
+                             << QStringList{"add parts", "parts",   "destination",
+                                            "cancel",    "console", "clear"};
+    QTest::addRow("done") << Situation::Succeeded << false
+                          << QStringList{"add parts", "parts",   "destination", "open folder",
+                                         "main",      "console", "clear"};
+}
+
+void WindowTest::tabFollowsTheEye() {
+    QFETCH(Situation, situation);
+    QFETCH(bool, twoArchives);
+    ScriptedWindow scripted;
+    if (twoArchives)
+        scripted.model.addFiles({scripted.parts.make("other.zip")});
+    QVERIFY(scripted.reach(situation));
+    if (situation == Situation::Running || situation == Situation::Succeeded)
+        scripted.model.setConsoleOutput(QStringLiteral("▶ Merging 2 parts\n"));
+    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+
+    QTEST(tabChain(scripted), "chain");
+}
+
+// A drop shows the group's controls; the focus stays where it was, and a
+// window without focus starts on Add Parts, never on a remove control.
+void WindowTest::focusStartsOnAddPartsAfterADrop() {
+    ScriptedWindow scripted;
+    scripted.model.reset();
+    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+    QCOMPARE(stopName(scripted, QApplication::focusWidget()), QStringLiteral("add parts"));
+
+    scripted.model.addFiles({scripted.parts.make("next.zip"), scripted.parts.make("next(1).zip")});
+    QCOMPARE(stopName(scripted, QApplication::focusWidget()), QStringLiteral("add parts"));
+
+    QApplication::focusWidget()->clearFocus();
+    QTest::keyClick(&scripted.window, Qt::Key_Tab);
+    QCOMPARE(stopName(scripted, QApplication::focusWidget()), QStringLiteral("add parts"));
+}
+
+// Start disables itself; the focus moves to Cancel rather than on past it,
+// and back to the main button once the run has ended.
+void WindowTest::startFromTheKeyboardHandsTheFocusToCancel() {
+    ScriptedWindow scripted;
+    QVERIFY(scripted.reach(Situation::Idle));
+    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+    scripted.panel->mainButton()->setFocus(Qt::TabFocusReason);
+
+    QTest::keyClick(scripted.panel->mainButton(), Qt::Key_Space);
+    QVERIFY(QTest::qWaitFor([&] { return scripted.service->runCount() == 1; }));
+    QCOMPARE(stopName(scripted, QApplication::focusWidget()), QStringLiteral("cancel"));
+
+    scripted.service->finish(ExtractionProgress::error(ExtractionError::diskFull()));
+    QCOMPARE(stopName(scripted, QApplication::focusWidget()), QStringLiteral("main"));
+}
+
+void WindowTest::keyboardRemovesPartsButNotDuringARun_data() {
+    QTest::addColumn<Removal>("removal");
+    QTest::addColumn<int>("partsLeft");
+    QTest::addRow("Delete") << Removal::DeleteKey << 1;
+    QTest::addRow("Backspace") << Removal::BackspaceKey << 1;
+    QTest::addRow("menu: this file") << Removal::FileMenu << 1;
+    QTest::addRow("menu: this archive") << Removal::ArchiveMenu << 0;
+}
+
+void WindowTest::keyboardRemovesPartsButNotDuringARun() {
+    QFETCH(Removal, removal);
+    ScriptedWindow scripted;
+    QVERIFY(scripted.reach(Situation::Running));
+    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+    FileListView* list = scripted.window.contentView()->detailPane()->fileList();
+    list->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(list, Qt::Key_Down); // from the first row, where the focus arrived
+    const auto partsLeft = [&] {
+        return scripted.model.selectedGroup() ? int(scripted.model.selectedGroup()->files.size())
+                                              : 0;
+    };
+
+    remove(list, removal);
+    QCOMPARE(partsLeft(), 2);
+
+    scripted.service->finish(ExtractionProgress::completed());
+    remove(list, removal);
+    QTEST(partsLeft(), "partsLeft");
+    if (removal != Removal::ArchiveMenu)
+        QCOMPARE(scripted.model.selectedGroup()->files.first(),
+                 scripted.parts.location("archive.zip"));
+}
+
+void WindowTest::f1OpensTheAboutBox() {
+    QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
+    ScriptedWindow scripted;
+    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+
+    QTest::keyClick(&scripted.window, Qt::Key_F1);
+    QTest::keyClick(&scripted.window, Qt::Key_F1);
+
+    AboutBox* about = scripted.window.aboutBox();
+    QVERIFY(about);
+    QCOMPARE(scripted.window.findChildren<AboutBox*>().size(), 1);
+    QVERIFY2(about->text().contains(QStringLiteral("9.8.7")), qPrintable(about->text()));
+    QVERIFY(about->informativeText().contains(QStringLiteral("MIT License")));
+    QVERIFY(about->informativeText().contains(QStringLiteral("Kestrune developers")));
+    QVERIFY(about->detailedText().startsWith(QStringLiteral("MIT License")));
+}
+
+void WindowTest::ctrlQClosesTheWindow() {
+    ScriptedWindow scripted;
+    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+
+    QTest::keyClick(&scripted.window, Qt::Key_Q, Qt::ControlModifier);
+
+    QTRY_VERIFY(!scripted.window.isVisible());
 }
 
 QTEST_MAIN(WindowTest)
