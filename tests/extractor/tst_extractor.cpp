@@ -98,7 +98,6 @@ private Q_SLOTS:
         QTest::addRow("deflated") << QByteArray("zip:compression=deflate") << false;
         QTest::addRow("deflated, sizes in data descriptors")
             << QByteArray("zip:compression=deflate") << true;
-        QTest::addRow("ZIP64 records") << QByteArray("zip:compression=deflate,zip:zip64") << false;
     }
     void extractsEveryEntryWithTimesAndExecutableBits() {
         QFETCH(QByteArray, options);
