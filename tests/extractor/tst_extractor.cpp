@@ -1,10 +1,10 @@
+#include "extractorcommand.h"
 #include "zipfixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,38 +16,6 @@
 using namespace ZipFixture;
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QString output;
-    QString errors;
-};
-
-// Runs the command as the service does, in the C locale. Standard input stays
-// an open pipe that never delivers anything, so a command that waited for
-// input, a password say, would hang here and fail the test.
-Run runExtractor(const QStringList& arguments) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    environment.insert(QStringLiteral("LANG"), QStringLiteral("C"));
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("KESTRUNE_EXTRACT"), arguments);
-    const bool finished = process.waitForFinished(120000);
-    if (!finished)
-        process.kill();
-    Run run;
-    run.output = QString::fromUtf8(process.readAllStandardOutput());
-    run.errors = QString::fromUtf8(process.readAllStandardError());
-    if (finished && process.exitStatus() == QProcess::NormalExit)
-        run.exitCode = process.exitCode();
-    return run;
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
 
 // Everything below root, one line per item: "file=content", "folder/",
 // "link->target". Links are listed, never followed.
@@ -62,17 +30,12 @@ QStringList tree(const QString& root) {
         else if (item.is_directory())
             items << name + "/";
         else if (item.is_regular_file())
-            items << name + "=" + QString::fromUtf8(contents(QString::fromStdString(item.path())));
+            items << name + "=" + QString::fromUtf8(readFile(QString::fromStdString(item.path())));
         else
             items << name + " (special file)";
     }
     items.sort();
     return items;
-}
-
-bool writeFile(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
 mode_t permissionsOf(const QString& path) {
@@ -101,7 +64,7 @@ public:
     bool writeArchive(const QList<ZipEntry>& entries) const {
         return writeFile(archive(), buildZip(entries));
     }
-    Run extract() const { return runExtractor({"-x", "-k", archive(), destination()}); }
+    CommandRun extract() const { return runExtractor({"-x", "-k", archive(), destination()}); }
     bool outsideIsUntouched() const { return tree(outside()) == QStringList{"victim=precious"}; }
 
 private:
@@ -124,7 +87,7 @@ class ExtractorTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        QVERIFY2(QFileInfo(qEnvironmentVariable("KESTRUNE_EXTRACT")).isExecutable(),
+        QVERIFY2(QFileInfo(extractorPath()).isExecutable(),
                  "KESTRUNE_EXTRACT must name the built kestrune-extract");
     }
 
@@ -135,7 +98,6 @@ private Q_SLOTS:
         QTest::addRow("deflated") << QByteArray("zip:compression=deflate") << false;
         QTest::addRow("deflated, sizes in data descriptors")
             << QByteArray("zip:compression=deflate") << true;
-        QTest::addRow("ZIP64 records") << QByteArray("zip:compression=deflate,zip:zip64") << false;
     }
     void extractsEveryEntryWithTimesAndExecutableBits() {
         QFETCH(QByteArray, options);
@@ -154,7 +116,7 @@ private Q_SLOTS:
         QVERIFY(writeWithLibarchive(sandbox.archive(), items, options.constData(),
                                     streamed ? Sizes::Streamed : Sizes::Declared));
 
-        const Run run = sandbox.extract();
+        const CommandRun run = sandbox.extract();
 
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.errors, QString());
@@ -171,36 +133,45 @@ private Q_SLOTS:
         QCOMPARE(lines.last(), "Extracted 5 of 5 entries into " + destination + ".");
     }
 
-    void refusesWhatWouldLeaveTheDestination_data() {
+    // Whatever an entry asks for, nothing outside the destination changes; a
+    // refused entry costs one line on standard error, never the entries after
+    // it, and every entry written gives one line on standard output, whatever
+    // bytes its name holds.
+    void survivesHostileEntries_data() {
         QTest::addColumn<QList<ZipEntry>>("entries");
         QTest::addColumn<QStringList>("existingLinks"); // "name->target", made beforehand
-        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("failures");
         QTest::addColumn<QStringList>("expectedTree");
         QTest::addColumn<QString>("expectedError");
 
         const ZipEntry ok = fileEntry("ok.txt", "ok");
+        const QStringList none;
+        ZipEntry huge = fileEntry("huge", "tiny");
+        huge.declaredSize = 0xFFFFFFF0;
+        ZipEntry device = fileEntry("device", {});
+        device.mode = 020644;
+        ZipEntry fifo = fileEntry("fifo", {});
+        fifo.mode = 010644;
         QTest::addRow("a name with a .. component")
             << Entries{fileEntry("../outside/victim", "evil"),
                        fileEntry("a/../../outside/victim", "evil"), ok}
-            << QStringList() << 1 << QStringList{"ok.txt=ok"} << "refused: the path contains";
+            << none << 2 << QStringList{"ok.txt=ok"} << "refused: the path contains";
         QTest::addRow("an absolute name")
-            << Entries{fileEntry(outsideMarker + "/victim", "evil"), ok} << QStringList() << 1
+            << Entries{fileEntry(outsideMarker + "/victim", "evil"), ok} << none << 1
             << QStringList{"ok.txt=ok"} << "refused: absolute path";
         QTest::addRow("a link to an absolute folder, then a file through it")
-            << Entries{linkEntry("l", outsideMarker), fileEntry("l/victim", "evil"), ok}
-            << QStringList() << 1 << QStringList{"ok.txt=ok"}
-            << "refused: symbolic link to an absolute path";
+            << Entries{linkEntry("l", outsideMarker), fileEntry("l/victim", "evil"), ok} << none
+            << 2 << QStringList{"ok.txt=ok"} << "refused: symbolic link to an absolute path";
         QTest::addRow("a link to .., then a file through it")
-            << Entries{linkEntry("l", ".."), fileEntry("l/outside/victim", "evil"), ok}
-            << QStringList() << 1 << QStringList{"ok.txt=ok"}
-            << "refused: symbolic link leads outside";
+            << Entries{linkEntry("l", ".."), fileEntry("l/outside/victim", "evil"), ok} << none << 2
+            << QStringList{"ok.txt=ok"} << "refused: symbolic link leads outside";
         QTest::addRow("a link inside, then a file through it")
             << Entries{folderEntry("real"), linkEntry("l", "real"), fileEntry("l/x", "through"), ok}
-            << QStringList() << 1 << QStringList{"l->real", "ok.txt=ok", "real/"}
+            << none << 1 << QStringList{"l->real", "ok.txt=ok", "real/"}
             << "refused: would write through the symbolic link \"l\"";
         QTest::addRow("a link whose .. follows another link")
-            << Entries{linkEntry("b", "."), linkEntry("a", "b/../outside"), ok} << QStringList()
-            << 1 << QStringList{"b->.", "ok.txt=ok"} << "may lead outside";
+            << Entries{linkEntry("b", "."), linkEntry("a", "b/../outside"), ok} << none << 1
+            << QStringList{"b->.", "ok.txt=ok"} << "may lead outside";
         QTest::addRow("a file through a link the destination already has")
             << Entries{fileEntry("l/victim", "evil"), ok} << QStringList{"l->../outside"} << 1
             << QStringList{"l->../outside", "ok.txt=ok"} << "refused: would write through";
@@ -210,14 +181,36 @@ private Q_SLOTS:
         QTest::addRow("links that stay inside are made")
             << Entries{fileEntry("sub/f", "x"), linkEntry("sub/l", "f"),
                        linkEntry("up/l", "../sub/f"), ok}
-            << QStringList() << 0
+            << none << 0
             << QStringList{"ok.txt=ok", "sub/", "sub/f=x", "sub/l->f", "up/", "up/l->../sub/f"}
             << QString();
+        QTest::addRow("an empty name, \".\" and only slashes are refused")
+            << Entries{fileEntry("", "a"), fileEntry(".", "b"), fileEntry("///", "c"), ok} << none
+            << 3 << QStringList{"ok.txt=ok"} << QString();
+        QTest::addRow("odd bytes in a name are kept")
+            << Entries{fileEntry("tab\tline\nescape\x1b", "odd"), ok} << none << 0
+            << QStringList{"ok.txt=ok", "tab\tline\nescape\x1b=odd"} << QString();
+        QTest::addRow("the later of two entries of one name wins")
+            << Entries{fileEntry("twice", "first"), ok, fileEntry("twice", "second")} << none << 0
+            << QStringList{"ok.txt=ok", "twice=second"} << QString();
+        QTest::addRow("a file where the archive has a folder")
+            << Entries{folderEntry("x"), fileEntry("x", "file"), ok} << none << 1
+            << QStringList{"ok.txt=ok", "x/"} << QString();
+        QTest::addRow("a folder below a file of the archive")
+            << Entries{fileEntry("y", "file"), fileEntry("y/z", "inner"), ok} << none << 1
+            << QStringList{"ok.txt=ok", "y=file"} << QString();
+        QTest::addRow("a device node is refused")
+            << Entries{device, ok} << none << 1 << QStringList{"ok.txt=ok"} << QString();
+        QTest::addRow("a FIFO is never made")
+            << Entries{fifo, ok} << none << 0 << QStringList{"fifo=", "ok.txt=ok"} << QString();
+        QTest::addRow("a huge declared size")
+            << Entries{huge, ok} << none << 1 << QStringList{"ok.txt=ok"} << QString();
+        QTest::addRow("no entries at all") << Entries{} << none << 0 << QStringList{} << QString();
     }
-    void refusesWhatWouldLeaveTheDestination() {
+    void survivesHostileEntries() {
         QFETCH(QList<ZipEntry>, entries);
         QFETCH(QStringList, existingLinks);
-        QFETCH(int, exitCode);
+        QFETCH(int, failures);
         QFETCH(QStringList, expectedTree);
         QFETCH(QString, expectedError);
         Sandbox sandbox;
@@ -231,62 +224,12 @@ private Q_SLOTS:
         }
         QVERIFY(sandbox.writeArchive(entries));
 
-        const Run run = sandbox.extract();
-
-        QCOMPARE(run.exitCode, exitCode);
-        QVERIFY(sandbox.outsideIsUntouched());
-        QCOMPARE(tree(sandbox.destination()), expectedTree);
-        if (!expectedError.isEmpty())
-            QVERIFY2(run.errors.contains(expectedError), qPrintable(run.errors));
-        else
-            QCOMPARE(run.errors, QString());
-    }
-
-    void survivesHostileEntries_data() {
-        QTest::addColumn<QList<ZipEntry>>("entries");
-        QTest::addColumn<int>("failures");
-        QTest::addColumn<QStringList>("expectedTree");
-
-        const ZipEntry ok = fileEntry("ok.txt", "ok");
-        ZipEntry huge = fileEntry("huge", "tiny");
-        huge.declaredSize = 0xFFFFFFF0;
-        ZipEntry device = fileEntry("device", {});
-        device.mode = 020644;
-        ZipEntry fifo = fileEntry("fifo", {});
-        fifo.mode = 010644;
-        QTest::addRow("an empty name, \".\" and only slashes are refused")
-            << Entries{fileEntry("", "a"), fileEntry(".", "b"), fileEntry("///", "c"), ok} << 3
-            << QStringList{"ok.txt=ok"};
-        QTest::addRow("odd bytes in a name are kept")
-            << Entries{fileEntry("tab\tline\nescape\x1b", "odd"), ok} << 0
-            << QStringList{"ok.txt=ok", "tab\tline\nescape\x1b=odd"};
-        QTest::addRow("the later of two entries of one name wins")
-            << Entries{fileEntry("twice", "first"), ok, fileEntry("twice", "second")} << 0
-            << QStringList{"ok.txt=ok", "twice=second"};
-        QTest::addRow("a file where the archive has a folder")
-            << Entries{folderEntry("x"), fileEntry("x", "file"), ok} << 1
-            << QStringList{"ok.txt=ok", "x/"};
-        QTest::addRow("a folder below a file of the archive")
-            << Entries{fileEntry("y", "file"), fileEntry("y/z", "inner"), ok} << 1
-            << QStringList{"ok.txt=ok", "y=file"};
-        QTest::addRow("a device node is refused")
-            << Entries{device, ok} << 1 << QStringList{"ok.txt=ok"};
-        QTest::addRow("a FIFO is never made")
-            << Entries{fifo, ok} << 0 << QStringList{"fifo=", "ok.txt=ok"};
-        QTest::addRow("a huge declared size") << Entries{huge, ok} << 1 << QStringList{"ok.txt=ok"};
-    }
-    void survivesHostileEntries() {
-        QFETCH(QList<ZipEntry>, entries);
-        QFETCH(int, failures);
-        QFETCH(QStringList, expectedTree);
-        Sandbox sandbox;
-        QVERIFY(sandbox.writeArchive(entries));
-
-        const Run run = sandbox.extract();
+        const CommandRun run = sandbox.extract();
 
         QCOMPARE(run.exitCode, failures == 0 ? 0 : 1);
         QVERIFY(sandbox.outsideIsUntouched());
         QCOMPARE(tree(sandbox.destination()), expectedTree);
+        QVERIFY2(run.errors.contains(expectedError), qPrintable(run.errors));
         // One line per problem and, after any, the conclusion.
         QCOMPARE(run.errors.count('\n'), failures == 0 ? 0 : failures + 1);
         if (failures > 0)
@@ -295,7 +238,6 @@ private Q_SLOTS:
                                              .arg(failures)
                                              .arg(entries.size())),
                      qPrintable(run.errors));
-        // One line per entry and the summary, whatever bytes the names hold.
         QCOMPARE(run.output.count('\n'), entries.size() - failures + 1);
         QVERIFY(!run.output.contains('\x1b'));
     }
@@ -307,7 +249,7 @@ private Q_SLOTS:
                                   fileEntry("sticky", "s", 01777), fileEntry("plain", "p", 0666),
                                   folderEntry("folder", 07777)}));
         const mode_t previous = ::umask(027);
-        const Run run = sandbox.extract();
+        const CommandRun run = sandbox.extract();
         ::umask(previous);
 
         QCOMPARE(run.exitCode, 0);
@@ -362,7 +304,7 @@ private Q_SLOTS:
         QVERIFY(writeFile(sandbox.destination() + "/a.txt", "old"));
         QVERIFY(sandbox.writeArchive({entry}));
 
-        const Run run = sandbox.extract();
+        const CommandRun run = sandbox.extract();
 
         QCOMPARE(run.exitCode, exitCode);
         // No temporary file stays behind either.
@@ -379,7 +321,7 @@ private Q_SLOTS:
         QVERIFY(writeWithLibarchive(sandbox.archive(),
                                     {{"f0", text}, {"f1", text}, {"f2", text}, {"f3", text}},
                                     "zip:compression=deflate"));
-        QByteArray archive = contents(sandbox.archive());
+        QByteArray archive = readFile(sandbox.archive());
         // Garble the start of f1's deflate stream, past its local header.
         const qsizetype header = archive.indexOf("f1") - 30;
         QVERIFY(header >= 0 && archive.mid(header, 4) == "PK\3\4");
@@ -388,7 +330,7 @@ private Q_SLOTS:
         archive.replace(data, 8, QByteArray(8, '\xff'));
         QVERIFY(writeFile(sandbox.archive(), archive));
 
-        const Run run = sandbox.extract();
+        const CommandRun run = sandbox.extract();
 
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.errors.startsWith("kestrune-extract: f1: corrupt data"),
@@ -404,11 +346,11 @@ private Q_SLOTS:
         QVERIFY(writeFile(archive, buildZip({fileEntry("bundle.zip", replacement),
                                              fileEntry("after.txt", "read from the original")})));
 
-        const Run run = runExtractor({"-x", "-k", archive, sandbox.destination()});
+        const CommandRun run = runExtractor({"-x", "-k", archive, sandbox.destination()});
 
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(contents(archive), replacement);
-        QCOMPARE(contents(sandbox.destination() + "/after.txt"), "read from the original");
+        QCOMPARE(readFile(archive), replacement);
+        QCOMPARE(readFile(sandbox.destination() + "/after.txt"), "read from the original");
     }
 
     void reportsUnreadableArchives_data() {
@@ -432,7 +374,7 @@ private Q_SLOTS:
         Sandbox sandbox;
         QVERIFY(writeFile(sandbox.archive(), archive));
 
-        const Run run = sandbox.extract();
+        const CommandRun run = sandbox.extract();
 
         QCOMPARE(run.exitCode, 1);
         // The problem, then the same as the conclusion a caller reads last.
@@ -455,8 +397,7 @@ private Q_SLOTS:
     void findsTheArchiveBehindLeadingBytes() {
         QFETCH(Writer, writer);
         Sandbox sandbox;
-        QByteArray data(300000, Qt::Uninitialized);
-        QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(data.data()), data.size() / 4);
+        const QByteArray data = randomBytes(300000, 7);
         QString name = "a.bin";
         if (writer == Writer::Fixture) {
             QVERIFY(sandbox.writeArchive({fileEntry("a.bin", data)}));
@@ -476,15 +417,15 @@ private Q_SLOTS:
             name = "-"; // what zip calls its standard input
         }
         const QByteArray prefix(1000000, 'Z');
-        QVERIFY(writeFile(sandbox.archive(), prefix + contents(sandbox.archive())));
+        QVERIFY(writeFile(sandbox.archive(), prefix + readFile(sandbox.archive())));
 
-        const Run run = sandbox.extract();
+        const CommandRun run = sandbox.extract();
 
         QCOMPARE(run.errors, QString());
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.output.contains("1000000 bytes before the archive's start"),
                  qPrintable(run.output));
-        QVERIFY(contents(sandbox.destination() + "/" + name) == data);
+        QVERIFY(readFile(sandbox.destination() + "/" + name) == data);
     }
 
     // The end record is the archive's own count of its entries: a reading
@@ -498,7 +439,7 @@ private Q_SLOTS:
         archive[endRecord + 10] = 5; // entries in all
         QVERIFY(writeFile(sandbox.archive(), archive));
 
-        const Run run = sandbox.extract();
+        const CommandRun run = sandbox.extract();
 
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.errors.endsWith("kestrune-extract: the archive's directory lists 5 entries, "
@@ -507,54 +448,18 @@ private Q_SLOTS:
         QCOMPARE(tree(sandbox.destination()), QStringList());
     }
 
-    void anArchiveWithoutEntriesIsNoFailure() {
-        Sandbox sandbox;
-        QVERIFY(sandbox.writeArchive({}));
-
-        const Run run = sandbox.extract();
-
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.errors, QString());
-        QCOMPARE(tree(sandbox.destination()), QStringList());
-    }
-
-    void aRealEncryptedEntryWithoutAPasswordIsReportedWithoutAsking() {
-        Sandbox sandbox;
-        if (!writeWithLibarchive(sandbox.archive(), {{"secret.txt", "hidden"}},
-                                 "zip:encryption=zipcrypt", Sizes::Declared, "password"))
-            QSKIP("this libarchive cannot write encrypted zips");
-
-        const Run run = sandbox.extract();
-
-        QCOMPARE(run.exitCode, 5);
-        QVERIFY2(run.errors.contains("secret.txt: encrypted entry; no password was given"),
-                 qPrintable(run.errors));
-        QCOMPARE(tree(sandbox.destination()), QStringList());
-    }
-
     void rejectsOtherUses_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addRow("no arguments") << QStringList();
-        QTest::addRow("no destination") << QStringList{"-x", "-k", "a.zip"};
         QTest::addRow("unknown option") << QStringList{"-x", "-y", "a.zip", "dest"};
         QTest::addRow("one argument too many") << QStringList{"-x", "-k", "a.zip", "dest", "more"};
-        QTest::addRow("help among other arguments") << QStringList{"--help", "a.zip"};
     }
     void rejectsOtherUses() {
         QFETCH(QStringList, arguments);
-        const Run run = runExtractor(arguments);
+        const CommandRun run = runExtractor(arguments);
         QCOMPARE(run.exitCode, 2);
         QVERIFY(run.errors.startsWith("usage: kestrune-extract -x -k ARCHIVE DESTINATION"));
         QCOMPARE(run.output, QString());
-    }
-
-    void helpDocumentsTheExitStatuses() {
-        const Run run = runExtractor({"--help"});
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.output.startsWith("usage: kestrune-extract -x -k ARCHIVE DESTINATION"));
-        for (const char* status :
-             {"  0  ", "  1  ", "  2  ", "  3  the destination's disk is full"})
-            QVERIFY2(run.output.contains(QLatin1String(status)), status);
     }
 
     void namesComeOutAsUtf8WhateverTheLocale_data() {
@@ -574,72 +479,51 @@ private Q_SLOTS:
         Sandbox sandbox;
         QVERIFY(sandbox.writeArchive({entry}));
 
-        const Run run = sandbox.extract();
+        const CommandRun run = sandbox.extract();
 
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(tree(sandbox.destination()), QStringList{expectedName + "=x"});
         QVERIFY2(run.output.contains(expectedName), qPrintable(run.output));
     }
 
+    // Shared among workers, large files written by threads of their own, and
+    // one file per folder in turn round more folders than a writer keeps open,
+    // twice, so that every folder is left and found again.
     void extractsLargeArchivesCompletely() {
-        // Heavy enough to be shared among workers on a machine with several cores.
         Sandbox sandbox;
-        QList<Item> items{{"dup.txt", "first"}};
-        QStringList expected{"dup.txt=last", "link->folder7/file3"};
-        for (int folder = 0; folder < 40; ++folder) {
-            expected << QStringLiteral("folder%1/").arg(folder);
-            for (int index = 0; index < 50; ++index) {
-                const QString name = QStringLiteral("folder%1/file%2").arg(folder).arg(index);
-                const QByteArray data = name.toUtf8().repeated(index * 20 + 1);
-                items.append(Item{name, data});
-                expected << name + "=" + data;
-            }
+        QList<Item> items;
+        QStringList expected{"link->d7/f7"};
+        constexpr int folders = 1100;
+        for (int index = 0; index < 2 * folders; ++index) {
+            const QString name = QStringLiteral("d%1/f%2").arg(index % folders).arg(index);
+            const QByteArray data = name.toUtf8().repeated(index % 50 * 20 + 1);
+            items.append(Item{name, data});
+            expected << name + "=" + data;
+            if (index < folders)
+                expected << QStringLiteral("d%1/").arg(index);
         }
         for (int index = 0; index < 3; ++index) {
             const QByteArray data(3 * 1024 * 1024, char('a' + index));
             items.append(Item{QStringLiteral("large%1").arg(index), data});
             expected << QStringLiteral("large%1=").arg(index) + data;
         }
-        items.append(Item{"link", "folder7/file3", 0120777});
-        items.append(Item{"dup.txt", "last"});
+        items.append(Item{"link", "d7/f7", 0120777});
+        items.append(Item{"d5/f5", "again"});
+        expected.removeIf([](const QString& item) { return item.startsWith("d5/f5="); });
+        expected << "d5/f5=again";
         QVERIFY(writeWithLibarchive(sandbox.archive(), items, "zip:compression=deflate"));
 
-        const Run run = sandbox.extract();
-
-        QCOMPARE(run.exitCode, 0);
-        expected.sort();
-        QCOMPARE(tree(sandbox.destination()), expected);
-        QVERIFY(run.output.endsWith(QStringLiteral("Extracted %1 of %1 entries into %2.\n")
-                                        .arg(items.size())
-                                        .arg(sandbox.destination())));
-    }
-
-    void entriesGoingRoundMoreFoldersThanAreKeptOpenLandInTheirOwn() {
-        // One file per folder in turn, round more folders than a writer keeps
-        // open, and twice, so that every folder is left and found again.
-        Sandbox sandbox;
-        QList<Item> items;
-        QStringList expected;
-        constexpr int folders = 1100;
-        for (int index = 0; index < 2 * folders; ++index) {
-            const QString name = QStringLiteral("d%1/f%2").arg(index % folders).arg(index);
-            items.append(Item{name, name.toUtf8()});
-            expected << name + "=" + name;
-        }
-        items.append(Item{"d5/f5", "again"});
-        expected.replace(expected.indexOf("d5/f5=d5/f5"), "d5/f5=again");
-        QVERIFY(writeWithLibarchive(sandbox.archive(), items, "zip:compression=store"));
-
-        const Run run = sandbox.extract();
+        const CommandRun run = sandbox.extract();
 
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(
             run.output.contains("skipped:   d5/f5 (a later entry of the same name replaces it)"),
             qPrintable(run.output.left(2000)));
-        QStringList files = tree(sandbox.destination()).filter("=");
-        files.sort();
+        QVERIFY(run.output.endsWith(QStringLiteral("Extracted %1 of %1 entries into %2.\n")
+                                        .arg(items.size())
+                                        .arg(sandbox.destination())));
         expected.sort();
-        QCOMPARE(files, expected);
+        QVERIFY(tree(sandbox.destination()) == expected);
     }
 };
 

@@ -1,8 +1,7 @@
+#include "extractorcommand.h"
 #include "zipfixture.h"
 
 #include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,55 +19,11 @@ using namespace ZipFixture;
 
 namespace {
 
-constexpr int passwordDescriptor = 4;
 constexpr int wrongPasswordStatus = 4;
 constexpr int passwordRequiredStatus = 5;
 
-struct Run {
-    int exitCode = -1;
-    QByteArray output;
-    QByteArray errors;
-};
-
-// The password goes into a pipe whose write end is closed before the start,
-// as the service does; the command gets the read end as descriptor 4.
-Run runExtractor(const QString& root, const std::optional<QByteArray>& password,
-                 const QString& variable = QString::number(passwordDescriptor)) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    environment.insert(QStringLiteral("KESTRUNE_PASSPHRASE_FD"), variable);
-    process.setProcessEnvironment(environment);
-    int ends[2] = {-1, -1};
-    if (password && ::pipe2(ends, O_CLOEXEC) == 0) {
-        [[maybe_unused]] const ssize_t written =
-            ::write(ends[1], password->constData(), std::size_t(password->size()));
-        ::close(ends[1]);
-        const int readFd = ends[0];
-        process.setChildProcessModifier([readFd] { ::dup2(readFd, passwordDescriptor); });
-    }
-    process.start(qEnvironmentVariable("KESTRUNE_EXTRACT"),
-                  {"-x", "-k", root + "/archive.zip", root + "/destination"});
-    const bool finished = process.waitForFinished(60000);
-    if (!finished)
-        process.kill();
-    if (ends[0] >= 0)
-        ::close(ends[0]);
-    Run run;
-    run.output = process.readAllStandardOutput();
-    run.errors = process.readAllStandardError();
-    if (finished && process.exitStatus() == QProcess::NormalExit)
-        run.exitCode = process.exitCode();
-    return run;
-}
-
 QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
 // ZipCrypto by hand, so that one archive can hold entries of different
@@ -122,13 +77,27 @@ ZipEntry encryptedEntry(const QByteArray& name, const QByteArray& data,
 class Sandbox {
 public:
     Sandbox() { QDir(m_root.path()).mkpath(QStringLiteral("destination")); }
-    QString root() const { return m_root.path(); }
     QString destination() const { return m_root.filePath(QStringLiteral("destination")); }
     QString archive() const { return m_root.filePath(QStringLiteral("archive.zip")); }
     bool writeArchive(const QList<ZipEntry>& entries) const {
-        QFile file(archive());
-        const QByteArray bytes = buildZip(entries);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        return writeFile(archive(), buildZip(entries));
+    }
+    // The password goes into a pipe whose write end is closed before the
+    // start, as the service does; the command gets the read end as 4.
+    CommandRun extract(const std::optional<QByteArray>& password,
+                       const QString& variable = QStringLiteral("4")) const {
+        CommandSetup setup{{{QStringLiteral("KESTRUNE_PASSPHRASE_FD"), variable}}, {}};
+        int ends[2] = {-1, -1};
+        if (password && ::pipe2(ends, O_CLOEXEC) == 0) {
+            [[maybe_unused]] const ssize_t written =
+                ::write(ends[1], password->constData(), std::size_t(password->size()));
+            ::close(ends[1]);
+            setup.descriptors = {{4, ends[0]}};
+        }
+        const CommandRun run = runExtractor({"-x", "-k", archive(), destination()}, setup);
+        if (ends[0] >= 0)
+            ::close(ends[0]);
+        return run;
     }
 
 private:
@@ -143,81 +112,82 @@ class ExtractorPasswordTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void theRightPasswordOpensEncryptedEntries_data() {
-        QTest::addColumn<QByteArray>("options");
-        QTest::addRow("ZipCrypto") << QByteArray("zip:encryption=zipcrypt");
-        QTest::addRow("AES-256") << QByteArray("zip:encryption=aes256");
-        QTest::addRow("AES-128") << QByteArray("zip:encryption=aes128");
-    }
-    void theRightPasswordOpensEncryptedEntries() {
-        QFETCH(QByteArray, options);
-        Sandbox sandbox;
-        if (!writeWithLibarchive(sandbox.archive(),
-                                 {{"first.txt", "one"}, {"second.txt", QByteArray(100000, 'x')}},
-                                 options.constData(), Sizes::Declared, password.constData()))
-            QSKIP("this libarchive cannot write this encryption");
-
-        const Run run = runExtractor(sandbox.root(), password);
-
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(contents(sandbox.destination() + "/first.txt"), QByteArray("one"));
-        QCOMPARE(contents(sandbox.destination() + "/second.txt"), QByteArray(100000, 'x'));
-        QVERIFY(!run.output.contains(password) && !run.errors.contains(password));
-    }
-
-    void aWrongOrMissingPasswordWritesNothing_data() {
+    // The right password opens every entry; a wrong or missing one ends the
+    // run with its own status before anything is written, not even the
+    // folder that comes first.
+    void anEncryptedArchive_data() {
         QTest::addColumn<QByteArray>("options");
         QTest::addColumn<std::optional<QByteArray>>("given");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QByteArray>("conclusion");
+        QTest::addColumn<QString>("conclusion"); // empty: success
+        const QByteArray zipCrypto = "zip:encryption=zipcrypt";
+        const QByteArray aes = "zip:encryption=aes256";
+        const std::optional<QByteArray> right = password;
         const std::optional<QByteArray> wrong = QByteArray("c0rrect h0rsf");
-        const std::optional<QByteArray> none;
-        QTest::addRow("wrong for ZipCrypto") << QByteArray("zip:encryption=zipcrypt") << wrong
-                                             << wrongPasswordStatus << QByteArray("wrong password");
-        QTest::addRow("wrong for AES-256") << QByteArray("zip:encryption=aes256") << wrong
-                                           << wrongPasswordStatus << QByteArray("wrong password");
+        const QString required = "the archive is protected by a password";
+        QTest::addRow("right for ZipCrypto") << zipCrypto << right << 0 << QString();
+        QTest::addRow("right for AES-256") << aes << right << 0 << QString();
+        QTest::addRow("wrong for ZipCrypto")
+            << zipCrypto << wrong << wrongPasswordStatus << "wrong password";
+        QTest::addRow("wrong for AES-256")
+            << aes << wrong << wrongPasswordStatus << "wrong password";
         QTest::addRow("none for ZipCrypto")
-            << QByteArray("zip:encryption=zipcrypt") << none << passwordRequiredStatus
-            << QByteArray("the archive is protected by a password");
+            << zipCrypto << std::optional<QByteArray>() << passwordRequiredStatus << required;
         QTest::addRow("empty for AES-256")
-            << QByteArray("zip:encryption=aes256") << std::optional<QByteArray>("")
-            << passwordRequiredStatus << QByteArray("the archive is protected by a password");
+            << aes << std::optional<QByteArray>("") << passwordRequiredStatus << required;
     }
-    void aWrongOrMissingPasswordWritesNothing() {
+    void anEncryptedArchive() {
         QFETCH(QByteArray, options);
         QFETCH(std::optional<QByteArray>, given);
         QFETCH(int, exitCode);
-        QFETCH(QByteArray, conclusion);
+        QFETCH(QString, conclusion);
         Sandbox sandbox;
-        // The folder and the plain file come first: neither may be written.
+        const QByteArray large(100000, 'x');
         if (!writeWithLibarchive(
                 sandbox.archive(),
-                {{"folder", {}, 040755}, {"plain.txt", "open"}, {"folder/secret.txt", "hidden"}},
+                {{"folder", {}, 040755}, {"folder/secret.txt", "hidden"}, {"large.bin", large}},
                 options.constData(), Sizes::Declared, password.constData()))
             QSKIP("this libarchive cannot write this encryption");
 
-        const Run run = runExtractor(sandbox.root(), given);
+        const CommandRun run = sandbox.extract(given);
 
         QCOMPARE(run.exitCode, exitCode);
-        QCOMPARE(filesIn(sandbox.destination()), QStringList());
-        QVERIFY2(run.errors.trimmed().endsWith(conclusion), run.errors.constData());
+        if (exitCode == 0) {
+            QCOMPARE(readFile(sandbox.destination() + "/folder/secret.txt"), QByteArray("hidden"));
+            QCOMPARE(readFile(sandbox.destination() + "/large.bin"), large);
+        } else {
+            QCOMPARE(filesIn(sandbox.destination()), QStringList());
+            QVERIFY2(run.errors.trimmed().endsWith(conclusion), qPrintable(run.errors));
+        }
         if (given && !given->isEmpty())
             QVERIFY(!run.output.contains(*given) && !run.errors.contains(*given));
     }
 
-    // The first encrypted entry decides whether the password is wrong; an
-    // entry after it that needs another one fails alone, by name.
-    void entriesOfAnotherPasswordFailAlone_data() {
-        QTest::addColumn<QByteArray>("given");
+    // An archive of two passwords: the first encrypted entry decides whether
+    // the password is wrong, and an entry after it that needs another one
+    // fails alone, by name. A password past the limit, or a value that names
+    // no usable descriptor, is no password, and never a reason to wait.
+    void anArchiveOfTwoPasswords_data() {
+        QTest::addColumn<std::optional<QByteArray>>("given");
+        QTest::addColumn<QString>("variable");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QStringList>("written");
+        const std::optional<QByteArray> none;
         QTest::addRow("the first entry's password")
-            << QByteArray("first") << 1 << QStringList{"a.txt", "plain.txt"};
+            << std::optional<QByteArray>("first") << "4" << 1 << QStringList{"a.txt", "plain.txt"};
         QTest::addRow("only a later entry's password")
-            << QByteArray("second") << wrongPasswordStatus << QStringList();
+            << std::optional<QByteArray>("second") << "4" << wrongPasswordStatus << QStringList();
+        QTest::addRow("a password past the limit") << std::optional(QByteArray(5000, 'p')) << "4"
+                                                   << passwordRequiredStatus << QStringList();
+        QTest::addRow("a variable that is not a number")
+            << none << "four" << passwordRequiredStatus << QStringList();
+        QTest::addRow("standard input") << none << "0" << passwordRequiredStatus << QStringList();
+        QTest::addRow("a descriptor that is not open")
+            << none << "999" << passwordRequiredStatus << QStringList();
     }
-    void entriesOfAnotherPasswordFailAlone() {
-        QFETCH(QByteArray, given);
+    void anArchiveOfTwoPasswords() {
+        QFETCH(std::optional<QByteArray>, given);
+        QFETCH(QString, variable);
         QFETCH(int, exitCode);
         QFETCH(QStringList, written);
         Sandbox sandbox;
@@ -225,48 +195,17 @@ private Q_SLOTS:
                                       fileEntry("plain.txt", "open"),
                                       encryptedEntry("b.txt", "beta", "second")}));
 
-        const Run run = runExtractor(sandbox.root(), given);
+        const CommandRun run = sandbox.extract(given, variable);
 
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(filesIn(sandbox.destination()), written);
         if (exitCode == 1) {
-            QCOMPARE(contents(sandbox.destination() + "/a.txt"), QByteArray("alpha"));
+            QCOMPARE(readFile(sandbox.destination() + "/a.txt"), QByteArray("alpha"));
             QVERIFY2(run.errors.contains("b.txt: the password does not open this entry"),
-                     run.errors.constData());
+                     qPrintable(run.errors));
         }
-    }
-
-    // A value that names no usable descriptor is no password, and never a
-    // reason to wait: the run goes on as without one.
-    void anInvalidDescriptorIsIgnored_data() {
-        QTest::addColumn<QString>("value");
-        QTest::addRow("not a number") << QStringLiteral("four");
-        QTest::addRow("standard input") << QStringLiteral("0");
-        QTest::addRow("a number with a sign") << QStringLiteral("+4");
-        QTest::addRow("a descriptor that is not open") << QStringLiteral("999");
-        QTest::addRow("empty") << QString();
-    }
-    void anInvalidDescriptorIsIgnored() {
-        QFETCH(QString, value);
-        Sandbox sandbox;
-        QVERIFY(sandbox.writeArchive(
-            {fileEntry("plain.txt", "open"), encryptedEntry("secret.txt", "hidden", password)}));
-
-        const Run run = runExtractor(sandbox.root(), std::nullopt, value);
-
-        QCOMPARE(run.exitCode, passwordRequiredStatus);
-        QCOMPARE(filesIn(sandbox.destination()), QStringList());
-    }
-
-    void aPasswordPastTheLimitIsIgnored() {
-        Sandbox sandbox;
-        const QByteArray tooLong(5000, 'p');
-        QVERIFY(sandbox.writeArchive({encryptedEntry("secret.txt", "hidden", tooLong)}));
-
-        const Run run = runExtractor(sandbox.root(), tooLong);
-
-        QCOMPARE(run.exitCode, passwordRequiredStatus);
-        QVERIFY(!run.errors.contains(tooLong.left(64)));
+        if (given)
+            QVERIFY(!run.errors.contains(QString::fromLatin1(given->left(64))));
     }
 };
 

@@ -32,18 +32,14 @@ QByteArray content(Content kind, qsizetype size) {
     return bytes;
 }
 
-enum class Wrapper { None, Zlib, Gzip };
-
-// Raw deflate as inside a zip, unless a wrapper is asked for.
-QByteArray deflated(const QByteArray& data, int level, Wrapper wrapper = Wrapper::None) {
+// Raw deflate, as inside a zip.
+QByteArray deflated(const QByteArray& data, int level) {
     libdeflate_compressor* compressor = libdeflate_alloc_compressor(level);
-    QByteArray out(qsizetype(libdeflate_gzip_compress_bound(compressor, data.size())),
+    QByteArray out(qsizetype(libdeflate_deflate_compress_bound(compressor, data.size())),
                    Qt::Uninitialized);
-    const auto compress = wrapper == Wrapper::Zlib   ? libdeflate_zlib_compress
-                          : wrapper == Wrapper::Gzip ? libdeflate_gzip_compress
-                                                     : libdeflate_deflate_compress;
-    out.resize(qsizetype(compress(compressor, data.constData(), std::size_t(data.size()),
-                                  out.data(), std::size_t(out.size()))));
+    out.resize(qsizetype(libdeflate_deflate_compress(compressor, data.constData(),
+                                                     std::size_t(data.size()), out.data(),
+                                                     std::size_t(out.size()))));
     libdeflate_free_compressor(compressor);
     return out;
 }
@@ -58,11 +54,10 @@ struct Outcome {
 // pieces of 1 to `outPiece` (sizes drawn at random, the same every run), as
 // a reader whose buffers end anywhere would, each call with totals counted
 // from zero as the zip reader does.
-Outcome inflateInPieces(const QByteArray& input, qsizetype inPiece, qsizetype outPiece,
-                        int windowBits = -15) {
+Outcome inflateInPieces(const QByteArray& input, qsizetype inPiece, qsizetype outPiece) {
     z_stream stream{};
     Outcome outcome;
-    if (inflateInit2(&stream, windowBits) != Z_OK)
+    if (inflateInit2(&stream, -15) != Z_OK)
         return {Z_STREAM_ERROR, {}, 0};
     QRandomGenerator sizes{42};
     QByteArray buffer(outPiece, Qt::Uninitialized);
@@ -104,8 +99,6 @@ private Q_SLOTS:
         const qsizetype zipReaderOutput = 256 * 1024;
         QTest::addRow("text, whole")
             << Content::Text << qsizetype(3000000) << 6 << qsizetype(1 << 30) << zipReaderOutput;
-        QTest::addRow("text, input in small pieces")
-            << Content::Text << qsizetype(2000000) << 9 << qsizetype(100) << qsizetype(100000);
         QTest::addRow("runs, output one byte at a time")
             << Content::Runs << qsizetype(20000) << 6 << qsizetype(1 << 30) << qsizetype(1);
         QTest::addRow("runs, input one byte at a time")
@@ -114,8 +107,6 @@ private Q_SLOTS:
             << Content::Random << qsizetype(1000000) << 0 << qsizetype(65536) << qsizetype(7777);
         QTest::addRow("random, tiny pieces both ways")
             << Content::Random << qsizetype(5000) << 1 << qsizetype(3) << qsizetype(5);
-        QTest::addRow("runs, pieces of any size")
-            << Content::Runs << qsizetype(3000000) << 4 << qsizetype(70000) << qsizetype(300000);
         QTest::addRow("empty") << Content::Text << qsizetype(0) << 6 << qsizetype(1 << 30)
                                << zipReaderOutput;
     }
@@ -135,28 +126,6 @@ private Q_SLOTS:
         QCOMPARE(outcome.result, Z_STREAM_END);
         QCOMPARE(outcome.consumed, stream.size());
         QVERIFY(outcome.output == data);
-    }
-
-    void checksWrappedStreams_data() {
-        QTest::addColumn<Wrapper>("wrapper");
-        QTest::addColumn<int>("windowBits");
-        QTest::addColumn<int>("checksumFromEnd");
-        QTest::addRow("zlib") << Wrapper::Zlib << 15 << 1;
-        QTest::addRow("gzip") << Wrapper::Gzip << 31 << 5;
-    }
-    void checksWrappedStreams() {
-        QFETCH(Wrapper, wrapper);
-        QFETCH(int, windowBits);
-        QFETCH(int, checksumFromEnd);
-        const QByteArray data = content(Content::Text, 100000);
-        const QByteArray stream = deflated(data, 6, wrapper);
-        QByteArray damaged = stream;
-        damaged[damaged.size() - checksumFromEnd] ^= 1;
-
-        const Outcome sound = inflateInPieces(stream, 1000, 4096, windowBits);
-        QCOMPARE(sound.result, Z_STREAM_END);
-        QVERIFY(sound.output == data);
-        QCOMPARE(inflateInPieces(damaged, 1000, 4096, windowBits).result, Z_DATA_ERROR);
     }
 
     void refusesBrokenStreams() {

@@ -1,11 +1,10 @@
+#include "extractorcommand.h"
 #include "zipfixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -37,27 +36,11 @@ constexpr int entryCount = 40;
 const QString endMissing =
     "The end of the archive is missing: the last part, or more than one, was not dropped.";
 
-QByteArray randomBytes(qsizetype size, quint32 seed) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
-    return bytes;
-}
-
 QList<Item> items(quint32 seed) {
     QList<Item> items;
     for (int i = 0; i < entryCount; ++i)
         items.append(Item{QStringLiteral("file%1.bin").arg(i), randomBytes(2000, seed + i)});
     return items;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
 QList<QByteArray> cut(const QByteArray& whole, int count) {
@@ -74,11 +57,8 @@ struct Inspected {
 };
 
 Inspected inspect(const QStringList& arguments) {
-    QProcess process;
-    process.start(qEnvironmentVariable("KESTRUNE_EXTRACT"), QStringList{"--inspect"} + arguments);
-    if (!process.waitForFinished(30000))
-        return {};
-    return {process.exitCode(), QJsonDocument::fromJson(process.readAllStandardOutput()).object()};
+    const CommandRun run = runExtractor(QStringList{"--inspect"} + arguments);
+    return {run.exitCode, QJsonDocument::fromJson(run.output.toUtf8()).object()};
 }
 
 } // namespace
@@ -93,13 +73,13 @@ private:
         const QString path = m_root.filePath("whole.zip");
         if (!writeWithLibarchive(path, items(1), options, sizes))
             return {};
-        return readAll(path);
+        return readFile(path);
     }
 
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_root.isValid());
-        QVERIFY(QFileInfo(qEnvironmentVariable("KESTRUNE_EXTRACT")).isExecutable());
+        QVERIFY(QFileInfo(extractorPath()).isExecutable());
     }
 
     void judgesTheSetByItsBytes_data() {
@@ -165,7 +145,7 @@ private Q_SLOTS:
         if (shape == Shape::PartOfAnotherArchive) {
             const QString other = m_root.filePath("other.zip");
             QVERIFY(writeWithLibarchive(other, items(500), "zip:compression=store"));
-            pieces[2] = cut(readAll(other), partCount)[2];
+            pieces[2] = cut(readFile(other), partCount)[2];
         }
         if (shape == Shape::PartRepeatedInPlaceOfTheNext)
             pieces[2] = pieces[1];
@@ -177,7 +157,7 @@ private Q_SLOTS:
         for (int i = 0; i < pieces.size(); ++i) {
             parts << QDir(folder).filePath(i == 0 ? QStringLiteral("s.zip")
                                                   : QStringLiteral("s(%1).zip").arg(i));
-            QVERIFY(writeAll(parts.last(), pieces[i]));
+            QVERIFY(writeFile(parts.last(), pieces[i]));
         }
 
         const Inspected result = inspect(QStringList{"--json"} + parts);
@@ -210,9 +190,9 @@ private Q_SLOTS:
                                     "zip:compression=deflate"));
         const QString destination = m_root.filePath("destination");
         QVERIFY(QDir().mkpath(destination + "/sub") && QDir().mkpath(destination + "/c.txt"));
-        QVERIFY(writeAll(destination + "/a.txt", "old") &&
-                writeAll(destination + "/sub/b.txt", "old"));
-        QVERIFY(writeAll(destination + "/link", "old"));
+        QVERIFY(writeFile(destination + "/a.txt", "old") &&
+                writeFile(destination + "/sub/b.txt", "old"));
+        QVERIFY(writeFile(destination + "/link", "old"));
 
         const Inspected encrypted = inspect({"--json", archive});
         // a.txt and sub/b.txt: a folder where c.txt goes is no file to

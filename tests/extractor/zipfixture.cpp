@@ -1,5 +1,9 @@
 #include "zipfixture.h"
 
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
 #include <archive.h>
 #include <archive_entry.h>
 
@@ -132,4 +136,35 @@ bool ZipFixture::writeWithLibarchive(const QString& path, const QList<Item>& ite
             return false;
     }
     return archive_write_close(writer.get()) == ARCHIVE_OK;
+}
+
+QByteArray ZipFixture::readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool ZipFixture::writeFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+QByteArray ZipFixture::randomBytes(qsizetype size, quint32 seed) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(seed);
+    for (char& byte : bytes)
+        byte = char(generator.generate());
+    return bytes;
+}
+
+QStringList ZipFixture::writeParts(const QByteArray& bytes, const QString& folder,
+                                   const QString& baseName, int count) {
+    QStringList parts;
+    const qsizetype partSize = (bytes.size() + count - 1) / count;
+    for (int i = 0; i < count; ++i) {
+        parts << QDir(folder).filePath(i == 0 ? baseName + ".zip"
+                                              : QStringLiteral("%1(%2).zip").arg(baseName).arg(i));
+        if (!writeFile(parts.last(), bytes.mid(i * partSize, partSize)))
+            return {};
+    }
+    return parts;
 }

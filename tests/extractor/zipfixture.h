@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -46,5 +47,17 @@ enum class Sizes {
 // archive_write_set_options, e.g. "zip:compression=deflate,zip:zip64".
 bool writeWithLibarchive(const QString& path, const QList<Item>& items, const char* options,
                          Sizes sizes = Sizes::Declared, const char* passphrase = nullptr);
+
+// Files, as the tests write and read them; readFile gives nothing for a
+// file it cannot read.
+QByteArray readFile(const QString& path);
+bool writeFile(const QString& path, const QByteArray& data);
+// Bytes that differ everywhere, the same for the same seed.
+QByteArray randomBytes(qsizetype size, quint32 seed);
+// Cuts bytes into `count` parts of equal size, the last one shorter, named as
+// downloads are (base.zip, base(1).zip, …); their paths in part order, or
+// none when one cannot be written.
+QStringList writeParts(const QByteArray& bytes, const QString& folder, const QString& baseName,
+                       int count);
 
 } // namespace ZipFixture

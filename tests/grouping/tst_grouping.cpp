@@ -37,8 +37,6 @@ private Q_SLOTS:
                                   << "archive" << qint64(12);
         QTest::addRow("leading zeros") << "a(007)"
                                        << "a" << qint64(7);
-        QTest::addRow("zero") << "a(0)"
-                              << "a" << qint64(0);
         QTest::addRow("only the last suffix counts") << "a(1)(2)"
                                                      << "a(1)" << qint64(2);
         QTest::addRow("empty base name") << "(3)"
@@ -47,10 +45,6 @@ private Q_SLOTS:
                                                        << "archive " << qint64(1);
         QTest::addRow("space after the suffix: no suffix") << "a(1) "
                                                            << "a(1) " << qint64(0);
-        QTest::addRow("empty parentheses") << "a()"
-                                           << "a()" << qint64(0);
-        QTest::addRow("a closing parenthesis alone") << ")"
-                                                     << ")" << qint64(0);
         QTest::addRow("one closing parenthesis too many") << "a(1))"
                                                           << "a(1))" << qint64(0);
         QTest::addRow("an opening parenthesis before the suffix stays") << "a((1)"
@@ -66,14 +60,8 @@ private Q_SLOTS:
                                        << "a" << std::numeric_limits<qint64>::max();
         QTest::addRow("one past the largest index") << "a(9223372036854775808)"
                                                     << "a(9223372036854775808)" << qint64(0);
-        QTest::addRow("twenty digits") << "a(12345678901234567890)"
-                                       << "a(12345678901234567890)" << qint64(0);
-        QTest::addRow("many leading zeros") << "a(000000000000000000000000042)"
-                                            << "a" << qint64(42);
         QTest::addRow("Arabic-Indic digits are not read")
             << QString::fromUtf8("a(\u0663)") << QString::fromUtf8("a(\u0663)") << qint64(0);
-        QTest::addRow("fullwidth digits are not read")
-            << QString::fromUtf8("a(\uFF11)") << QString::fromUtf8("a(\uFF11)") << qint64(0);
     }
     void parsesPartNames() {
         QFETCH(QString, partName);
@@ -91,7 +79,6 @@ private Q_SLOTS:
         QTest::addRow("archive.zip") << "a.zip" << qint64(0);
         QTest::addRow("archive(N).zip") << "a(4).zip" << qint64(4);
         QTest::addRow(".001") << "a.zip.001" << qint64(1);
-        QTest::addRow(".999") << "a.zip.999" << qint64(999);
         QTest::addRow(".1000 after .999") << "a.zip.1000" << qint64(1000);
         QTest::addRow("extensions in upper case") << "a.ZIP.002" << qint64(2);
         QTest::addRow("largest number")
@@ -106,12 +93,10 @@ private Q_SLOTS:
             << QString::fromUtf8("a.zip.٠٠١") << qint64(-1);
         QTest::addRow("a sign is no digit") << "a.zip.-01" << qint64(-1);
         QTest::addRow(".z01") << "a.z01" << qint64(1);
-        QTest::addRow(".Z12") << "a.Z12" << qint64(12);
         QTest::addRow(".z100 after .z99") << "a.z100" << qint64(100);
         QTest::addRow(".z00") << "a.z00" << qint64(-1);
         QTest::addRow(".z1: too few digits") << "a.z1" << qint64(-1);
         QTest::addRow(".z001: padded past two digits") << "a.z001" << qint64(-1);
-        QTest::addRow(".zipx") << "a.zipx" << qint64(-1);
     }
     void readsPartNumbersOfEveryNaming() {
         QFETCH(QString, name);
@@ -185,15 +170,15 @@ private Q_SLOTS:
             << QStringList{"a(2).zip", "a(1).zip"} << QStringList{"a|a(1).zip,a(2).zip|0|"};
         QTest::addRow("lone numbered part")
             << QStringList{"x(3).zip"} << QStringList{"x|x(3).zip|0,1,2|"};
-        QTest::addRow("lone base") << QStringList{"a.zip"} << QStringList{"a|a.zip||"};
         QTest::addRow("lone part zero") << QStringList{"a(0).zip"} << QStringList{"a|a(0).zip||"};
         QTest::addRow("space before the suffix is another archive")
             << QStringList{"archive.zip", "archive (1).zip"}
             << QStringList{"archive|archive.zip||", "archive |archive (1).zip|0|"};
         QTest::addRow("upper case sorts first")
             << QStringList{"a.zip", "B.zip"} << QStringList{"B|B.zip||", "a|a.zip||"};
-        QTest::addRow("digits compare as characters")
-            << QStringList{"b2.zip", "b10.zip"} << QStringList{"b10|b10.zip||", "b2|b2.zip||"};
+        QTest::addRow("a prefix sorts first")
+            << QStringList{"ab.zip", "a.zip", "a b.zip"}
+            << QStringList{"a|a.zip||", "a b|a b.zip||", "ab|ab.zip||"};
         QTest::addRow("letter case separates archives")
             << QStringList{"A.zip", "a(1).zip"} << QStringList{"A|A.zip||", "a|a(1).zip|0|"};
         QTest::addRow("extension in any case")
@@ -221,7 +206,6 @@ private Q_SLOTS:
         QTest::addRow("percent signs are part of the name")
             << QStringList{"100%.zip", "100%(1).zip", "a%2F(1).zip"}
             << QStringList{"100%|100%.zip,100%(1).zip||", "a%2F|a%2F(1).zip|0|"};
-        QTest::addRow("empty input") << QStringList{} << QStringList{};
 
         // Other namings: the base name is marked with its naming.
         QTest::addRow("numbered parts in number order")
@@ -235,9 +219,6 @@ private Q_SLOTS:
         QTest::addRow("the two byte-split namings never mix")
             << QStringList{"x.zip.002", "x(1).zip", "x.zip.001", "x.zip"}
             << QStringList{"x|x.zip,x(1).zip||", "numbered:x|x.zip.001,x.zip.002||"};
-        QTest::addRow("numbered parts in any letter case")
-            << QStringList{"x.Zip.002", "x.ZIP.001"}
-            << QStringList{"numbered:x|x.ZIP.001,x.Zip.002||"};
         QTest::addRow("a numbered part's name keeps its parentheses")
             << QStringList{"x(1).zip.001"} << QStringList{"numbered:x(1)|x(1).zip.001||"};
         QTest::addRow("one numbered part in two folders")
@@ -352,18 +333,6 @@ private Q_SLOTS:
                                                         QString::fromUtf8("cafe\u0301.zip")}));
     }
 
-    void canonicallyEquivalentNamesShareAGroup() {
-        const QString composed = QString::fromUtf8("caf\u00E9");
-        const QString decomposed = QString::fromUtf8("cafe\u0301");
-        const QList<ZipFileGroup> groups =
-            groupFiles(files({decomposed + "(1).zip", composed + ".zip"}));
-        QCOMPARE(groups.size(), 1);
-        QCOMPARE(groups.first().baseName, decomposed); // spelled as the first file
-        QCOMPARE(groups.first().files.size(), 2);
-        QCOMPARE(groups.first().files.first().fileName(), composed + ".zip");
-        QVERIFY(!groups.first().isMissingParts);
-    }
-
     void ordersByCodePointNotCodeUnit() {
         // U+FF21 is one UTF-16 unit above the surrogates; U+1F600 is a pair of
         // surrogates (D83D DE00). By code point U+FF21 comes first.
@@ -376,21 +345,12 @@ private Q_SLOTS:
                  expected);
     }
 
-    void prefixSortsFirst() {
-        QCOMPARE(baseNames(groupFiles(files({"ab.zip", "a.zip", "a b.zip"}))),
-                 (QStringList{"a", "a b", "ab"}));
-    }
-
     void everyGroupIsNew() {
         const QList<QUrl> input = files({"a.zip", "a(1).zip"});
         const ZipFileGroup first = groupFiles(input).first();
         const ZipFileGroup second = groupFiles(input).first();
         QVERIFY(first.id != second.id);
         QVERIFY(first != second);
-
-        const ZipFileGroup copy = first;
-        QVERIFY(copy == first);
-        QCOMPARE(qHash(copy), qHash(first));
     }
 
     void equalityFollowsCanonicalEquivalence() {
@@ -432,8 +392,6 @@ private Q_SLOTS:
         QTest::addRow("base name ending in a space")
             << PartNaming::Parenthesised << "archive " << true << QList<qint64>{0}
             << "Missing parts: base (archive .zip)";
-        QTest::addRow("empty base name") << PartNaming::Parenthesised << "" << true
-                                         << QList<qint64>{0} << "Missing parts: base (.zip)";
         QTest::addRow("no leading zeros") << PartNaming::Parenthesised << "a" << true
                                           << QList<qint64>{10} << "Missing parts: part (10)";
         QTest::addRow("a complete group has none")

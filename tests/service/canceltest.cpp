@@ -24,21 +24,29 @@ QString toolThatWorksUntilStopped(const QString& folder, const QString& onTerm) 
                          .arg(onTerm));
 }
 
-CancelFlag newFlag() {
-    return std::make_shared<std::atomic<bool>>(false);
-}
-
 } // namespace
 
 // The flag is asked before every block: a merge of three 6 MiB parts stopped
-// after its first block copies no second one, and leaves no combined archive.
-void ServiceTest::cancelStopsTheMergeAfterTheCurrentBlock() {
+// after its first block copies no second one, and a run cancelled while it
+// waited for its turn does not even start one; neither leaves a combined
+// archive.
+void ServiceTest::cancelStopsTheMerge_data() {
+    QTest::addColumn<bool>("cancelledBeforeTheStart");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addRow("after the first block")
+        << false << QStringList{mergingLog(3), "progress: 0.111111", cancelledError};
+    QTest::addRow("before the run starts") << true << QStringList{cancelledError};
+}
+
+void ServiceTest::cancelStopsTheMerge() {
+    QFETCH(bool, cancelledBeforeTheStart);
+    QFETCH(QStringList, expected);
     QTemporaryDir folder;
     QList<QUrl> parts;
     for (const char seed : {'a', 'b', 'c'})
         parts << writeFile(folder.filePath(QStringLiteral("a%1.zip").arg(seed)),
                            patternBytes(6 * mebibyte, seed));
-    const CancelFlag cancelled = newFlag();
+    const CancelFlag cancelled = std::make_shared<std::atomic<bool>>(cancelledBeforeTheStart);
     ExtractionRun run(groupOf("a", parts), QUrl::fromLocalFile(folder.path()),
                       QStringLiteral("/nonexistent/tool"), cancelled);
     QStringList events;
@@ -50,26 +58,7 @@ void ServiceTest::cancelStopsTheMergeAfterTheCurrentBlock() {
 
     run.start();
 
-    const QStringList expected{mergingLog(3), "progress: 0.111111", cancelledError};
     QCOMPARE(events, expected);
-    QVERIFY(!QFileInfo::exists(folder.filePath("_combined_a.zip")));
-}
-
-// Cancelled while it waited for its turn: nothing happens, not even a merge.
-void ServiceTest::cancelBeforeTheRunStartsDoesNothing() {
-    QTemporaryDir folder;
-    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
-    const CancelFlag cancelled = newFlag();
-    cancelled->store(true);
-    ExtractionRun run(groupOf("a", parts), QUrl::fromLocalFile(folder.path()),
-                      QStringLiteral("/nonexistent/tool"), cancelled);
-    QStringList events;
-    connect(&run, &ExtractionRun::produced, this,
-            [&](const ExtractionProgress& event) { events << describe(event); });
-
-    run.start();
-
-    QCOMPARE(events, QStringList{cancelledError});
     QVERIFY(!QFileInfo::exists(folder.filePath("_combined_a.zip")));
 }
 
@@ -80,9 +69,11 @@ void ServiceTest::cancelStopsTheExtractor_data() {
         << "echo Extracted 3 of 10 entries into somewhere.; exit 143"
         << "log: Cancelled. 3 of 10 files had been extracted into %1.\n";
     QTest::addRow("a tool that stops without a summary")
-        << "exit 1" << "log: Cancelled. Files already extracted stay in %1.\n";
+        << "exit 1"
+        << "log: Cancelled. Files already extracted stay in %1.\n";
     QTest::addRow("a tool that ignores the request is killed")
-        << "" << "log: Cancelled. Files already extracted stay in %1.\n";
+        << ""
+        << "log: Cancelled. Files already extracted stay in %1.\n";
 }
 
 void ServiceTest::cancelStopsTheExtractor() {

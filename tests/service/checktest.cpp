@@ -37,8 +37,6 @@ void ServiceTest::checkVerdictIsReadFromTheExtractorsJson_data() {
         << true << qint64(-1) << "The end is missing.";
     QTest::addRow("counts that are no counts are not known")
         << QByteArray(R"({"complete":true,"entries":-3})") << true << qint64(-1) << QString();
-    QTest::addRow("a fraction is no count")
-        << QByteArray(R"({"complete":true,"entries":2.5})") << true << qint64(-1) << QString();
     QTest::addRow("no verdict") << QByteArray(R"({"entries":3})") << false << qint64(-1)
                                 << QString();
     QTest::addRow("a usage message of an older extractor")

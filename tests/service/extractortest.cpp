@@ -59,9 +59,6 @@ void ServiceTest::extractorOutcome_data() {
     QTest::addRow("output of both channels arrives in order and unchanged")
         << "printf 'one é\\n'; sleep 0.5; printf '  two\\r\\n' >&2; sleep 0.5; printf 'three'"
         << QStringList{"log: one é\n", "log:   two\r\n", "log: three"} << successEnding();
-    QTest::addRow("bytes that are not UTF-8 become U+FFFD, the rest of the chunk stays")
-        << "printf 'ok\\n'; sleep 0.5; printf 'n\\377 bad\\n'; sleep 0.5; printf 'after\\n' >&2"
-        << QStringList{"log: ok\n", "log: n\uFFFD bad\n", "log: after\n"} << successEnding();
     QTest::addRow("a character split between two reads arrives whole with the second")
         << "printf 'caf\\303'; sleep 0.5; printf '\\251 au lait\\n'; sleep 0.5; printf 'end\\n'"
         << QStringList{"log: caf", "log: é au lait\n", "log: end\n"} << successEnding();

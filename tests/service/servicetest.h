@@ -14,14 +14,13 @@ private Q_SLOTS:
     void mergeJoinsPartsInOrderOverAnOldCombinedArchive();
     void mergeCopiesAPartFromAnotherFileSystem();
     void mergeCopiesAPartWhoseSizeReadsAsZero();
-    void mergeHoldsOnlyTheBytesOfAPartCutShort();
+    void mergeCopiesWhatAPartHoldsWhenItIsRead_data();
+    void mergeCopiesWhatAPartHoldsWhenItIsRead();
     void mergeStopsWhenItsThreadIsAskedToStop();
     void unreadablePart_data();
     void unreadablePart();
     void unwritableCombinedArchive_data();
     void unwritableCombinedArchive();
-    void combinedArchiveNameTakenByAnotherKind_data();
-    void combinedArchiveNameTakenByAnotherKind();
     void staleCombinedArchiveWithAnotherNameIsReplacedNotEmptied();
     void partThatIsTheCombinedArchive_data();
     void partThatIsTheCombinedArchive();
@@ -39,7 +38,6 @@ private Q_SLOTS:
     // The password for encrypted entries (passwordtest.cpp).
     void passwordReachesTheExtractorOnDescriptor4Only_data();
     void passwordReachesTheExtractorOnDescriptor4Only();
-    void passwordIsWipedOnceTheExtractorHasIt();
 
     // The extractor's progress reports (progresstest.cpp).
     void extractorReportsFillTheSecondHalf_data();
@@ -49,8 +47,8 @@ private Q_SLOTS:
     void runsLeaveNoDescriptorOpen();
 
     // Cancelling a run (canceltest.cpp).
-    void cancelStopsTheMergeAfterTheCurrentBlock();
-    void cancelBeforeTheRunStartsDoesNothing();
+    void cancelStopsTheMerge_data();
+    void cancelStopsTheMerge();
     void cancelStopsTheExtractor_data();
     void cancelStopsTheExtractor();
     void cancelRacingTheEndOfTheRunIsHarmless();
@@ -66,10 +64,9 @@ private Q_SLOTS:
     void checkHandsTheToolItsParts();
 
     // Whole runs and the service thread (runtest.cpp).
+    void successfulRunReportsEveryStepInOrder_data();
     void successfulRunReportsEveryStepInOrder();
     void slowConsumerGetsEveryEventInOrderOnePerTurn();
-    void emptyPartsReportNoMergingProgress();
-    void groupWithoutPartsStillReachesTheExtractor();
     void serviceMergesAnotherRunWhileAnExtractorRuns();
     void destroyingTheServiceKillsARunningExtractor();
     void defaultMadeValuesMeanNothing();
