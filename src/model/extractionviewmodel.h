@@ -156,6 +156,9 @@ Q_SIGNALS:
 private:
     void setGroups(QList<ZipFileGroup> groups);
     void regroup(const QList<QUrl>& files);
+    qsizetype groupAnew(const QList<QUrl>& added);
+    qsizetype regroupWith(const QList<QUrl>& added);
+    std::optional<ZipFileGroup> heldGroupLike(const ZipFileGroup& group) const;
     bool isJoined(const ZipFileGroup& group) const;
     void removeFromJoinedGroup(const ZipFileGroup& joined, qsizetype position);
     void setSelectedGroup(std::optional<ZipFileGroup> group);
@@ -181,6 +184,11 @@ private:
     QPointer<ExtractionEventStream> m_stream;
     bool m_isCancelRequested = false;
     QList<ZipFileGroup> m_groups;
+    // Every file the groups hold, so a drop finds its new files at once.
+    QSet<QUrl> m_knownFiles;
+    // The names of groups that lost a file since they were made, whose
+    // missing parts the next drop finds afresh.
+    QSet<QString> m_staleKeys;
     // The sets the user joined, by their join keys (see spacenamedparts.h).
     QSet<QString> m_joinKeys;
     std::optional<ZipFileGroup> m_selectedGroup;
