@@ -1,6 +1,7 @@
 #include "grouping/groupsplice.h"
 
 #include "grouping/filegrouper.h"
+#include "grouping/unicodetext.h"
 
 #include <algorithm>
 
@@ -9,9 +10,16 @@ QList<KeyRange> findKeyRanges(const QList<ZipFileGroup>& groups, const QStringLi
     ranges.reserve(keys.size());
     qsizetype from = 0;
     for (const QString& key : keys) {
+        // Most names are their own key, read without a copy.
+        QString scratch;
+        const auto keyOf = [&scratch](const ZipFileGroup& group) -> QStringView {
+            if (isPlainlyCanonical(group.baseName))
+                return group.baseName;
+            scratch = groupingKey(group);
+            return scratch;
+        };
         const auto isBefore = [&](const ZipFileGroup& group) {
-            return precedesInGroupOrder(groupingKey(group), group.naming, key,
-                                        PartNaming::Parenthesised);
+            return precedesInGroupOrder(keyOf(group), group.naming, key, PartNaming::Parenthesised);
         };
         // Galloping from the previous key's range, since the keys ascend and
         // many of them lie close together.
@@ -25,9 +33,8 @@ QList<KeyRange> findKeyRanges(const QList<ZipFileGroup>& groups, const QStringLi
             groups.cbegin() + low, groups.cbegin() + std::min(groups.size(), low + step), isBefore);
         // One key has a group in each naming at most.
         qsizetype end = begin - groups.cbegin();
-        while (end < groups.size() &&
-               !precedesInGroupOrder(key, PartNaming::Spanned, groupingKey(groups[end]),
-                                     groups[end].naming))
+        while (end < groups.size() && !precedesInGroupOrder(key, PartNaming::Spanned,
+                                                            keyOf(groups[end]), groups[end].naming))
             ++end;
         ranges.append(KeyRange{begin - groups.cbegin(), end});
         from = end;

@@ -118,14 +118,13 @@ void ExtractionViewModel::addFiles(const QList<QUrl>& locations) {
     // lets a second copy within the drop in only once.
     QList<QUrl> added;
     added.reserve(locations.size());
-    // Grown by doubling: every growth hashes each held location again.
-    const qsizetype needed = m_knownFiles.size() + locations.size();
-    if (m_knownFiles.capacity() < needed)
+    // Grown by doubling, not to the exact need of each drop, which would
+    // rebuild the buckets every time.
+    const std::size_t needed = m_knownFiles.size() + std::size_t(locations.size());
+    if (double(needed) > double(m_knownFiles.bucket_count()) * m_knownFiles.max_load_factor())
         m_knownFiles.reserve(std::max(needed, 2 * m_knownFiles.size()));
     for (const QUrl& location : locations) {
-        const qsizetype before = m_knownFiles.size();
-        m_knownFiles.insert(location);
-        if (m_knownFiles.size() != before)
+        if (m_knownFiles.insert(location).second)
             added << location;
     }
     const qsizetype ignoredCount = m_groups.isEmpty() ? groupAnew(added) : regroupWith(added);
@@ -150,7 +149,7 @@ qsizetype ExtractionViewModel::groupAnew(const QList<QUrl>& added) {
     if (groupedCount < added.size()) {
         for (const QUrl& file : added) {
             if (!partIndexOf(file))
-                m_knownFiles.remove(file);
+                m_knownFiles.erase(file);
         }
     }
     m_staleKeys.clear();
@@ -173,7 +172,7 @@ qsizetype ExtractionViewModel::regroupWith(const QList<QUrl>& added) {
             keys.insert(std::move(*key));
             parts << file;
         } else {
-            m_knownFiles.remove(file); // not held, so dropping it again tells again
+            m_knownFiles.erase(file); // not held, so dropping it again tells again
             ++ignoredCount;
         }
     }
@@ -230,7 +229,7 @@ void ExtractionViewModel::removeGroup(const ZipFileGroup& group) {
         if (candidate.id != id)
             return false;
         for (const QUrl& file : candidate.files)
-            m_knownFiles.remove(file);
+            m_knownFiles.erase(file);
         return true;
     });
     setGroups(std::move(remaining));
@@ -270,7 +269,7 @@ void ExtractionViewModel::removeFile(qsizetype position) {
     // not make the group report it as missing until the next drop regroups
     // it. The clashes are found again, since removing one of two files that
     // claim a part is how the user settles it.
-    m_knownFiles.remove(selected.files[position]);
+    m_knownFiles.erase(selected.files[position]);
     m_staleKeys.insert(groupingKey(selected));
     QList<PartClash> clashes = findPartClashes(remaining);
     ZipFileGroup updated{QUuid::createUuid(),     selected.baseName,       std::move(remaining),
@@ -363,7 +362,7 @@ void ExtractionViewModel::joinSpaceNamedParts() {
 // the one that holds the first remaining file.
 void ExtractionViewModel::removeFromJoinedGroup(const ZipFileGroup& joined, qsizetype position) {
     m_joinKeys.remove(canonicalForm(joined.baseName));
-    m_knownFiles.remove(joined.files[position]);
+    m_knownFiles.erase(joined.files[position]);
     QList<QUrl> files = filesOf(m_groups);
     files.removeAt(files.indexOf(joined.files[position]));
     regroup(files);

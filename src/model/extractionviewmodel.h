@@ -15,6 +15,7 @@
 #include <QUuid>
 
 #include <optional>
+#include <unordered_set>
 
 class ExtractionEventStream;
 class ExtractionProgress;
@@ -185,7 +186,12 @@ private:
     bool m_isCancelRequested = false;
     QList<ZipFileGroup> m_groups;
     // Every file the groups hold, so a drop finds its new files at once.
-    QSet<QUrl> m_knownFiles;
+    // Hashing a location reads all its parts, so the set keeps each hash
+    // rather than working them all out again whenever it grows, as QSet would.
+    struct LocationHash {
+        size_t operator()(const QUrl& location) const { return qHash(location); }
+    };
+    std::unordered_set<QUrl, LocationHash> m_knownFiles;
     // The names of groups that lost a file since they were made, whose
     // missing parts the next drop finds afresh.
     QSet<QString> m_staleKeys;
