@@ -161,7 +161,7 @@ qsizetype ExtractionViewModel::groupAnew(const QList<QUrl>& added) {
 // Only the names the new files have are grouped again, together with those
 // whose group lost a file since (its missing parts are found afresh) and the
 // other half of a joined set; every other group stays as it is, id and all.
-// So many small drops cost about what one large drop does.
+// A small drop then costs what its own names hold, not all that is held.
 qsizetype ExtractionViewModel::regroupWith(const QList<QUrl>& added) {
     QSet<QString> keys = std::exchange(m_staleKeys, {});
     QList<QUrl> parts;

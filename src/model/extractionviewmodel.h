@@ -64,6 +64,7 @@ public:
     void setConsoleOutput(const QString& text);
 
     // Dropping more files works at any time and keeps the shown group's name.
+    // Groups whose names the new files do not have keep their ids.
     void addFiles(const QList<QUrl>& locations);
     // Removing and reset do nothing while a run is going (see canRemoveFiles).
     void removeGroup(const ZipFileGroup& group);
