@@ -251,7 +251,7 @@ ZipFileGroup buildGroup(Bucket& bucket) {
         missing = findMissingIndices(order.indices, firstPartIndex(bucket.naming));
         clashes = clashesIn(order);
     }
-    return ZipFileGroup{QUuid::createUuid(),
+    return ZipFileGroup{newGroupId(),
                         bucket.baseName,
                         std::move(order.files),
                         missing.isMissingParts,
@@ -281,6 +281,21 @@ ParsedPartName parsePartName(const QString& partName) {
     if (parsed.baseName.size() == partName.size())
         return {partName, 0};
     return {parsed.baseName.toString(), parsed.partIndex};
+}
+
+std::optional<QString> groupingKey(const QUrl& location) {
+    NamedPart name = readName(location);
+    return name.isZipPart ? std::optional<QString>(std::move(name.key)) : std::nullopt;
+}
+
+QString groupingKey(const ZipFileGroup& group) {
+    return canonicalForm(group.baseName);
+}
+
+bool precedesInGroupOrder(QStringView key, PartNaming naming, QStringView otherKey,
+                          PartNaming otherNaming) {
+    const int order = compareCodePoints(key, otherKey);
+    return order != 0 ? order < 0 : naming < otherNaming;
 }
 
 std::optional<qint64> partIndexOf(const QUrl& location) {
@@ -357,8 +372,7 @@ QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations) {
     }
 
     std::sort(buckets.begin(), buckets.end(), [](const Bucket& a, const Bucket& b) {
-        const int order = compareCodePoints(a.key, b.key);
-        return order != 0 ? order < 0 : a.naming < b.naming;
+        return precedesInGroupOrder(a.key, a.naming, b.key, b.naming);
     });
 
     QList<ZipFileGroup> groups(buckets.size());

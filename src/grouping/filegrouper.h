@@ -56,6 +56,21 @@ QList<PartClash> findPartClashes(const QList<QUrl>& files);
 // to that spanned set.
 QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations);
 
+// The name groupFiles gathers a file under: the canonical form of its base
+// name, one for every naming of that name, since they decide together
+// (archive.zip joins a spanned set when archive.z01 is there). Files of
+// different keys never meet in a group, so one key's groups can be made
+// again from that key's files alone. Nothing for a file that is no zip part.
+std::optional<QString> groupingKey(const QUrl& location);
+
+// The key of a group's files, and of any group joined under its name.
+QString groupingKey(const ZipFileGroup& group);
+
+// Whether groupFiles lists a group of this key and naming before one of the
+// other: keys in code point order, one key's namings as PartNaming lists them.
+bool precedesInGroupOrder(QStringView key, PartNaming naming, QStringView otherKey,
+                          PartNaming otherNaming);
+
 // One group of `files` named baseName, as their archive(N).zip numbers order
 // them whatever their base names; files of other namings are left out.
 ZipFileGroup groupAs(const QString& baseName, const QList<QUrl>& files);

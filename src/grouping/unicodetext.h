@@ -8,6 +8,11 @@
 // The NFC form, which is what every comparison below works on.
 QString canonicalForm(const QString& text);
 
+// Text below U+0300, which is its own NFC form since nothing there
+// decomposes or combines; most names are such text. A quick check: false
+// says nothing.
+bool isPlainlyCanonical(QStringView text);
+
 bool textEquals(const QString& left, const QString& right);
 
 // Compares two texts by Unicode code point (not UTF-16 code unit, which would

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QHashFunctions>
+#include <QRandomGenerator>
 #include <QStringList>
 
 namespace {
@@ -82,4 +83,16 @@ size_t qHash(const ZipFileGroup& group, size_t seed) {
     }
     seed = combine(seed, int(group.naming));
     return seed;
+}
+
+QUuid newGroupId() {
+    // QUuid::createUuid() asks the kernel for each id, which a drop of
+    // thousands of archives waits for; the global generator, seeded by the
+    // system's once, is as unlikely to repeat an id.
+    quint32 words[4];
+    QRandomGenerator::global()->fillRange(words);
+    return QUuid(words[0], quint16(words[1]), quint16((words[1] >> 16 & 0x0fff) | 0x4000),
+                 uchar((words[2] & 0x3f) | 0x80), uchar(words[2] >> 8), uchar(words[2] >> 16),
+                 uchar(words[2] >> 24), uchar(words[3]), uchar(words[3] >> 8),
+                 uchar(words[3] >> 16), uchar(words[3] >> 24));
 }

@@ -62,5 +62,8 @@ struct ZipFileGroup {
 
 size_t qHash(const ZipFileGroup& group, size_t seed = 0);
 
+// A fresh random (version 4) id for a new or changed group.
+QUuid newGroupId();
+
 Q_DECLARE_METATYPE(PartNaming)
 Q_DECLARE_METATYPE(ZipFileGroup)

@@ -1,6 +1,7 @@
 #include "model/extractionviewmodel.h"
 
 #include "grouping/filegrouper.h"
+#include "grouping/groupsplice.h"
 #include "grouping/spacenamedparts.h"
 #include "grouping/unicodetext.h"
 #include "service/extractioneventstream.h"
@@ -11,6 +12,8 @@
 #include <QCoreApplication>
 #include <QSet>
 #include <QTimer>
+
+#include <utility>
 
 namespace {
 
@@ -111,57 +114,107 @@ void ExtractionViewModel::appendConsoleOutput(const QString& piece) {
 // Operations.
 
 void ExtractionViewModel::addFiles(const QList<QUrl>& locations) {
-    // Known files first, in their groups' order, then the new ones as
-    // dropped. Searching the list for each dropped file froze the window for
-    // seconds on large drops; a set of the drop, which the known files are
-    // looked up in, keeps it linear and small when many small drops add up.
-    QSet<QUrl> unknown;
-    unknown.reserve(locations.size());
-    QList<QUrl> dropped;
-    dropped.reserve(locations.size());
+    // Each location is looked up once in the set of held files, which also
+    // lets a second copy within the drop in only once.
+    QList<QUrl> added;
+    added.reserve(locations.size());
+    // Grown by doubling, not to the exact need of each drop, which would
+    // rebuild the buckets every time.
+    const std::size_t needed = m_knownFiles.size() + std::size_t(locations.size());
+    if (double(needed) > double(m_knownFiles.bucket_count()) * m_knownFiles.max_load_factor())
+        m_knownFiles.reserve(std::max(needed, 2 * m_knownFiles.size()));
     for (const QUrl& location : locations) {
-        const qsizetype before = unknown.size();
-        unknown.insert(location);
-        if (unknown.size() != before)
-            dropped << location;
+        if (m_knownFiles.insert(location).second)
+            added << location;
     }
-    qsizetype knownCount = 0;
-    for (const ZipFileGroup& group : std::as_const(m_groups))
-        knownCount += group.files.size();
-    QList<QUrl> all;
-    all.reserve(knownCount + dropped.size());
-    for (const ZipFileGroup& group : std::as_const(m_groups)) {
-        all += group.files;
-        if (!unknown.isEmpty()) {
-            for (const QUrl& file : group.files)
-                unknown.remove(file);
-        }
-    }
-    for (const QUrl& location : std::as_const(dropped)) {
-        if (unknown.contains(location))
-            all << location;
-    }
-
-    regroup(all);
-    qsizetype groupedCount = 0;
-    for (const ZipFileGroup& group : std::as_const(m_groups))
-        groupedCount += group.files.size();
-    const qsizetype ignoredCount = unknown.size() - (groupedCount - knownCount);
+    const qsizetype ignoredCount = m_groups.isEmpty() ? groupAnew(added) : regroupWith(added);
 
     std::optional<ZipFileGroup> selection;
-    if (m_selectedGroup) {
-        const auto sameName =
-            std::find_if(m_groups.cbegin(), m_groups.cend(), [&](const ZipFileGroup& group) {
-                return isSameArchive(group, *m_selectedGroup);
-            });
-        if (sameName != m_groups.cend())
-            selection = *sameName;
-    }
+    if (m_selectedGroup)
+        selection = heldGroupLike(*m_selectedGroup);
     if (!selection && !m_groups.isEmpty())
         selection = m_groups.first();
     showGroup(std::move(selection));
     if (ignoredCount > 0)
         Q_EMIT filesIgnored(ignoredCount);
+}
+
+// With no group held, the drop's files are all there is: grouped at once,
+// without first reading which names they touch.
+qsizetype ExtractionViewModel::groupAnew(const QList<QUrl>& added) {
+    QList<ZipFileGroup> groups = groupFiles(added);
+    qsizetype groupedCount = 0;
+    for (const ZipFileGroup& group : std::as_const(groups))
+        groupedCount += group.files.size();
+    if (groupedCount < added.size()) {
+        for (const QUrl& file : added) {
+            if (!partIndexOf(file))
+                m_knownFiles.erase(file);
+        }
+    }
+    m_staleKeys.clear();
+    m_joinKeys.clear();
+    setGroups(std::move(groups));
+    return added.size() - groupedCount;
+}
+
+// Only the names the new files have are grouped again, together with those
+// whose group lost a file since (its missing parts are found afresh) and the
+// other half of a joined set; every other group stays as it is, id and all.
+// A small drop then costs what its own names hold, not all that is held.
+qsizetype ExtractionViewModel::regroupWith(const QList<QUrl>& added) {
+    QSet<QString> keys = std::exchange(m_staleKeys, {});
+    QList<QUrl> parts;
+    parts.reserve(added.size());
+    qsizetype ignoredCount = 0;
+    for (const QUrl& file : added) {
+        if (std::optional<QString> key = groupingKey(file)) {
+            keys.insert(std::move(*key));
+            parts << file;
+        } else {
+            m_knownFiles.erase(file); // not held, so dropping it again tells again
+            ++ignoredCount;
+        }
+    }
+    QSet<QString> joinKeys;
+    for (const QString& joinKey : std::as_const(m_joinKeys)) {
+        const QString spaced = joinKey + u' ';
+        if (keys.contains(joinKey) || keys.contains(spaced)) {
+            keys << joinKey << spaced;
+            joinKeys << joinKey;
+        }
+    }
+    QStringList sortedKeys(keys.cbegin(), keys.cend());
+    std::sort(sortedKeys.begin(), sortedKeys.end(),
+              [](const QString& a, const QString& b) { return compareCodePoints(a, b) < 0; });
+
+    // The held files of those names first, in their groups' order, then the
+    // new ones as dropped: the order all files would reach groupFiles in.
+    const QList<KeyRange> ranges = findKeyRanges(m_groups, sortedKeys);
+    QList<QUrl> files;
+    for (const KeyRange& range : ranges) {
+        for (qsizetype i = range.begin; i < range.end; ++i)
+            files += m_groups[i].files;
+    }
+    files += parts;
+    JoinedGroups regrouped = joinSpaceNamedGroups(groupFiles(files), joinKeys);
+    m_joinKeys -= joinKeys;
+    m_joinKeys += regrouped.joinKeys;
+
+    Q_EMIT objectWillChange();
+    m_groups = spliceGroups(std::move(m_groups), sortedKeys, ranges, std::move(regrouped.groups));
+    Q_EMIT groupsChanged();
+    return ignoredCount;
+}
+
+// The held group of the same name and naming, as groupFiles has one at most.
+std::optional<ZipFileGroup> ExtractionViewModel::heldGroupLike(const ZipFileGroup& group) const {
+    const KeyRange range = findKeyRanges(m_groups, {groupingKey(group)}).first();
+    for (qsizetype i = range.begin; i < range.end; ++i) {
+        if (m_groups[i].naming == group.naming)
+            return m_groups[i];
+    }
+    return std::nullopt;
 }
 
 void ExtractionViewModel::removeGroup(const ZipFileGroup& group) {
@@ -172,7 +225,13 @@ void ExtractionViewModel::removeGroup(const ZipFileGroup& group) {
     if (isJoined(group))
         m_joinKeys.remove(canonicalForm(group.baseName));
     QList<ZipFileGroup> remaining = m_groups;
-    remaining.removeIf([&](const ZipFileGroup& candidate) { return candidate.id == id; });
+    remaining.removeIf([&](const ZipFileGroup& candidate) {
+        if (candidate.id != id)
+            return false;
+        for (const QUrl& file : candidate.files)
+            m_knownFiles.erase(file);
+        return true;
+    });
     setGroups(std::move(remaining));
 
     if (m_selectedGroup && m_selectedGroup->id == id)
@@ -207,9 +266,11 @@ void ExtractionViewModel::removeFile(qsizetype position) {
     }
 
     // The missing-part information is kept as it was: removing a part does
-    // not make the group report it as missing until the next regroup. The
-    // clashes are found again, since removing one of two files that claim
-    // a part is how the user settles it.
+    // not make the group report it as missing until the next drop regroups
+    // it. The clashes are found again, since removing one of two files that
+    // claim a part is how the user settles it.
+    m_knownFiles.erase(selected.files[position]);
+    m_staleKeys.insert(groupingKey(selected));
     QList<PartClash> clashes = findPartClashes(remaining);
     ZipFileGroup updated{QUuid::createUuid(),     selected.baseName,       std::move(remaining),
                          selected.isMissingParts, selected.missingIndices, std::move(clashes),
@@ -233,6 +294,8 @@ void ExtractionViewModel::reset() {
     m_inspections.clear();
     m_latestInspections.clear();
     m_joinKeys.clear();
+    m_knownFiles.clear();
+    m_staleKeys.clear();
     setGroups({});
     setSelectedGroup(std::nullopt);
     setState(ExtractionState::idle());
@@ -256,6 +319,7 @@ bool ExtractionViewModel::canRemoveFiles() const {
 // Joining the browser's halves of one set.
 
 void ExtractionViewModel::regroup(const QList<QUrl>& files) {
+    m_staleKeys.clear();
     JoinedGroups joined = joinSpaceNamedGroups(groupFiles(files), m_joinKeys);
     m_joinKeys = std::move(joined.joinKeys);
     setGroups(std::move(joined.groups));
@@ -298,6 +362,7 @@ void ExtractionViewModel::joinSpaceNamedParts() {
 // the one that holds the first remaining file.
 void ExtractionViewModel::removeFromJoinedGroup(const ZipFileGroup& joined, qsizetype position) {
     m_joinKeys.remove(canonicalForm(joined.baseName));
+    m_knownFiles.erase(joined.files[position]);
     QList<QUrl> files = filesOf(m_groups);
     files.removeAt(files.indexOf(joined.files[position]));
     regroup(files);

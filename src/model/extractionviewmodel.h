@@ -15,6 +15,7 @@
 #include <QUuid>
 
 #include <optional>
+#include <unordered_set>
 
 class ExtractionEventStream;
 class ExtractionProgress;
@@ -63,6 +64,7 @@ public:
     void setConsoleOutput(const QString& text);
 
     // Dropping more files works at any time and keeps the shown group's name.
+    // Groups whose names the new files do not have keep their ids.
     void addFiles(const QList<QUrl>& locations);
     // Removing and reset do nothing while a run is going (see canRemoveFiles).
     void removeGroup(const ZipFileGroup& group);
@@ -156,6 +158,9 @@ Q_SIGNALS:
 private:
     void setGroups(QList<ZipFileGroup> groups);
     void regroup(const QList<QUrl>& files);
+    qsizetype groupAnew(const QList<QUrl>& added);
+    qsizetype regroupWith(const QList<QUrl>& added);
+    std::optional<ZipFileGroup> heldGroupLike(const ZipFileGroup& group) const;
     bool isJoined(const ZipFileGroup& group) const;
     void removeFromJoinedGroup(const ZipFileGroup& joined, qsizetype position);
     void setSelectedGroup(std::optional<ZipFileGroup> group);
@@ -181,6 +186,16 @@ private:
     QPointer<ExtractionEventStream> m_stream;
     bool m_isCancelRequested = false;
     QList<ZipFileGroup> m_groups;
+    // Every file the groups hold, so a drop finds its new files at once.
+    // Hashing a location reads all its parts, so the set keeps each hash
+    // rather than working them all out again whenever it grows, as QSet would.
+    struct LocationHash {
+        size_t operator()(const QUrl& location) const { return qHash(location); }
+    };
+    std::unordered_set<QUrl, LocationHash> m_knownFiles;
+    // The names of groups that lost a file since they were made, whose
+    // missing parts the next drop finds afresh.
+    QSet<QString> m_staleKeys;
     // The sets the user joined, by their join keys (see spacenamedparts.h).
     QSet<QString> m_joinKeys;
     std::optional<ZipFileGroup> m_selectedGroup;

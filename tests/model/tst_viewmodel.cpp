@@ -1,9 +1,12 @@
+#include "grouping/filegrouper.h"
 #include "groupnames.h"
 #include "model/extractionviewmodel.h"
 
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <random>
 
 namespace {
 
@@ -53,6 +56,28 @@ private:
     bool m_pending = false;
 };
 
+// Groups as values, ids aside: those a regroup is free to choose.
+QList<ZipFileGroup> withoutIds(QList<ZipFileGroup> groups) {
+    for (ZipFileGroup& group : groups)
+        group.id = QUuid();
+    return groups;
+}
+
+// Names that meet in all the ways the grouping knows: several namings of
+// one name, a spanned set taking its archive.zip, a browser's spaced half,
+// one name composed and decomposed, clashing parts in two folders, and
+// files that are no part.
+QList<QUrl> mixedLocations() {
+    QList<QUrl> locations;
+    for (const QString& folder : {QStringLiteral("/x/"), QStringLiteral("/y/")}) {
+        for (const char* name : {"a.zip", "a(1).zip", "a(3).zip", "a.zip.001", "a.zip.002", "a.z01",
+                                 "b.zip", "b (1).zip", "b(2).zip", "c.zip.003", "caf\u00E9(1).zip",
+                                 "cafe\u0301.zip", "d.z02", "d.zip", "notes.txt", "e.zip"})
+            locations << QUrl::fromLocalFile(folder + QString::fromUtf8(name));
+    }
+    return locations;
+}
+
 } // namespace
 
 class ViewModelTest : public QObject {
@@ -85,16 +110,19 @@ private Q_SLOTS:
         QCOMPARE(observer.total(), 2);
     }
 
+    // A drop makes again only the groups its new files belong to.
     void selectionFollowsBaseNameAcrossRegroups() {
         ExtractionViewModel model;
         model.addFiles(files({"b.zip", "a.zip"}));
-        const QUuid oldId = model.selectedGroup()->id;
+        const ZipFileGroup a = model.groups().at(0);
+        const ZipFileGroup b = model.groups().at(1);
 
-        model.addFiles(files({"0.zip"}));
+        model.addFiles(files({"0.zip", "a(1).zip"}));
         QCOMPARE(baseNames(model.groups()), (QStringList{"0", "a", "b"}));
-        QCOMPARE(model.selectedGroup()->baseName, QStringLiteral("a"));
-        QVERIFY(model.selectedGroup()->id != oldId);
+        QCOMPARE(fileNames(model.selectedGroup()), (QStringList{"a.zip", "a(1).zip"}));
+        QVERIFY(model.selectedGroup()->id != a.id);
         QVERIFY(*model.selectedGroup() == model.groups()[1]);
+        QVERIFY(model.groups()[2] == b);
     }
 
     void selectionFollowsCanonicallyEquivalentName() {
@@ -110,15 +138,16 @@ private Q_SLOTS:
         QCOMPARE(model.selectedGroup()->baseName, QString::fromUtf8("caf\u00E9"));
     }
 
-    void droppingKnownFilesRegroupsWithoutDuplicates() {
+    void droppingKnownFilesChangesNoGroup() {
         ExtractionViewModel model;
         model.addFiles(files({"a.zip", "a(1).zip"}));
-        const QUuid oldId = model.groups().first().id;
+        const ZipFileGroup before = model.groups().first();
         Observer observer(&model);
 
         model.addFiles(files({"a(1).zip", "a(1).zip"}));
-        QCOMPARE(fileNames(model.selectedGroup()), (QStringList{"a.zip", "a(1).zip"}));
-        QVERIFY(model.groups().first().id != oldId);
+        QCOMPARE(model.groups(), QList<ZipFileGroup>{before});
+        QCOMPARE(model.selectedGroup(), before);
+        // Both fields are written all the same.
         QCOMPARE(observer.groups, 1);
         QCOMPARE(observer.selectedGroup, 1);
     }
@@ -241,10 +270,10 @@ private Q_SLOTS:
         ExtractionViewModel model;
         model.addFiles(files({"a.zip"}));
         const ZipFileGroup stale = model.groups().first();
-        model.addFiles(files({"b.zip"})); // new ids for everyone
+        model.addFiles(files({"a(1).zip"})); // makes a's group again
         Observer observer(&model);
         model.removeGroup(stale);
-        QCOMPARE(model.groups().size(), 2);
+        QCOMPARE(model.groups().size(), 1);
         QCOMPARE(observer.groups, 1);
         QCOMPARE(observer.selectedGroup, 0);
     }
@@ -403,6 +432,45 @@ private Q_SLOTS:
         // A regroup of what is left finds the same.
         model.addFiles({});
         QCOMPARE(model.selectedGroup()->hasClashingParts(), stillClashing);
+    }
+
+    // However the files arrive, in drops of any size, with files removed
+    // between them, the groups after a drop are those that grouping all
+    // held and dropped files at once gives.
+    void dropsEndAsGroupingEverythingAtOnce_data() {
+        QTest::addColumn<int>("seed");
+        for (int seed : {1, 2, 3, 4, 5, 6})
+            QTest::addRow("seed %d", seed) << seed;
+    }
+    void dropsEndAsGroupingEverythingAtOnce() {
+        QFETCH(int, seed);
+        std::mt19937 random(seed);
+        const QList<QUrl> pool = mixedLocations();
+        ExtractionViewModel model;
+        for (int step = 0; step < 12; ++step) {
+            QList<QUrl> all;
+            for (const ZipFileGroup& group : model.groups())
+                all += group.files;
+            QList<QUrl> drop;
+            for (int count = int(random() % 6); count > 0; --count)
+                drop << pool[qsizetype(random() % pool.size())];
+            for (const QUrl& location : std::as_const(drop)) {
+                if (!all.contains(location))
+                    all << location;
+            }
+
+            model.addFiles(drop);
+            QCOMPARE(withoutIds(model.groups()), withoutIds(groupFiles(all)));
+            QCOMPARE(model.selectedGroup().has_value(), !model.groups().isEmpty());
+            if (!model.selectedGroup())
+                continue;
+            QVERIFY(model.groups().contains(*model.selectedGroup()));
+
+            if (random() % 3 == 0)
+                model.removeFile(qsizetype(random() % model.selectedGroup()->files.size()));
+            if (random() % 4 == 0 && !model.groups().isEmpty())
+                model.selectGroup(model.groups()[qsizetype(random() % model.groups().size())].id);
+        }
     }
 };
 
