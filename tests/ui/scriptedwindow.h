@@ -10,9 +10,19 @@
 
 #include <QTest>
 
-enum class Situation { IdleWithoutDestination, Idle, Running, Succeeded, FailedWithDestination };
+enum class Situation {
+    Empty,
+    NoDestination,
+    Idle,
+    MissingPart,
+    Clash,
+    Refused,
+    Running,
+    Succeeded,
+    Failed
+};
 
-// A window over a scripted service with one group of two parts, shown.
+// A shown window over a scripted service with one group of two parts.
 struct ScriptedWindow {
     ScriptedWindow()
         : service(new ScriptedService)
@@ -32,25 +42,35 @@ struct ScriptedWindow {
         return QTest::qWaitFor([&] { return service->runCount() > before; });
     }
 
+    // Every situation past NoDestination has one chosen; a run stands at 40 %.
     bool reach(Situation situation) {
-        if (situation == Situation::IdleWithoutDestination)
+        if (situation == Situation::Empty)
+            model.reset();
+        if (situation <= Situation::NoDestination)
             return true;
         chooseDestination();
-        if (situation == Situation::Idle)
+        if (situation == Situation::MissingPart)
+            model.addFiles({parts.make("archive(3).zip", 10)});
+        if (situation == Situation::Clash)
+            model.addFiles({otherFolder.make("archive(1).zip", 10)});
+        if (situation == Situation::Refused) {
+            model.reset();
+            model.addFiles({parts.make("archive.z01", 10), parts.location("archive.zip")});
+        }
+        if (situation < Situation::Running)
             return true;
         if (!startRun())
             return false;
         service->stream()->deliver(ExtractionProgress::progress(0.4));
         if (situation == Situation::Succeeded)
             service->finish(ExtractionProgress::completed());
-        if (situation == Situation::FailedWithDestination)
+        if (situation == Situation::Failed)
             service->finish(ExtractionProgress::error(ExtractionError::diskFull()));
         return true;
     }
 
-    void pressCtrlReturn() { QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier); }
-
     PartFiles parts;
+    PartFiles otherFolder;
     ScriptedService* service;
     ExtractionViewModel model;
     MainWindow window;

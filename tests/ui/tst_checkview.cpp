@@ -1,40 +1,29 @@
-// What the window makes of the check of the parts: the header's line under
-// the part count, and the question before a run replaces files.
+// The questions the check of the parts leads to when Start is pressed: the
+// one before a run replaces files, and the password for an encrypted archive.
 
 #include "englishtexts.h"
 #include "scriptedwindow.h"
-#include "ui/groupheaderview.h"
+#include "ui/passwordquestion.h"
 #include "ui/replacequestion.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QDir>
-#include <QLocale>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
 
 enum class Answer { Replace, Cancel, Escape };
 
-ArchiveInspection inspection(bool complete, qint64 entries, qint64 conflicts = 0) {
-    ArchiveInspection found;
-    found.complete = complete;
-    found.entries = entries;
-    found.unpackedSize = 1'200'000'000;
-    found.conflicts = conflicts;
-    if (!complete)
-        found.problem = QStringLiteral(
-            "archive(1).zip does not continue archive.zip: it may be a different download or in "
-            "the wrong place.");
-    return found;
-}
-
-QAbstractButton* buttonWithText(QMessageBox* box, const QString& text) {
-    for (QAbstractButton* button : box->buttons()) {
-        if (button->text() == text)
-            return button;
-    }
-    return nullptr;
+// A window whose parts the check has seen, with a destination.
+bool checkedWith(ScriptedWindow& scripted, const std::optional<ArchiveInspection>& found) {
+    scripted.service->inspection = found;
+    scripted.chooseDestination();
+    return QTest::qWaitFor([&] { return !scripted.model.isInspecting(); });
 }
 
 } // namespace
@@ -47,39 +36,6 @@ class PartsCheckViewTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { useEnglishTexts(); }
 
-    void headerShowsTheVerdict_data() {
-        QTest::addColumn<std::optional<ArchiveInspection>>("found");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("isWarning");
-        QTest::addRow("a complete archive")
-            << std::optional(inspection(true, 16))
-            << "Complete archive · 16 files · 1.2 GB unpacked" << false;
-        QTest::addRow("one file") << std::optional(inspection(true, 1))
-                                  << "Complete archive · 1 file · 1.2 GB unpacked" << false;
-        QTest::addRow("a broken set warns with the check's sentence")
-            << std::optional(inspection(false, 16)) << inspection(false, 16).problem << true;
-        QTest::addRow("no check, no line")
-            << std::optional<ArchiveInspection>() << QString() << false;
-    }
-    void headerShowsTheVerdict() {
-        QFETCH(std::optional<ArchiveInspection>, found);
-        QFETCH(QString, text);
-        QFETCH(bool, isWarning);
-        PartFiles parts;
-        auto* service = new ScriptedService;
-        service->inspection = found;
-        ExtractionViewModel model(service);
-        MainWindow window(&model);
-        window.show();
-        GroupHeaderView* header = window.contentView()->detailPane()->header();
-
-        model.addFiles({parts.make("archive.zip", 10), parts.make("archive(1).zip", 10)});
-        QVERIFY(QTest::qWaitFor([&] { return !model.isInspecting(); }));
-
-        QCOMPARE(header->checkText(), text);
-        QCOMPARE(header->isCheckAWarning(), isWarning);
-    }
-
     void startAsksBeforeReplacingFiles_data() {
         QTest::addColumn<Answer>("answer");
         QTest::addRow("Replace starts the run") << Answer::Replace;
@@ -89,9 +45,7 @@ private Q_SLOTS:
     void startAsksBeforeReplacingFiles() {
         QFETCH(Answer, answer);
         ScriptedWindow scripted;
-        scripted.service->inspection = inspection(true, 16, 12);
-        scripted.chooseDestination();
-        QVERIFY(QTest::qWaitFor([&] { return !scripted.model.isInspecting(); }));
+        QVERIFY(checkedWith(scripted, completeInspection(12)));
 
         scripted.model.startExtraction();
 
@@ -100,20 +54,55 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(question));
         QCOMPARE(question->text(), "12 files in " + QDir(scripted.parts.path()).dirName() +
                                        " will be replaced by the archive's versions.");
-        if (answer == Answer::Escape)
+        if (answer == Answer::Escape) {
             QTest::keyClick(question, Qt::Key_Escape);
-        else
-            buttonWithText(question, answer == Answer::Replace ? "Replace" : "Cancel")->click();
+        } else {
+            const QString text = answer == Answer::Replace ? "Replace" : "Cancel";
+            for (QAbstractButton* button : question->buttons()) {
+                if (button->text() == text)
+                    button->click();
+            }
+        }
         QVERIFY(QTest::qWaitFor([&] { return !scripted.window.replaceQuestion()->question(); }));
 
-        if (answer == Answer::Replace) {
-            QVERIFY(QTest::qWaitFor([&] { return scripted.service->runCount() == 1; }));
-            QCOMPARE(scripted.model.state(), ExtractionState::running());
-        } else {
-            QTest::qWait(50);
-            QCOMPARE(scripted.service->runCount(), 0);
+        const int runs = answer == Answer::Replace ? 1 : 0;
+        QTest::qWait(50);
+        QTRY_COMPARE(scripted.service->runCount(), runs);
+        QCOMPARE(scripted.model.state(),
+                 runs ? ExtractionState::running() : ExtractionState::idle());
+    }
+
+    // The run gets the password as typed, in UTF-8; Show password reveals it.
+    void passwordQuestionDecidesWhetherARunStarts_data() {
+        QTest::addColumn<QDialogButtonBox::StandardButton>("button");
+        QTest::addColumn<int>("runs");
+        QTest::addRow("OK starts with the typed password") << QDialogButtonBox::Ok << 1;
+        QTest::addRow("Cancel starts nothing") << QDialogButtonBox::Cancel << 0;
+    }
+    void passwordQuestionDecidesWhetherARunStarts() {
+        QFETCH(QDialogButtonBox::StandardButton, button);
+        QFETCH(int, runs);
+        ScriptedWindow scripted;
+        QVERIFY(checkedWith(scripted, completeInspection(0, 1)));
+        scripted.model.startExtraction();
+        QDialog* dialog = scripted.window.passwordQuestion()->dialog();
+        QVERIFY(dialog && dialog->isVisible());
+        QLineEdit* field = scripted.window.passwordQuestion()->passwordField();
+        QTest::keyClicks(field, QStringLiteral("s3cret "));
+        field->insert(QStringLiteral("é")); // keyClicks types ASCII only
+        QCOMPARE(field->echoMode(), QLineEdit::Password);
+        dialog->findChild<QCheckBox*>()->click();
+        QCOMPARE(field->echoMode(), QLineEdit::Normal);
+
+        dialog->findChild<QDialogButtonBox*>()->button(button)->click();
+
+        QTest::qWait(20);
+        QTRY_COMPARE(scripted.service->runCount(), runs);
+        if (runs)
+            QCOMPARE(scripted.service->runs.last().password, QStringLiteral("s3cret é").toUtf8());
+        else
             QCOMPARE(scripted.model.state(), ExtractionState::idle());
-        }
+        QTRY_VERIFY(!scripted.window.passwordQuestion()->dialog());
     }
 };
 

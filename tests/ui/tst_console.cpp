@@ -1,10 +1,9 @@
-#include "model/extractionviewmodel.h"
-#include "partfiles.h"
-#include "scriptedservice.h"
+// The console: the run's output as it arrives, its Clear, following the
+// newest line, its colours, and copying and saving what it shows.
+
+#include "scriptedwindow.h"
 #include "ui/consolepanel.h"
 #include "ui/consoletextview.h"
-#include "ui/contentview.h"
-#include "ui/detailpane.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -12,38 +11,24 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
 #include <QToolButton>
 
 namespace {
 
-// A shown window with a group and a run in progress, fed by the test.
-struct Window {
-    Window()
-        : service(new ScriptedService)
-        , model(service)
-        , view(&model) {
-        view.resize(900, 600);
-        view.show();
-        model.addFiles({parts.make("archive.zip", 10)});
-        model.setDestinationURL(QUrl::fromLocalFile(parts.path()));
-        console = view.detailPane()->console();
+// A window with a run going, its output fed by the test.
+struct RunningWindow : ScriptedWindow {
+    RunningWindow() {
+        console = window.contentView()->detailPane()->console();
+        text = console->textView();
+        chooseDestination();
     }
 
-    bool startRun() {
-        model.startExtraction();
-        return QTest::qWaitFor([&] { return service->stream() != nullptr; });
-    }
+    void log(const QString& piece) { service->stream()->deliver(ExtractionProgress::log(piece)); }
 
-    void log(const QString& text) { service->stream()->deliver(ExtractionProgress::log(text)); }
+    QString shownText() const { return text->toPlainText(); }
 
-    QString shownText() const { return console->textView()->toPlainText(); }
-
-    PartFiles parts;
-    ScriptedService* service;
-    ExtractionViewModel model;
-    ContentView view;
     ConsolePanel* console;
+    ConsoleTextView* text;
 };
 
 } // namespace
@@ -52,167 +37,117 @@ class ConsoleTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void emptyConsoleShowsThePlaceholderAndNoClear();
-    void outputReplacesThePlaceholderAndOffersClear();
-    void outputIsAppendedWithoutRewritingWhatIsShown();
-    void clearEmptiesOnlyTheText();
-    void resetEmptiesTheConsole();
+    void outputIsAppendedAndClearEmptiesOnlyTheText();
     void newestOutputIsScrolledIntoView();
     void backgroundFollowsAThemeSwitch();
     void outputCanBeSelectedAndCopied();
     void outputIsSavedWhole();
 };
 
-void ConsoleTest::emptyConsoleShowsThePlaceholderAndNoClear() {
-    Window window;
-    QCOMPARE(window.shownText(), QString());
-    QCOMPARE(window.console->textView()->placeholderText(),
-             QStringLiteral("Output will appear here."));
+// Pieces are appended at the end, never by rewriting what is shown.
+void ConsoleTest::outputIsAppendedAndClearEmptiesOnlyTheText() {
+    RunningWindow window;
+    QCOMPARE(window.text->placeholderText(), QStringLiteral("Output will appear here."));
     QVERIFY(!window.console->clearButton()->isVisible());
-}
-
-void ConsoleTest::outputReplacesThePlaceholderAndOffersClear() {
-    Window window;
-    QVERIFY(window.startRun());
-
-    window.log(QStringLiteral("▶ Merging 1 part\n"));
-
-    QCOMPARE(window.shownText(), QStringLiteral("▶ Merging 1 part\n"));
-    QVERIFY(window.console->clearButton()->isVisible());
-}
-
-void ConsoleTest::outputIsAppendedWithoutRewritingWhatIsShown() {
-    Window window;
     QVERIFY(window.startRun());
     window.log(QStringLiteral("first line\n"));
+    QVERIFY(window.console->clearButton()->isVisible());
     QList<int> changedFrom;
-    connect(window.console->textView()->document(), &QTextDocument::contentsChange, this,
+    connect(window.text->document(), &QTextDocument::contentsChange, this,
             [&](int position, int, int) { changedFrom << position; });
 
     window.log(QStringLiteral("second "));
-    window.log(QStringLiteral("line\n"));
-    window.service->finish(ExtractionProgress::error(ExtractionError::diskFull()));
-
-    QCOMPARE(window.shownText(), window.model.consoleOutput());
-    QVERIFY(window.shownText().startsWith(QStringLiteral("first line\nsecond line\n\n⚠ Error:\n")));
-    // Every change starts at the end of what was already there.
+    window.log(QStringLiteral("line ✓\n"));
+    QCOMPARE(window.shownText(), QStringLiteral("first line\nsecond line ✓\n"));
     QVERIFY(!changedFrom.isEmpty());
     QVERIFY(std::all_of(changedFrom.cbegin(), changedFrom.cend(),
                         [](int position) { return position > 0; }));
-}
 
-void ConsoleTest::clearEmptiesOnlyTheText() {
-    Window window;
-    QVERIFY(window.startRun());
-    window.log(QStringLiteral("some output\n"));
     window.service->stream()->deliver(ExtractionProgress::progress(0.3));
-
     window.console->clearButton()->click();
-
     QCOMPARE(window.model.consoleOutput(), QString());
     QCOMPARE(window.shownText(), QString());
     QVERIFY(!window.console->clearButton()->isVisible());
     QCOMPARE(window.model.state().kind(), ExtractionState::Kind::Running);
     QCOMPARE(window.model.progress(), 0.3);
-    QVERIFY(window.model.selectedGroup());
 
     window.log(QStringLiteral("later output\n"));
-    QCOMPARE(window.shownText(), QStringLiteral("later output\n"));
+    window.service->finish(ExtractionProgress::error(ExtractionError::diskFull()));
+    QVERIFY(window.shownText().startsWith(QStringLiteral("later output\n\n⚠ Error:\n")));
+    QCOMPARE(window.shownText(), window.model.consoleOutput());
 }
 
-void ConsoleTest::resetEmptiesTheConsole() {
-    Window window;
-    QVERIFY(window.startRun());
-    window.log(QStringLiteral("output\n"));
-    window.service->finish(ExtractionProgress::completed());
-
-    window.model.reset();
-    window.model.addFiles({window.parts.make("next.zip")});
-
-    QCOMPARE(window.shownText(), QString());
-    QVERIFY(!window.console->clearButton()->isVisible());
-}
-
+// Also after the user scrolled up to read earlier output.
 void ConsoleTest::newestOutputIsScrolledIntoView() {
-    Window window;
+    RunningWindow window;
     QVERIFY(window.startRun());
-    QScrollBar* bar = window.console->textView()->verticalScrollBar();
+    QScrollBar* bar = window.text->verticalScrollBar();
 
     for (int line = 1; line <= 400; ++line)
         window.log(QStringLiteral("inflating: folder/file-%1.bin\n").arg(line));
     QVERIFY(bar->maximum() > 0);
     QTRY_COMPARE(bar->value(), bar->maximum());
 
-    // Also after the user scrolled up to read earlier output.
     bar->setValue(0);
-    window.log(QStringLiteral("a very long line without breaks ") +
-               QString(2000, QLatin1Char('x')) + '\n');
+    window.log("a very long line without breaks " + QString(2000, u'x') + '\n');
     QTRY_COMPARE(bar->value(), bar->maximum());
     // Long lines wrap instead of scrolling sideways.
-    QCOMPARE(window.console->textView()->horizontalScrollBar()->maximum(), 0);
+    QCOMPARE(window.text->horizontalScrollBar()->maximum(), 0);
 }
 
 void ConsoleTest::backgroundFollowsAThemeSwitch() {
-    Window window;
-    const QColor lightBackground = window.console->textView()->palette().color(QPalette::Base);
-    QPalette dark = window.view.palette();
+    RunningWindow window;
+    QPalette dark = window.window.palette();
     dark.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
     dark.setColor(QPalette::Base, QColor(0x10, 0x10, 0x10));
     dark.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0));
 
-    window.view.setPalette(dark);
+    window.window.setPalette(dark);
 
-    const QPalette shown = window.console->textView()->palette();
-    QVERIFY(shown.color(QPalette::Base) != lightBackground);
+    const QPalette shown = window.text->palette();
     QVERIFY(shown.color(QPalette::Base).lightness() < 0x30);
     QCOMPARE(shown.color(QPalette::Text), QColor(0xf0, 0xf0, 0xf0));
 }
 
 // From the context menu and from the keyboard; nothing to copy before a
-// selection.
+// selection, and copying changes nothing of the output.
 void ConsoleTest::outputCanBeSelectedAndCopied() {
-    Window window;
+    RunningWindow window;
     QVERIFY(window.startRun());
-    window.log(QStringLiteral("▶ Merging 1 part\ninflating: a.txt\n"));
-    ConsoleTextView* text = window.console->textView();
+    const QString output = QStringLiteral("▶ Merging 2 parts\ninflating: a.txt\n");
+    window.log(output);
     QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
 
-    std::unique_ptr<QMenu> menu(text->createContextMenu());
-    const QList<QAction*> actions = menu->actions();
-    QCOMPARE(actions.at(0)->text(), QStringLiteral("&Copy"));
-    QVERIFY(!actions.at(0)->isEnabled());
-    actions.at(1)->trigger(); // Select All
-    menu.reset(text->createContextMenu());
-    QVERIFY(menu->actions().at(0)->isEnabled());
+    std::unique_ptr<QMenu> menu(window.text->createContextMenu());
+    QVERIFY(!menu->actions().at(0)->isEnabled()); // Copy
+    menu->actions().at(1)->trigger();             // Select All
+    menu.reset(window.text->createContextMenu());
     menu->actions().at(0)->trigger();
-    QCOMPARE(clipboard->text(), window.model.consoleOutput());
+    QCOMPARE(clipboard->text(), output);
 
-    clipboard->clear();
-    text->setFocus();
-    QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);
-    QTest::keyClick(text, Qt::Key_End, Qt::ShiftModifier);
-    QTest::keyClick(text, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(clipboard->text(), QStringLiteral("▶ Merging 1 part"));
-    QCOMPARE(window.model.consoleOutput(), QStringLiteral("▶ Merging 1 part\ninflating: a.txt\n"));
+    window.text->setFocus();
+    QTest::keyClick(window.text, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(window.text, Qt::Key_End, Qt::ShiftModifier);
+    QTest::keyClick(window.text, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(), QStringLiteral("▶ Merging 2 parts"));
+    QCOMPARE(window.model.consoleOutput(), output);
 }
 
 void ConsoleTest::outputIsSavedWhole() {
-    Window window;
+    RunningWindow window;
     QVERIFY(window.startRun());
-    const QString output = QStringLiteral("▶ Merging 1 part\n") + QString(100'000, u'x') + u'\n';
+    const QString output = QStringLiteral("▶ Merging 2 parts\n") + QString(100'000, u'x') + u'\n';
     window.log(output);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("console.txt"));
 
     QString error;
-    QVERIFY2(window.console->textView()->saveTo(path, &error), qPrintable(error));
+    QVERIFY2(window.text->saveTo(path, &error), qPrintable(error));
     QFile saved(path);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(saved.readAll()), output);
 
-    QVERIFY(!window.console->textView()->saveTo(folder.filePath(QStringLiteral("no/such.txt")),
-                                                &error));
+    QVERIFY(!window.text->saveTo(folder.filePath(QStringLiteral("no/such.txt")), &error));
     QVERIFY(!error.isEmpty());
 }
 

@@ -1,12 +1,16 @@
-#include "model/extractionviewmodel.h"
-#include "partfiles.h"
-#include "scriptedservice.h"
-#include "ui/contentview.h"
+// Files coming in: what the drop zone takes and passes on, files dropped
+// on the window becoming its groups, and parts chosen by Add Parts….
+
+#include "englishtexts.h"
+#include "scriptedwindow.h"
 #include "ui/dropzoneview.h"
+#include "ui/partspicker.h"
+#include "ui/symbolpushbutton.h"
 
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -14,34 +18,24 @@
 namespace {
 
 using Locations = QList<QUrl>;
+using Dragged = std::shared_ptr<QMimeData>;
 
-std::unique_ptr<QMimeData> urlData(const Locations& urls) {
-    auto data = std::make_unique<QMimeData>();
+Dragged urlData(const Locations& urls) {
+    auto data = std::make_shared<QMimeData>();
     data->setUrls(urls);
     return data;
 }
 
-std::unique_ptr<QMimeData> textData(const QString& text) {
-    auto data = std::make_unique<QMimeData>();
-    data->setText(text);
-    return data;
-}
-
-bool sendDragEnter(QWidget* target, const QMimeData* data) {
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+bool sendDragEnter(QWidget* target, const QMimeData* data, QPoint at = {10, 10}) {
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
     return enter.isAccepted();
 }
 
-bool sendDrop(QWidget* target, const QMimeData* data) {
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+bool sendDrop(QWidget* target, const QMimeData* data, QPoint at = {10, 10}) {
+    QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
     return drop.isAccepted();
-}
-
-void sendDragLeave(QWidget* target) {
-    QDragLeaveEvent leave;
-    QCoreApplication::sendEvent(target, &leave);
 }
 
 QUrl local(const QString& path) {
@@ -50,96 +44,112 @@ QUrl local(const QString& path) {
 
 } // namespace
 
-Q_DECLARE_METATYPE(std::shared_ptr<QMimeData>)
+Q_DECLARE_METATYPE(Dragged)
 
 class DropZoneTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void dropOfFilesIsReportedOnceWithEveryLocalFile_data();
-    void dropOfFilesIsReportedOnceWithEveryLocalFile();
-    void dragWithoutLocalFilesIsRefused_data();
-    void dragWithoutLocalFilesIsRefused();
-    void highlightFollowsTheDragInAndOut();
-    void droppedPartsBecomeTheShownGroup();
+    void initTestCase() { useEnglishTexts(); }
+    void dropZoneTakesLocalFilesOnly_data();
+    void dropZoneTakesLocalFilesOnly();
+    void filesDroppedOnTheWindowAreGrouped();
+    void addPartsAddsTheChosenFiles_data();
+    void addPartsAddsTheChosenFiles();
 };
 
-void DropZoneTest::dropOfFilesIsReportedOnceWithEveryLocalFile_data() {
-    QTest::addColumn<Locations>("dragged");
-    QTest::addColumn<Locations>("reported");
+void DropZoneTest::dropZoneTakesLocalFilesOnly_data() {
+    QTest::addColumn<Dragged>("dragged");
+    QTest::addColumn<Locations>("reported"); // none: the drag is refused
 
-    const Locations parts{local("/downloads/archive.zip"), local("/downloads/archive(1).zip"),
-                          local("/downloads/archive(2).zip")};
-    QTest::addRow("three parts arrive in one call") << parts << parts;
+    const Locations parts{local("/downloads/archive.zip"), local("/downloads/archive(1).zip")};
+    QTest::addRow("parts arrive in one call") << urlData(parts) << parts;
     const Locations anyKind{local("/downloads/notes.txt"), local("/downloads/photos/")};
     QTest::addRow("a text file and a folder are passed on for the grouping to ignore")
-        << anyKind << anyKind;
+        << urlData(anyKind) << anyKind;
     QTest::addRow("remote locations among local files are left out")
-        << Locations{QUrl("https://example.org/archive.zip"), local("/downloads/archive.zip")}
+        << urlData({QUrl("https://example.org/archive.zip"), local("/downloads/archive.zip")})
         << Locations{local("/downloads/archive.zip")};
+    auto text = std::make_shared<QMimeData>();
+    text->setText(QStringLiteral("archive.zip"));
+    QTest::addRow("plain text is refused") << text << Locations{};
+    QTest::addRow("a web address only is refused")
+        << urlData({QUrl("https://example.org/a.zip")}) << Locations{};
 }
 
-void DropZoneTest::dropOfFilesIsReportedOnceWithEveryLocalFile() {
-    QFETCH(Locations, dragged);
+// The zone lights up while a drag it takes is over it, and not after.
+void DropZoneTest::dropZoneTakesLocalFilesOnly() {
+    QFETCH(Dragged, dragged);
     QFETCH(Locations, reported);
-    DropZoneView zone;
-    QSignalSpy dropped(&zone, &DropZoneView::dropped);
-    const auto data = urlData(dragged);
-
-    QVERIFY(sendDragEnter(&zone, data.get()));
-    QVERIFY(sendDrop(&zone, data.get()));
-
-    QCOMPARE(dropped.count(), 1);
-    QCOMPARE(dropped.first().first().value<Locations>(), reported);
-    QVERIFY(!zone.isTargeted());
-}
-
-void DropZoneTest::dragWithoutLocalFilesIsRefused_data() {
-    QTest::addColumn<std::shared_ptr<QMimeData>>("data");
-    QTest::addRow("plain text") << std::shared_ptr<QMimeData>(textData("archive.zip"));
-    QTest::addRow("a web address only")
-        << std::shared_ptr<QMimeData>(urlData({QUrl("https://example.org/a.zip")}));
-    QTest::addRow("an empty list of files") << std::shared_ptr<QMimeData>(urlData({}));
-}
-
-void DropZoneTest::dragWithoutLocalFilesIsRefused() {
-    QFETCH(std::shared_ptr<QMimeData>, data);
+    const bool accepted = !reported.isEmpty();
     DropZoneView zone;
     QSignalSpy dropped(&zone, &DropZoneView::dropped);
 
-    QVERIFY(!sendDragEnter(&zone, data.get()));
+    QCOMPARE(sendDragEnter(&zone, dragged.get()), accepted);
+    QCOMPARE(zone.isTargeted(), accepted);
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(&zone, &leave);
     QVERIFY(!zone.isTargeted());
-    QVERIFY(!sendDrop(&zone, data.get()));
-    QCOMPARE(dropped.count(), 0);
+    QCOMPARE(sendDragEnter(&zone, dragged.get()), accepted);
+    QCOMPARE(sendDrop(&zone, dragged.get()), accepted);
+
+    QVERIFY(!zone.isTargeted());
+    QCOMPARE(dropped.count(), accepted ? 1 : 0);
+    if (accepted)
+        QCOMPARE(dropped.first().first().value<Locations>(), reported);
 }
 
-void DropZoneTest::highlightFollowsTheDragInAndOut() {
-    DropZoneView zone;
-    QSignalSpy dropped(&zone, &DropZoneView::dropped);
-    const auto data = urlData({local("/downloads/archive.zip")});
+// On the zone or anywhere else on the window; files that are no parts are
+// told about.
+void DropZoneTest::filesDroppedOnTheWindowAreGrouped() {
+    ScriptedWindow scripted;
+    scripted.model.reset();
+    PartFiles& parts = scripted.parts;
+    ContentView* content = scripted.window.contentView();
+    const Dragged onZone = urlData({parts.make("b.zip"), parts.make("a(1).zip"),
+                                    parts.make("a.zip"), parts.make("readme.txt")});
 
-    QVERIFY(sendDragEnter(&zone, data.get()));
-    QVERIFY(zone.isTargeted());
-    sendDragLeave(&zone);
-    QVERIFY(!zone.isTargeted());
-    QCOMPARE(dropped.count(), 0);
-}
-
-void DropZoneTest::droppedPartsBecomeTheShownGroup() {
-    PartFiles parts;
-    ExtractionViewModel model(new ScriptedService);
-    ContentView view(&model);
-    const auto data = urlData({parts.make("b.zip"), parts.make("a(1).zip"), parts.make("a.zip"),
-                               parts.make("readme.txt")});
-
-    QVERIFY(sendDragEnter(view.dropZone(), data.get()));
-    QVERIFY(sendDrop(view.dropZone(), data.get()));
-
-    QCOMPARE(model.groups().size(), 2);
-    QVERIFY(model.selectedGroup());
-    QCOMPARE(model.selectedGroup()->baseName, QStringLiteral("a"));
-    QCOMPARE(model.selectedGroup()->files,
+    QVERIFY(sendDragEnter(content->dropZone(), onZone.get()));
+    QVERIFY(sendDrop(content->dropZone(), onZone.get()));
+    QCOMPARE(scripted.model.groups().size(), 2);
+    QCOMPARE(scripted.model.selectedGroup()->files,
              (Locations{parts.location("a.zip"), parts.location("a(1).zip")}));
+    QCOMPARE(content->noticeText(),
+             QStringLiteral("1 file was not a split zip part and was ignored"));
+
+    const Dragged onList = urlData({parts.make("a(2).zip")});
+    const QPoint inside = content->detailPane()->geometry().center();
+    QVERIFY(sendDragEnter(content, onList.get(), inside));
+    QVERIFY(sendDrop(content, onList.get(), inside));
+    QCOMPARE(scripted.model.selectedGroup()->files.size(), 3);
+}
+
+void DropZoneTest::addPartsAddsTheChosenFiles_data() {
+    QTest::addColumn<bool>("byKey");
+    QTest::addRow("the Add Parts button") << false;
+    QTest::addRow("Ctrl+O") << true;
+}
+
+// The file dialog opens where the shown parts are.
+void DropZoneTest::addPartsAddsTheChosenFiles() {
+    QFETCH(bool, byKey);
+    ScriptedWindow scripted;
+    const QUrl more = scripted.parts.make("archive(2).zip", 10);
+    ContentView* content = scripted.window.contentView();
+    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+
+    if (byKey)
+        QTest::keyClick(&scripted.window, Qt::Key_O, Qt::ControlModifier);
+    else
+        content->addPartsButton()->click();
+    QVERIFY(content->partsPicker()->isPresented());
+    QFileDialog* dialog = content->partsPicker()->dialog();
+    QCOMPARE(QDir(dialog->directoryUrl().toLocalFile()).canonicalPath(),
+             QDir(scripted.parts.path()).canonicalPath());
+    dialog->selectUrl(more);
+    static_cast<QDialog*>(dialog)->accept();
+
+    QCOMPARE(scripted.model.selectedGroup()->files.last(), more);
 }
 
 QTEST_MAIN(DropZoneTest)

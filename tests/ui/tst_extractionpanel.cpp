@@ -1,179 +1,184 @@
-#include "model/extractionviewmodel.h"
+// The panel under the parts: what it offers in each state of the window,
+// what its main button and shortcuts do, the destination chooser, and the
+// window fitting a small screen.
+
 #include "scriptedwindow.h"
 #include "ui/animatedprogressbar.h"
-#include "ui/contentview.h"
 #include "ui/destinationpicker.h"
-#include "ui/detailpane.h"
-#include "ui/extractionpanel.h"
-#include "ui/mainwindow.h"
+#include "ui/quitguard.h"
 #include "ui/statuslabel.h"
 #include "ui/symbolpushbutton.h"
 
-#include <QSignalSpy>
+#include <QDesktopServices>
+#include <QFileDialog>
 #include <QTest>
 
-Q_DECLARE_METATYPE(Symbol)
+namespace {
+
+// Stands in for the file manager: records what the window asked to open.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+
+public:
+    OpenedUrls() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~OpenedUrls() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+
+    QList<QUrl> urls;
+
+public Q_SLOTS:
+    void open(const QUrl& url) { urls << url; }
+};
+
+} // namespace
 
 class ExtractionPanelTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void panelFollowsTheRunState_data();
-    void panelFollowsTheRunState();
+    void panelFollowsTheWindowsState_data();
+    void panelFollowsTheWindowsState();
     void mainButtonStartsRetriesOrClears_data();
     void mainButtonStartsRetriesOrClears();
-    void ctrlReturnDoesNothingWhileRunning();
-    void destinationButtonShowsTheChosenFolder();
-    void chosenFolderBecomesTheDestination();
-    void cancelledChooserKeepsTheDestination();
+    void destinationIsChosenInAFolderChooser();
     void windowFitsAHalfSizedScreen_data();
     void windowFitsAHalfSizedScreen();
 };
 
-void ExtractionPanelTest::panelFollowsTheRunState_data() {
+void ExtractionPanelTest::panelFollowsTheWindowsState_data() {
     QTest::addColumn<Situation>("situation");
     QTest::addColumn<QString>("title");
-    QTest::addColumn<Symbol>("symbol");
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QString>("status");
     QTest::addColumn<bool>("progressShown");
     QTest::addColumn<bool>("cancelShown");
+    QTest::addColumn<bool>("openFolderShown");
 
-    QTest::addRow("idle without a destination cannot start")
-        << Situation::IdleWithoutDestination << "Start Extraction" << Symbol::ArchiveBox << false
-        << "" << false << false;
-    QTest::addRow("idle with a destination can start")
-        << Situation::Idle << "Start Extraction" << Symbol::ArchiveBox << true << "" << false
-        << false;
-    QTest::addRow("running shows the bar and Cancel, and cannot be pressed")
-        << Situation::Running << "Running…" << Symbol::ArchiveBox << false << "" << true << true;
-    QTest::addRow("succeeded keeps the bar, says Done and offers Clear")
-        << Situation::Succeeded << "Clear" << Symbol::ResetArrow << true << "Done" << true << false;
-    QTest::addRow("failed hides the bar, says Failed and offers a new start")
-        << Situation::FailedWithDestination << "Start Extraction" << Symbol::ArchiveBox << true
-        << "Failed" << false << false;
+    const QString start = QStringLiteral("Start Extraction");
+    QTest::addRow("no destination: Start is off")
+        << Situation::NoDestination << start << false << "" << false << false << false;
+    QTest::addRow("ready: Start is on")
+        << Situation::Idle << start << true << "" << false << false << false;
+    QTest::addRow("a part missing: Start stays on, the rest can be extracted")
+        << Situation::MissingPart << start << true << "" << false << false << false;
+    QTest::addRow("two files claim a part: Start is off")
+        << Situation::Clash << start << false << "" << false << false << false;
+    QTest::addRow("a refused spanned set: Start is off")
+        << Situation::Refused << start << false << "" << false << false << false;
+    QTest::addRow("running: the bar and Cancel, Start off")
+        << Situation::Running << "Running…" << false << "" << true << true << false;
+    QTest::addRow("succeeded: Done, the bar kept, Open Folder and Clear")
+        << Situation::Succeeded << "Clear" << true << "Done" << true << false << true;
+    QTest::addRow("failed: Failed, no bar, a new start")
+        << Situation::Failed << start << true << "Failed" << false << false << false;
 }
 
-void ExtractionPanelTest::panelFollowsTheRunState() {
+// The title carries the run's progress; closing asks only during a run.
+void ExtractionPanelTest::panelFollowsTheWindowsState() {
     QFETCH(Situation, situation);
-    ScriptedWindow window;
-    QVERIFY(window.reach(situation));
-    ExtractionPanel* panel = window.panel;
+    QFETCH(QString, status);
+    OpenedUrls fileManager;
+    ScriptedWindow scripted;
+    QVERIFY(scripted.reach(situation));
+    ExtractionPanel* panel = scripted.panel;
 
     QTEST(panel->mainButton()->text(), "title");
-    QTEST(panel->mainButton()->symbol(), "symbol");
     QTEST(panel->mainButton()->isEnabled(), "enabled");
-    QFETCH(QString, status);
-    QCOMPARE(panel->statusLabel()->isVisible(), !status.isEmpty());
-    if (!status.isEmpty())
-        QCOMPARE(panel->statusLabel()->text(), status);
+    QCOMPARE(panel->statusLabel()->isVisible() ? panel->statusLabel()->text() : QString(), status);
     QTEST(panel->progressBar()->isVisible(), "progressShown");
-    QTEST(panel->cancelButton()->isVisible(), "cancelShown");
     if (panel->progressBar()->isVisible())
         QCOMPARE(panel->progressBar()->fraction(), 0.4);
+    QTEST(panel->cancelButton()->isVisible(), "cancelShown");
+    QTEST(panel->openFolderButton()->isVisible(), "openFolderShown");
+    const bool running = situation == Situation::Running;
+    const QString name = QGuiApplication::applicationDisplayName();
+    QCOMPARE(scripted.window.windowTitle(), running ? "40 % — " + name : name);
+
+    if (panel->openFolderButton()->isVisible()) {
+        panel->openFolderButton()->click();
+        QCOMPARE(fileManager.urls, QList<QUrl>{QUrl::fromLocalFile(scripted.parts.path())});
+    }
+    if (!running) {
+        QVERIFY(scripted.window.close());
+        QVERIFY(!scripted.window.quitGuard()->question());
+    }
 }
+
+enum class Press { Button, CtrlReturn, CtrlKeypadEnter };
+Q_DECLARE_METATYPE(Press)
 
 void ExtractionPanelTest::mainButtonStartsRetriesOrClears_data() {
     QTest::addColumn<Situation>("situation");
-    QTest::addColumn<bool>("byShortcut");
+    QTest::addColumn<Press>("press");
     QTest::addColumn<int>("runsStarted");
     QTest::addColumn<bool>("groupKept");
 
-    for (const bool byShortcut : {false, true}) {
-        const char* how = byShortcut ? "Ctrl+Return" : "the button";
-        QTest::addRow("%s in idle starts a run", how) << Situation::Idle << byShortcut << 1 << true;
-        QTest::addRow("%s after success clears the window", how)
-            << Situation::Succeeded << byShortcut << 0 << false;
-        QTest::addRow("%s after a failure starts the run again", how)
-            << Situation::FailedWithDestination << byShortcut << 1 << true;
-    }
+    QTest::addRow("the button in idle starts a run")
+        << Situation::Idle << Press::Button << 1 << true;
+    QTest::addRow("Ctrl+Return in idle starts a run")
+        << Situation::Idle << Press::CtrlReturn << 1 << true;
+    QTest::addRow("Ctrl+Return after success clears the window")
+        << Situation::Succeeded << Press::CtrlReturn << 0 << false;
+    QTest::addRow("the button after a failure starts the run again")
+        << Situation::Failed << Press::Button << 1 << true;
+    QTest::addRow("the keypad's Ctrl+Enter while running does nothing")
+        << Situation::Running << Press::CtrlKeypadEnter << 0 << true;
 }
 
 void ExtractionPanelTest::mainButtonStartsRetriesOrClears() {
     QFETCH(Situation, situation);
-    QFETCH(bool, byShortcut);
+    QFETCH(Press, press);
     QFETCH(int, runsStarted);
-    QFETCH(bool, groupKept);
-    ScriptedWindow window;
-    QVERIFY(window.reach(situation));
-    QVERIFY(QTest::qWaitForWindowActive(&window.window));
-    const int runsBefore = window.service->runCount();
+    ScriptedWindow scripted;
+    QVERIFY(scripted.reach(situation));
+    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+    const int runsBefore = scripted.service->runCount();
 
-    if (byShortcut)
-        window.pressCtrlReturn();
+    if (press == Press::Button)
+        scripted.panel->mainButton()->click();
+    else if (press == Press::CtrlReturn)
+        QTest::keyClick(&scripted.window, Qt::Key_Return, Qt::ControlModifier);
     else
-        window.panel->mainButton()->click();
+        QTest::keyClick(&scripted.window, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
 
     QTest::qWait(20);
-    QCOMPARE(window.service->runCount() - runsBefore, runsStarted);
-    QCOMPARE(window.model.selectedGroup().has_value(), groupKept);
-    QCOMPARE(window.model.state().kind(),
-             runsStarted ? ExtractionState::Kind::Running : ExtractionState::Kind::Idle);
-    // The destination outlives a reset, so the next archive needs no new choice.
-    QVERIFY(window.model.destinationURL());
+    QCOMPARE(scripted.service->runCount() - runsBefore, runsStarted);
+    QTEST(scripted.model.selectedGroup().has_value(), "groupKept");
+    const bool running = runsStarted || situation == Situation::Running;
+    QCOMPARE(scripted.model.state().kind(),
+             running ? ExtractionState::Kind::Running : ExtractionState::Kind::Idle);
 }
 
-void ExtractionPanelTest::ctrlReturnDoesNothingWhileRunning() {
-    ScriptedWindow window;
-    QVERIFY(window.reach(Situation::Running));
-    QVERIFY(QTest::qWaitForWindowActive(&window.window));
-
-    window.pressCtrlReturn();
-    QTest::keyClick(&window.window, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
-
-    QTest::qWait(20);
-    QCOMPARE(window.service->runCount(), 1);
-    QCOMPARE(window.model.state().kind(), ExtractionState::Kind::Running);
-}
-
-void ExtractionPanelTest::destinationButtonShowsTheChosenFolder() {
-    ScriptedWindow window;
-    SymbolPushButton* button = window.panel->destinationButton();
+// The chooser opens where the parts are; cancelling it chooses nothing, and
+// the chosen folder shows by its name, shortened in the middle when long.
+void ExtractionPanelTest::destinationIsChosenInAFolderChooser() {
+    ScriptedWindow scripted;
+    SymbolPushButton* button = scripted.panel->destinationButton();
+    DestinationPicker* picker = scripted.window.contentView()->destinationPicker();
     QCOMPARE(button->text(), QStringLiteral("Choose folder…"));
-    QCOMPARE(button->symbol(), Symbol::Folder);
 
-    window.model.setDestinationURL(QUrl::fromLocalFile(QStringLiteral("/home/someone/Extracted")));
-    QCOMPARE(button->text(), QStringLiteral("Extracted"));
-
-    const QString longName(400, QLatin1Char('x'));
-    window.model.setDestinationURL(
-        QUrl::fromLocalFile(QStringLiteral("/home/") + longName + QStringLiteral("end")));
-    QVERIFY(button->text().contains(QChar(0x2026)));
-    QVERIFY(button->text().startsWith(QLatin1Char('x')));
-    QVERIFY(button->text().endsWith(QStringLiteral("end")));
-}
-
-void ExtractionPanelTest::chosenFolderBecomesTheDestination() {
-    ScriptedWindow window;
-    window.panel->destinationButton()->click();
-    DestinationPicker* picker = window.window.contentView()->destinationPicker();
+    button->click();
     QVERIFY(picker->isPresented());
-    // A second press raises the open chooser instead of opening another.
-    window.panel->destinationButton()->click();
-    QCOMPARE(window.window.findChildren<QFileDialog*>().size(), 1);
+    QCOMPARE(QDir(picker->dialog()->directoryUrl().toLocalFile()).canonicalPath(),
+             QDir(scripted.parts.path()).canonicalPath());
+    picker->dialog()->reject();
+    QVERIFY(!scripted.model.destinationURL());
+    QTRY_VERIFY(!picker->isPresented());
 
+    button->click();
+    // A second press raises the open chooser instead of opening another.
+    button->click();
+    QCOMPARE(scripted.window.findChildren<QFileDialog*>().size(), 1);
     // With nothing typed, accepting a folder chooser takes the folder it shows.
-    picker->dialog()->setDirectoryUrl(QUrl::fromLocalFile(window.parts.path()));
     // Through QDialog, where accept() is public; the file dialog's own still runs.
     static_cast<QDialog*>(picker->dialog())->accept();
+    QCOMPARE(scripted.model.destinationURL(),
+             std::optional(QUrl::fromLocalFile(scripted.parts.path())));
+    QCOMPARE(button->accessibleName(), "Destination: " + QDir(scripted.parts.path()).dirName());
+    QVERIFY(scripted.panel->mainButton()->isEnabled());
 
-    QCOMPARE(window.model.destinationURL(),
-             std::optional(QUrl::fromLocalFile(window.parts.path())));
-    QVERIFY(window.panel->mainButton()->isEnabled());
-}
-
-void ExtractionPanelTest::cancelledChooserKeepsTheDestination() {
-    ScriptedWindow window;
-    window.chooseDestination();
-    const std::optional<QUrl> chosen = window.model.destinationURL();
-
-    window.panel->destinationButton()->click();
-    DestinationPicker* picker = window.window.contentView()->destinationPicker();
-    QVERIFY(picker->isPresented());
-    picker->dialog()->reject();
-
-    QCOMPARE(window.model.destinationURL(), chosen);
-    QTRY_VERIFY(!picker->isPresented());
+    scripted.model.setDestinationURL(QUrl::fromLocalFile("/home/" + QString(400, u'x') + "end"));
+    QVERIFY(button->text().contains(QChar(0x2026)));
+    QVERIFY(button->text().startsWith(u'x') && button->text().endsWith(QStringLiteral("end")));
 }
 
 // A 1280×800 screen at twice the scale is 640×400 logical pixels, less a
@@ -183,7 +188,7 @@ void ExtractionPanelTest::windowFitsAHalfSizedScreen_data() {
     QTest::addColumn<Situation>("situation");
     QTest::addRow("ready to start") << Situation::Idle;
     QTest::addRow("running, with the progress bar") << Situation::Running;
-    QTest::addRow("failed, with the retry button") << Situation::FailedWithDestination;
+    QTest::addRow("failed, with the retry button") << Situation::Failed;
     QTest::addRow("done, with Open Folder") << Situation::Succeeded;
 }
 
@@ -198,10 +203,8 @@ void ExtractionPanelTest::windowFitsAHalfSizedScreen() {
     scripted.window.resize(640, 380);
     QTRY_COMPARE(scripted.window.size(), QSize(640, 380));
     QWidget* button = scripted.panel->mainButton();
-    const auto onWindow = [&] {
-        return QRect(button->mapTo(&scripted.window, QPoint(0, 0)), button->size());
-    };
-    QTRY_VERIFY(scripted.window.rect().contains(onWindow()));
+    QTRY_VERIFY(scripted.window.rect().contains(
+        QRect(button->mapTo(&scripted.window, QPoint(0, 0)), button->size())));
     QVERIFY(button->isVisible());
 
     // The panel keeps one height whatever the run shows, so nothing below
