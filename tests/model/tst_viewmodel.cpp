@@ -5,7 +5,6 @@
 #include "grouping/filegrouper.h"
 #include "groupnames.h"
 
-#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -84,32 +83,6 @@ private Q_SLOTS:
         QCOMPARE(model().selectedGroup()->baseName, QString::fromUtf8("caf\u00E9"));
         model().addFiles(files({"0.zip", QString::fromUtf8("cafe\u0301.zip")}));
         QCOMPARE(model().selectedGroup()->files.size(), 2);
-    }
-
-    // Files claiming one part number sit side by side in the order they
-    // came, which shows where each dropped location entered.
-    void dropsKeepTheOrderFilesFirstCameIn_data() {
-        QTest::addColumn<QList<QStringList>>("drops");
-        QTest::addColumn<QStringList>("folders");
-        QTest::addRow("a known file keeps its place when dropped again")
-            << QList<QStringList>{{"/x/s(1).zip", "/y/s(1).zip"},
-                                  {"/y/s(1).zip", "/x/s(1).zip", "/z/s(1).zip"}}
-            << QStringList{"/x", "/y", "/z"};
-        QTest::addRow("a file twice in one drop enters at its first place")
-            << QList<QStringList>{{"/y/s(1).zip", "/x/s(1).zip", "/y/s(1).zip"}}
-            << QStringList{"/y", "/x"};
-        QTest::addRow("known files stay before new ones")
-            << QList<QStringList>{{"/y/s(1).zip"}, {"/x/s(1).zip", "/y/s(1).zip"}}
-            << QStringList{"/y", "/x"};
-    }
-    void dropsKeepTheOrderFilesFirstCameIn() {
-        QFETCH(QList<QStringList>, drops);
-        for (const QStringList& drop : drops)
-            model().addFiles(files(drop));
-        QStringList folders;
-        for (const QUrl& file : model().selectedGroup()->files)
-            folders << QFileInfo(file.path()).path();
-        QTEST(folders, "folders");
     }
 
     // Files that are not parts are left out, as ever, but counted, once.
@@ -258,7 +231,9 @@ private Q_SLOTS:
 
     // However the files arrive, in drops of any size, with files removed
     // between them, the groups after a drop are those that grouping all
-    // held and dropped files at once gives.
+    // held and dropped files at once gives: held files before new ones, a
+    // file dropped twice where it first came, files that claim one part in
+    // that order.
     void dropsEndAsGroupingEverythingAtOnce_data() {
         QTest::addColumn<int>("seed");
         for (int seed : {1, 2, 3, 4, 5, 6})
