@@ -233,15 +233,6 @@ private Q_SLOTS:
         QVERIFY(model().groups() != groups || model().selectedGroup() != shown);
     }
 
-    void droppingWhileRunningKeepsTheShownGroup() {
-        QVERIFY(m_scripted->start());
-        // "0" sorts before "a" and would be shown first on a fresh drop.
-        model().addFiles(files({"0.zip", "a(3).zip"}));
-        QCOMPARE(baseNames(model().groups()), (QStringList{"0", "a", "b"}));
-        QCOMPARE(model().selectedGroup()->files.size(), 4);
-        QCOMPARE(model().state(), ExtractionState::running());
-    }
-
     void anotherArchiveShownForgetsTheOutcome_data() {
         QTest::addColumn<Outcome>("outcome");
         QTest::addColumn<NextStep>("step");
