@@ -50,7 +50,8 @@ void ServiceTest::extractorReportsFillTheSecondHalf_data() {
     QTest::addRow("a total of 0, or more written than the total, moves nothing")
         << "printf '0 0\\n5 0\\n150 100\\n' >&3" << QStringList{} << successEnding();
     QTest::addRow("a failing tool's report comes before its failure; all written is no success")
-        << "printf '40 100\\n100 100\\n' >&3; exit 1" << QStringList{"progress: 0.7"}
+        << "printf '40 100\\n' >&3; sleep 0.2; printf '100 100\\n' >&3; exit 1"
+        << QStringList{"progress: 0.7"}
         << QStringList{"error: Extraction failed: tool extraction failed"};
 }
 
