@@ -1,11 +1,13 @@
 #pragma once
 
+#include "model/extractionviewmodel.h"
 #include "service/extractionbackend.h"
 #include "service/extractioneventstream.h"
 #include "service/inspectionreply.h"
 
 #include <QList>
 #include <QPointer>
+#include <QTest>
 
 // A service whose runs the test scripts by hand: every extract() call is
 // recorded and its stream handed to the test. Checks of parts are recorded
@@ -64,3 +66,38 @@ inline ArchiveInspection completeInspection(qint64 conflicts = 0, qint64 encrypt
     inspection.replacedBytes = conflicts * 100;
     return inspection;
 }
+
+// A view model over the scripted service, with the waits the model tests share.
+struct ScriptedModel {
+    ScriptedModel()
+        : service(new FakeExtractionService)
+        , model(service) {}
+
+    static QUrl destination() { return QUrl::fromLocalFile(QStringLiteral("/tmp/out")); }
+
+    // Lets the checks asked so far answer.
+    [[nodiscard]] bool settle() {
+        return QTest::qWaitFor([this] { return !model.isInspecting(); });
+    }
+    // A run starts once the current main-thread work is done.
+    [[nodiscard]] bool waitForRuns(qsizetype count) {
+        return QTest::qWaitFor([this, count] { return service->runs.size() >= count; });
+    }
+    // Starts a run of the shown group and waits until it reached the service.
+    [[nodiscard]] bool start() {
+        const qsizetype before = service->runs.size();
+        model.startExtraction();
+        return waitForRuns(before + 1);
+    }
+    // The latest run's stream; null before the first.
+    ExtractionEventStream* stream() const {
+        return service->runs.isEmpty() ? nullptr : service->runs.last().stream.data();
+    }
+    void end(const ExtractionProgress& closing) {
+        stream()->deliver(closing);
+        stream()->end();
+    }
+
+    FakeExtractionService* service; // owned by the model
+    ExtractionViewModel model;
+};

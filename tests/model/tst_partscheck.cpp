@@ -1,183 +1,209 @@
 // The check of the shown parts, as the view model asks for it and uses it:
-// when it asks, what it keeps, and what Start does with what it learned.
+// when it asks, what it keeps, what Start asks because of it (files to
+// replace, a password) and what a password failure leads to.
 
 #include "fakeextractionservice.h"
 #include "groupnames.h"
-#include "model/extractionviewmodel.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
 namespace {
 
-const QUrl destination = QUrl::fromLocalFile(QStringLiteral("/tmp/out"));
+enum class Check { Answered, CouldNotRun, Pending };
+
+const QUrl destination = ScriptedModel::destination();
 
 } // namespace
+
+Q_DECLARE_METATYPE(Check)
 
 class PartsCheckTest : public QObject {
     Q_OBJECT
 
 private:
-    FakeExtractionService* m_service = nullptr;
-    std::unique_ptr<ExtractionViewModel> m_model;
+    std::unique_ptr<ScriptedModel> m_scripted;
 
-    // Lets the replies of the checks asked so far arrive.
-    bool settle() {
-        return QTest::qWaitFor([this] { return !m_model->isInspecting(); });
+    ExtractionViewModel& model() { return m_scripted->model; }
+    FakeExtractionService* service() { return m_scripted->service; }
+
+    void showParts() {
+        model().addFiles(files({"a.zip", "a(1).zip"}));
+        model().setDestinationURL(destination);
     }
 
-    QList<std::optional<QUrl>> checkedDestinations() const {
+    QList<std::optional<QUrl>> checkedDestinations() {
         QList<std::optional<QUrl>> destinations;
-        for (const auto& check : m_service->checks)
+        for (const auto& check : service()->checks)
             destinations << check.destination;
         return destinations;
     }
 
 private Q_SLOTS:
     void init() {
-        m_service = new FakeExtractionService;
-        m_service->inspection = completeInspection();
-        m_model = std::make_unique<ExtractionViewModel>(m_service);
+        m_scripted = std::make_unique<ScriptedModel>();
+        service()->inspection = completeInspection();
     }
-    void cleanup() { m_model.reset(); }
+    void cleanup() { m_scripted.reset(); }
 
     void theShownPartsAreCheckedOncePerDestination() {
-        QSignalSpy changes(m_model.get(), &ExtractionViewModel::inspectionChanged);
-        m_model->addFiles(files({"a.zip", "a(1).zip", "b.zip"}));
-        QVERIFY(m_model->isInspecting());
-        QVERIFY(settle());
-        QCOMPARE(m_model->selectedInspection(), completeInspection());
-        QVERIFY(!changes.isEmpty());
+        model().addFiles(files({"a.zip", "a(1).zip", "b.zip"}));
+        QVERIFY(model().isInspecting());
+        QVERIFY(m_scripted->settle());
+        QCOMPARE(model().selectedInspection(), completeInspection());
 
         // Another archive's files change nothing about the shown parts.
-        m_model->addFiles(files({"c.zip"}));
-        QVERIFY(settle());
-        QCOMPARE(m_service->checks.size(), 1);
-        QCOMPARE(m_service->checks.first().parts, files({"a.zip", "a(1).zip"}));
+        model().addFiles(files({"c.zip"}));
+        QVERIFY(m_scripted->settle());
+        QCOMPARE(service()->checks.size(), 1);
+        QCOMPARE(service()->checks.first().parts, files({"a.zip", "a(1).zip"}));
 
         // A destination asks again, for the files the run would replace.
-        m_model->setDestinationURL(destination);
-        QVERIFY(settle());
-        m_model->setDestinationURL(destination);
-        QVERIFY(settle());
+        model().setDestinationURL(destination);
+        QVERIFY(m_scripted->settle());
+        model().setDestinationURL(destination);
+        QVERIFY(m_scripted->settle());
         QCOMPARE(checkedDestinations(), (QList<std::optional<QUrl>>{std::nullopt, destination}));
 
         // A part more is another set of parts.
-        m_model->addFiles(files({"a(2).zip"}));
-        QVERIFY(settle());
-        QCOMPARE(m_service->checks.size(), 3);
-        QCOMPARE(m_service->checks.last().parts, files({"a.zip", "a(1).zip", "a(2).zip"}));
+        model().addFiles(files({"a(2).zip"}));
+        QVERIFY(m_scripted->settle());
+        QCOMPARE(service()->checks.size(), 3);
+        QCOMPARE(service()->checks.last().parts, files({"a.zip", "a(1).zip", "a(2).zip"}));
     }
 
     // While the destination's check runs, what the parts' check found stays
     // shown, without another destination's files to replace.
     void anEarlierCheckOfThePartsShowsWhileTheNextRuns() {
-        m_service->inspection = completeInspection(3);
-        m_model->addFiles(files({"a.zip", "a(1).zip"}));
-        m_model->setDestinationURL(destination);
-        QVERIFY(settle());
-        m_service->answersChecks = false;
+        service()->inspection = completeInspection(3);
+        showParts();
+        QVERIFY(m_scripted->settle());
+        service()->answersChecks = false;
 
-        m_model->setDestinationURL(QUrl::fromLocalFile(QStringLiteral("/tmp/elsewhere")));
+        model().setDestinationURL(QUrl::fromLocalFile(QStringLiteral("/tmp/elsewhere")));
 
-        QVERIFY(m_model->isInspecting());
-        const std::optional<ArchiveInspection> shown = m_model->selectedInspection();
+        QVERIFY(model().isInspecting());
+        const std::optional<ArchiveInspection> shown = model().selectedInspection();
         QVERIFY(shown && shown->complete);
         QCOMPARE(shown->conflicts, std::nullopt);
     }
 
-    void aCheckThatCouldNotRunShowsNothing() {
-        m_service->inspection = std::nullopt;
-        m_model->addFiles(files({"a.zip"}));
-        QVERIFY(settle());
-        QCOMPARE(m_model->selectedInspection(), std::nullopt);
-    }
-
-    void startAsksBeforeReplacingFiles_data() {
+    // Each question is answered yes here; until it is, nothing is written
+    // and nothing starts. The run gets the destination's check, for its
+    // space check, and the password.
+    void startAsksWhatTheCheckCallsFor_data() {
+        QTest::addColumn<Check>("check");
         QTest::addColumn<qint64>("conflicts");
-        QTest::addColumn<bool>("asks");
-        QTest::addColumn<bool>("isAsked");
-        QTest::addRow("nothing to replace") << qint64(0) << true << false;
-        QTest::addRow("files to replace") << qint64(12) << true << true;
+        QTest::addColumn<qint64>("encryptedEntries");
+        QTest::addColumn<bool>("asksBeforeReplacing");
+        QTest::addColumn<QStringList>("questions");
+        QTest::addRow("nothing to replace, nothing encrypted")
+            << Check::Answered << qint64(0) << qint64(0) << true << QStringList{};
+        QTest::addRow("files to replace")
+            << Check::Answered << qint64(12) << qint64(0) << true << QStringList{"replace 12"};
         QTest::addRow("files to replace, by a tool that never asks")
-            << qint64(12) << false << false;
+            << Check::Answered << qint64(12) << qint64(0) << false << QStringList{};
+        QTest::addRow("encrypted entries")
+            << Check::Answered << qint64(0) << qint64(2) << true << QStringList{"password"};
+        QTest::addRow("both: replacing is asked first")
+            << Check::Answered << qint64(3) << qint64(1) << true
+            << QStringList{"replace 3", "password"};
+        QTest::addRow("a check that could not run")
+            << Check::CouldNotRun << qint64(0) << qint64(0) << true << QStringList{};
+        QTest::addRow("a Start before the check has answered does not wait for it")
+            << Check::Pending << qint64(5) << qint64(5) << true << QStringList{};
     }
-    void startAsksBeforeReplacingFiles() {
+    void startAsksWhatTheCheckCallsFor() {
+        QFETCH(Check, check);
         QFETCH(qint64, conflicts);
-        QFETCH(bool, asks);
-        QFETCH(bool, isAsked);
-        m_service->inspection = completeInspection(conflicts);
-        m_model->setAsksBeforeReplacing(asks);
-        m_model->addFiles(files({"a.zip", "a(1).zip"}));
-        m_model->setDestinationURL(destination);
-        QVERIFY(settle());
-        QSignalSpy questions(m_model.get(), &ExtractionViewModel::replaceConfirmationRequested);
+        QFETCH(qint64, encryptedEntries);
+        QFETCH(bool, asksBeforeReplacing);
+        QFETCH(QStringList, questions);
+        const ArchiveInspection found = completeInspection(conflicts, encryptedEntries);
+        service()->inspection = check == Check::CouldNotRun ? std::nullopt : std::optional(found);
+        service()->answersChecks = check != Check::Pending;
+        model().setAsksBeforeReplacing(asksBeforeReplacing);
+        showParts();
+        if (check != Check::Pending)
+            QVERIFY(m_scripted->settle());
+        QStringList asked;
+        connect(&model(), &ExtractionViewModel::replaceConfirmationRequested, this,
+                [&](qint64 count, const QUrl& where) {
+                    QCOMPARE(where, destination);
+                    asked << QStringLiteral("replace %1").arg(count);
+                });
+        connect(&model(), &ExtractionViewModel::passwordRequested, this,
+                [&] { asked << QStringLiteral("password"); });
+        QSignalSpy changes(&model(), &ExtractionViewModel::objectWillChange);
 
-        m_model->startExtraction();
-
-        QCOMPARE(questions.size(), isAsked ? 1 : 0);
-        if (isAsked) {
-            QCOMPARE(questions.first().at(0).value<qint64>(), conflicts);
-            QCOMPARE(questions.first().at(1).toUrl(), destination);
-            // Nothing has started: the answer decides.
-            QCOMPARE(m_model->state(), ExtractionState::idle());
+        model().startExtraction();
+        if (!asked.isEmpty()) {
+            QVERIFY(changes.isEmpty());
             QTest::qWait(20);
-            QVERIFY(m_service->runs.isEmpty());
-            m_model->confirmReplacing();
+            QVERIFY(service()->runs.isEmpty());
         }
-        QCOMPARE(m_model->state(), ExtractionState::running());
-        QVERIFY(QTest::qWaitFor([this] { return !m_service->runs.isEmpty(); }));
-        // The run gets the destination's check, for its space check.
-        QCOMPARE(m_service->runs.first().inspection, completeInspection(conflicts));
+        if (asked.value(0).startsWith(u"replace"))
+            model().confirmReplacing();
+        const bool needsPassword = asked.contains(u"password");
+        if (needsPassword) {
+            QCOMPARE(model().state(), ExtractionState::idle());
+            model().startWithPassword("s3cret");
+        }
+
+        QCOMPARE(asked, questions);
+        QCOMPARE(model().state(), ExtractionState::running());
+        QVERIFY(m_scripted->waitForRuns(1));
+        const FakeExtractionService::Run& run = service()->runs.first();
+        QCOMPARE(run.inspection, check == Check::Answered ? std::optional(found) : std::nullopt);
+        QCOMPARE(run.password, needsPassword ? QByteArray("s3cret") : QByteArray());
     }
 
-    void aRefusedReplacementLeavesEverythingAsItWas() {
-        m_service->inspection = completeInspection(2);
-        m_model->addFiles(files({"a.zip", "a(1).zip"}));
-        m_model->setDestinationURL(destination);
-        QVERIFY(settle());
-        m_model->setConsoleOutput(QStringLiteral("earlier run\n"));
-        QSignalSpy changes(m_model.get(), &ExtractionViewModel::objectWillChange);
-
-        m_model->startExtraction(); // and the user answers Cancel: nothing more
-
-        QVERIFY(changes.isEmpty());
-        QTest::qWait(20);
-        QVERIFY(m_service->runs.isEmpty());
-        QCOMPARE(m_model->consoleOutput(), QStringLiteral("earlier run\n"));
+    // A password failure fails the run with its own message, and the next
+    // Start asks, even where the check had found nothing encrypted; another
+    // failure says nothing about the password.
+    void aPasswordFailureAsksAtTheNextStart_data() {
+        QTest::addColumn<qint64>("encryptedEntries");
+        QTest::addColumn<ExtractionError>("error");
+        QTest::addColumn<bool>("asks");
+        QTest::addRow("a wrong password") << qint64(1) << ExtractionError::wrongPassword() << true;
+        QTest::addRow("no password for encrypted entries the check missed")
+            << qint64(0) << ExtractionError::passwordRequired() << true;
+        QTest::addRow("a full disk") << qint64(0) << ExtractionError::diskFull() << false;
     }
+    void aPasswordFailureAsksAtTheNextStart() {
+        QFETCH(qint64, encryptedEntries);
+        QFETCH(ExtractionError, error);
+        QFETCH(bool, asks);
+        service()->inspection = completeInspection(0, encryptedEntries);
+        showParts();
+        QVERIFY(m_scripted->settle());
+        model().startWithPassword("wrong");
+        QVERIFY(m_scripted->waitForRuns(1));
 
-    // A Start before the check has answered goes on as without a check.
-    void startDuringTheCheckDoesNotWaitForIt() {
-        m_service->answersChecks = false;
-        m_model->addFiles(files({"a.zip", "a(1).zip"}));
-        m_model->setDestinationURL(destination);
+        m_scripted->end(ExtractionProgress::error(error));
 
-        m_model->startExtraction();
-
-        QCOMPARE(m_model->state(), ExtractionState::running());
-        QVERIFY(QTest::qWaitFor([this] { return !m_service->runs.isEmpty(); }));
-        QCOMPARE(m_service->runs.first().inspection, std::nullopt);
+        QCOMPARE(model().state(), ExtractionState::failed(error.errorDescription()));
+        QCOMPARE(model().needsPassword(), asks);
+        QVERIFY(m_scripted->settle());
+        QSignalSpy questions(&model(), &ExtractionViewModel::passwordRequested);
+        model().startExtraction();
+        QCOMPARE(questions.size(), asks ? 1 : 0);
     }
 
     // A run changes what the destination holds; the next Start must know.
     void theDestinationIsCheckedAgainAfterARun() {
-        m_model->addFiles(files({"a.zip", "a(1).zip"}));
-        m_model->setDestinationURL(destination);
-        QVERIFY(settle());
-        m_model->startExtraction();
-        QVERIFY(QTest::qWaitFor([this] { return !m_service->runs.isEmpty(); }));
-        const qsizetype checksBefore = m_service->checks.size();
-        m_service->inspection = completeInspection(16);
+        showParts();
+        QVERIFY(m_scripted->settle());
+        QVERIFY(m_scripted->start());
+        const qsizetype checksBefore = service()->checks.size();
+        service()->inspection = completeInspection(16);
 
-        ExtractionEventStream* stream = m_service->runs.first().stream;
-        stream->deliver(ExtractionProgress::completed());
-        stream->end();
-        QVERIFY(settle());
+        m_scripted->end(ExtractionProgress::completed());
+        QVERIFY(m_scripted->settle());
 
-        QCOMPARE(m_service->checks.size(), checksBefore + 1);
-        QCOMPARE(m_service->checks.last().destination, std::optional<QUrl>(destination));
-        QCOMPARE(m_model->selectedInspection()->conflicts, 16);
+        QCOMPARE(service()->checks.size(), checksBefore + 1);
+        QCOMPARE(service()->checks.last().destination, std::optional<QUrl>(destination));
+        QCOMPARE(model().selectedInspection()->conflicts, 16);
     }
 };
 

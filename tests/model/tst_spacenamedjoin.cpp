@@ -3,13 +3,10 @@
 
 #include "fakeextractionservice.h"
 #include "groupnames.h"
-#include "model/extractionviewmodel.h"
 
 #include <QTest>
 
 namespace {
-
-const QUrl destination = QUrl::fromLocalFile(QStringLiteral("/tmp/out"));
 
 QStringList groupSummaries(const QList<ZipFileGroup>& groups) {
     QStringList summaries;
@@ -24,19 +21,18 @@ class SpaceNamedJoinTest : public QObject {
     Q_OBJECT
 
 private:
-    FakeExtractionService* m_service = nullptr;
-    std::unique_ptr<ExtractionViewModel> m_model;
+    std::unique_ptr<ScriptedModel> m_scripted;
 
-    void drop(const QStringList& names) { m_model->addFiles(files(names)); }
+    ExtractionViewModel& model() { return m_scripted->model; }
+    FakeExtractionService* service() { return m_scripted->service; }
+    void drop(const QStringList& names) { model().addFiles(files(names)); }
 
 private Q_SLOTS:
     void init() {
-        m_service = new FakeExtractionService;
-        m_service->inspection = completeInspection();
-        m_model = std::make_unique<ExtractionViewModel>(m_service);
-        m_model->setDestinationURL(destination);
+        m_scripted = std::make_unique<ScriptedModel>();
+        model().setDestinationURL(ScriptedModel::destination());
     }
-    void cleanup() { m_model.reset(); }
+    void cleanup() { m_scripted.reset(); }
 
     void joinIsOfferedOnlyForPlainHalves_data() {
         QTest::addColumn<QStringList>("first");
@@ -69,58 +65,55 @@ private Q_SLOTS:
         QFETCH(bool, offered);
         drop(first);
         drop(second);
-        QCOMPARE(m_model->canJoinSpaceNamedParts(), offered);
+        QCOMPARE(model().canJoinSpaceNamedParts(), offered);
 
-        const QList<ZipFileGroup> before = m_model->groups();
-        m_model->joinSpaceNamedParts();
-        QCOMPARE(m_model->groups().size(), before.size() - (offered ? 1 : 0));
+        const QList<ZipFileGroup> before = model().groups();
+        model().joinSpaceNamedParts();
+        QCOMPARE(model().groups().size(), before.size() - (offered ? 1 : 0));
     }
 
     void joiningShowsOneCheckedGroupInPartOrder() {
         drop({"archive (2).zip", "other.zip"});
         drop({"archive.zip"});
-        QCOMPARE(m_model->selectedGroup()->baseName, QStringLiteral("archive "));
-        QCOMPARE(m_model->selectedGroup()->missingPartsDescription(),
-                 QStringLiteral("Missing parts: base (archive .zip), part (1)"));
+        QCOMPARE(model().selectedGroup()->baseName, QStringLiteral("archive "));
 
-        m_model->joinSpaceNamedParts();
+        model().joinSpaceNamedParts();
 
-        QCOMPARE(groupSummaries(m_model->groups()),
+        QCOMPARE(groupSummaries(model().groups()),
                  (QStringList{"archive|archive.zip,archive (2).zip", "other|other.zip"}));
-        QVERIFY(*m_model->selectedGroup() == m_model->groups().first());
-        QCOMPARE(m_model->selectedGroup()->missingPartsDescription(),
+        QVERIFY(*model().selectedGroup() == model().groups().first());
+        QCOMPARE(model().selectedGroup()->missingPartsDescription(),
                  QStringLiteral("Missing parts: part (1)"));
-        QVERIFY(!m_model->canJoinSpaceNamedParts());
+        QVERIFY(!model().canJoinSpaceNamedParts());
         // The joined parts are checked as one archive.
-        QCOMPARE(m_service->checks.last().parts, files({"archive.zip", "archive (2).zip"}));
+        QCOMPARE(service()->checks.last().parts, files({"archive.zip", "archive (2).zip"}));
 
         // The missing part comes later: the join holds, now complete.
         drop({"archive (1).zip"});
-        QCOMPARE(groupSummaries(m_model->groups()),
+        QCOMPARE(groupSummaries(model().groups()),
                  (QStringList{"archive|archive.zip,archive (1).zip,archive (2).zip",
                               "other|other.zip"}));
-        QVERIFY(!m_model->selectedGroup()->isMissingParts);
-        QCOMPARE(m_service->checks.last().parts,
+        QVERIFY(!model().selectedGroup()->isMissingParts);
+        QCOMPARE(service()->checks.last().parts,
                  files({"archive.zip", "archive (1).zip", "archive (2).zip"}));
 
-        m_model->startExtraction();
-        QVERIFY(QTest::qWaitFor([this] { return !m_service->runs.isEmpty(); }));
-        QCOMPARE(m_service->runs.first().group.files,
+        QVERIFY(m_scripted->start());
+        QCOMPARE(service()->runs.first().group.files,
                  files({"archive.zip", "archive (1).zip", "archive (2).zip"}));
     }
 
     void aJoinEndsWhenTheHalvesNoLongerPlainlyMatch() {
         drop({"archive.zip", "archive (1).zip"});
-        m_model->joinSpaceNamedParts();
-        QCOMPARE(m_model->groups().size(), 1);
+        model().joinSpaceNamedParts();
+        QCOMPARE(model().groups().size(), 1);
 
         drop({"archive(1).zip"});
-        QCOMPARE(groupSummaries(m_model->groups()),
+        QCOMPARE(groupSummaries(model().groups()),
                  (QStringList{"archive|archive.zip,archive(1).zip", "archive |archive (1).zip"}));
         // Taking the stranger away again brings back the offer, not the join.
-        m_model->removeFile(files({"archive(1).zip"}).first());
-        QCOMPARE(m_model->groups().size(), 2);
-        QVERIFY(m_model->canJoinSpaceNamedParts());
+        model().removeFile(files({"archive(1).zip"}).first());
+        QCOMPARE(model().groups().size(), 2);
+        QVERIFY(model().canJoinSpaceNamedParts());
     }
 
     void removingAFileUndoesTheJoin_data() {
@@ -140,60 +133,47 @@ private Q_SLOTS:
         QFETCH(QStringList, groups);
         QFETCH(QString, shown);
         drop({"archive.zip", "archive (1).zip", "archive (2).zip"});
-        m_model->joinSpaceNamedParts();
+        model().joinSpaceNamedParts();
 
-        m_model->removeFile(files({removed}).first());
+        model().removeFile(files({removed}).first());
 
-        QCOMPARE(groupSummaries(m_model->groups()), groups);
-        QCOMPARE(m_model->selectedGroup()->baseName, shown);
+        QCOMPARE(groupSummaries(model().groups()), groups);
+        QCOMPARE(model().selectedGroup()->baseName, shown);
         // A later drop does not bring the join back unasked.
         drop({"archive (3).zip"});
-        QCOMPARE(m_model->groups().size(), groups.size());
+        QCOMPARE(model().groups().size(), groups.size());
     }
 
     void removingTheJoinedGroupForgetsTheJoin() {
         drop({"archive.zip", "archive (1).zip"});
-        m_model->joinSpaceNamedParts();
-        m_model->removeGroup(*m_model->selectedGroup());
-        QVERIFY(m_model->groups().isEmpty());
+        model().joinSpaceNamedParts();
+        model().removeGroup(*model().selectedGroup());
+        QVERIFY(model().groups().isEmpty());
 
         drop({"archive.zip", "archive (1).zip"});
-        QCOMPARE(m_model->groups().size(), 2);
+        QCOMPARE(model().groups().size(), 2);
     }
 
     void noJoinWhileARunIsGoing() {
         drop({"archive.zip", "archive (1).zip"});
-        m_model->startExtraction();
-        QCOMPARE(m_model->state(), ExtractionState::running());
-        QVERIFY(!m_model->canJoinSpaceNamedParts());
-        m_model->joinSpaceNamedParts();
-        QCOMPARE(m_model->groups().size(), 2);
-        QCOMPARE(m_model->selectedGroup()->baseName, QStringLiteral("archive"));
-    }
-
-    void aSpannedSetIsNeitherCheckedNorStarted() {
-        drop({"s.z01", "s.z02", "s.zip"});
-        // Removing a segment leaves it what it is.
-        m_model->removeFile(files({"s.z02"}).first());
-        QCOMPARE(m_model->selectedGroup()->naming, PartNaming::Spanned);
-        QVERIFY(m_model->selectedGroup()->refusalDescription());
-        QVERIFY(!m_model->canStartExtraction());
-        m_model->startExtraction();
-        QCOMPARE(m_model->state(), ExtractionState::idle());
-        QVERIFY(m_service->checks.isEmpty());
-        QVERIFY(m_service->runs.isEmpty());
+        model().startExtraction();
+        QCOMPARE(model().state(), ExtractionState::running());
+        QVERIFY(!model().canJoinSpaceNamedParts());
+        model().joinSpaceNamedParts();
+        QCOMPARE(model().groups().size(), 2);
+        QCOMPARE(model().selectedGroup()->baseName, QStringLiteral("archive"));
     }
 
     void theShownNamingStaysShownAcrossDropsAndRemovals() {
         drop({"x.zip.001", "x.zip.002", "x.zip.003"});
         drop({"x.zip", "x(1).zip"});
-        QCOMPARE(m_model->groups().size(), 2);
-        QCOMPARE(m_model->selectedGroup()->naming, PartNaming::Numbered);
-        m_model->removeFile(files({"x.zip.003"}).first());
-        QCOMPARE(m_model->selectedGroup()->naming, PartNaming::Numbered);
-        QVERIFY(*m_model->selectedGroup() == m_model->groups()[1]);
+        QCOMPARE(model().groups().size(), 2);
+        QCOMPARE(model().selectedGroup()->naming, PartNaming::Numbered);
+        model().removeFile(files({"x.zip.003"}).first());
+        QCOMPARE(model().selectedGroup()->naming, PartNaming::Numbered);
+        QVERIFY(*model().selectedGroup() == model().groups()[1]);
         drop({"y.zip"});
-        QCOMPARE(fileNames(*m_model->selectedGroup()), (QStringList{"x.zip.001", "x.zip.002"}));
+        QCOMPARE(fileNames(*model().selectedGroup()), (QStringList{"x.zip.001", "x.zip.002"}));
     }
 };
 

@@ -68,9 +68,6 @@ void ServiceTest::cancelStopsTheExtractor_data() {
     QTest::addRow("a tool that stops when asked, saying what it extracted")
         << "echo Extracted 3 of 10 entries into somewhere.; exit 143"
         << "log: Cancelled. 3 of 10 files had been extracted into %1.\n";
-    QTest::addRow("a tool that stops without a summary")
-        << "exit 1"
-        << "log: Cancelled. Files already extracted stay in %1.\n";
     QTest::addRow("a tool that ignores the request is killed")
         << ""
         << "log: Cancelled. Files already extracted stay in %1.\n";

@@ -30,8 +30,6 @@ void ServiceTest::passwordReachesTheExtractorOnDescriptor4Only_data() {
     QTest::addColumn<QString>("toolSays");
     QTest::addRow("a password arrives whole on descriptor 4, in no argument or variable")
         << QByteArray("s3cret p@ss") << QByteArray() << "log: fd 4, matched, 0 0\n";
-    QTest::addRow("without a password nothing is set")
-        << QByteArray() << QByteArray() << "log: fd none, none, 0 0\n";
     QTest::addRow("a value inherited from our caller does not reach the tool")
         << QByteArray() << QByteArray("0") << "log: fd none, none, 0 0\n";
 }

@@ -15,26 +15,29 @@
 
 // The tool keeps a copy of what it was given and reports one entry. Blocks
 // of 4 MiB, 2 MiB and 2 MiB: each part is read on its own; empty parts move
-// no fraction.
+// no fraction. A larger combined archive left by an earlier run leaves no
+// bytes behind.
 void ServiceTest::successfulRunReportsEveryStepInOrder_data() {
     QTest::addColumn<qint64>("firstSize");
-    QTest::addColumn<qint64>("secondSize");
+    QTest::addColumn<qint64>("lastSize");
     QTest::addColumn<QStringList>("mergeProgress");
-    QTest::addRow("6 MiB and 2 MiB")
+    QTest::addRow("6 MiB, nothing and 2 MiB")
         << 6 * mebibyte << 2 * mebibyte
         << QStringList{"progress: 0.25", "progress: 0.375", "progress: 0.5"};
-    QTest::addRow("two empty parts") << qint64(0) << qint64(0) << QStringList();
+    QTest::addRow("three empty parts") << qint64(0) << qint64(0) << QStringList();
 }
 
 void ServiceTest::successfulRunReportsEveryStepInOrder() {
     QFETCH(qint64, firstSize);
-    QFETCH(qint64, secondSize);
+    QFETCH(qint64, lastSize);
     QFETCH(QStringList, mergeProgress);
     QTemporaryDir folder;
     const QByteArray first = patternBytes(firstSize, 'a');
-    const QByteArray second = patternBytes(secondSize, 'b');
+    const QByteArray last = patternBytes(lastSize, 'b');
     const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), first),
-                            writeFile(folder.filePath("a(1).zip"), second)};
+                            writeFile(folder.filePath("a(1).zip"), {}),
+                            writeFile(folder.filePath("a(2).zip"), last)};
+    writeFile(folder.filePath("_combined_a.zip"), patternBytes(9 * mebibyte, 'z'));
     const QString seen = folder.filePath("seen");
     const QString tool =
         writeTool(folder.path(), "tool", "cp \"$3\" '" + seen + "' && printf 'inflating: x\\n'");
@@ -42,7 +45,7 @@ void ServiceTest::successfulRunReportsEveryStepInOrder() {
     ExtractionService service(tool);
     const QStringList events = runToEnd(service, groupOf("a", parts), folder.path());
 
-    const QStringList expected = QStringList{mergingLog(2)} + mergeProgress +
+    const QStringList expected = QStringList{mergingLog(3)} + mergeProgress +
                                  QStringList{unzippingLog(folder.path()),
                                              "progress: 0.5",
                                              "log: inflating: x\n",
@@ -50,7 +53,7 @@ void ServiceTest::successfulRunReportsEveryStepInOrder() {
                                              "progress: 1",
                                              "completed"};
     QCOMPARE(events, expected);
-    QVERIFY(readFile(seen) == first + second);
+    QVERIFY(readFile(seen) == first + last);
     QVERIFY(!QFileInfo::exists(folder.filePath("_combined_a.zip")));
 }
 

@@ -11,7 +11,6 @@ private Q_SLOTS:
     // The merge (mergetest.cpp).
     void combinedArchiveName_data();
     void combinedArchiveName();
-    void mergeJoinsPartsInOrderOverAnOldCombinedArchive();
     void mergeCopiesAPartFromAnotherFileSystem();
     void mergeCopiesAPartWhoseSizeReadsAsZero();
     void mergeCopiesWhatAPartHoldsWhenItIsRead_data();
@@ -31,7 +30,6 @@ private Q_SLOTS:
     void extractorOutcome_data();
     void extractorOutcome();
     void argumentsReachTheExtractorUnchanged();
-    void extractorThatCannotBeLaunched_data();
     void extractorThatCannotBeLaunched();
     void outputDecoderKeepsEveryCharacterWhereverTheBytesAreCut();
 
