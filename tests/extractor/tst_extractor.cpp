@@ -488,21 +488,29 @@ private Q_SLOTS:
 
     // Shared among workers, large files written by threads of their own, and
     // one file per folder in turn round more folders than a writer keeps open,
-    // twice, so that every folder is left and found again.
+    // twice, so that every folder is left and found again. Hundreds of tiny
+    // files are read by one worker and created by writer threads beside it.
+    void extractsLargeArchivesCompletely_data() {
+        QTest::addColumn<int>("folders");
+        QTest::addColumn<int>("largeFiles");
+        QTest::addRow("many workers, large files") << 1100 << 3;
+        QTest::addRow("one reader, many tiny files") << 300 << 0;
+    }
     void extractsLargeArchivesCompletely() {
+        QFETCH(int, folders);
+        QFETCH(int, largeFiles);
         Sandbox sandbox;
         QList<Item> items;
         QStringList expected{"link->d7/f7"};
-        constexpr int folders = 1100;
         for (int index = 0; index < 2 * folders; ++index) {
             const QString name = QStringLiteral("d%1/f%2").arg(index % folders).arg(index);
-            const QByteArray data = name.toUtf8().repeated(index % 50 * 20 + 1);
+            const QByteArray data = name.toUtf8().repeated(index % 50 * (largeFiles ? 20 : 1) + 1);
             items.append(Item{name, data});
             expected << name + "=" + data;
             if (index < folders)
                 expected << QStringLiteral("d%1/").arg(index);
         }
-        for (int index = 0; index < 3; ++index) {
+        for (int index = 0; index < largeFiles; ++index) {
             const QByteArray data(3 * 1024 * 1024, char('a' + index));
             items.append(Item{QStringLiteral("large%1").arg(index), data});
             expected << QStringLiteral("large%1=").arg(index) + data;

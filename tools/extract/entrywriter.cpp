@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -67,7 +68,6 @@ template<typename Take> EntryWriter::Outcome forEachBlock(ArchiveReader& reader,
         }
         if (!take(static_cast<const char*>(block), size, off_t(offset)))
             return std::nullopt;
-        ProgressReport::add(size);
     }
 }
 
@@ -85,6 +85,45 @@ EntryWriter::EntryWriter(int rootFd, std::string temporaryPrefix, mode_t umask)
 
 EntryWriter::Outcome EntryWriter::writeFile(const EntryDetails& entry, std::int64_t size,
                                             ArchiveReader& reader, bool coreToSpare) {
+    const bool writeBehind = coreToSpare && size >= writeBehindSize;
+    return createFile(entry, [&](int fd) {
+        return writeBehind ? copyDataWritingBehind(reader, fd, size) : copyData(reader, fd);
+    });
+}
+
+EntryWriter::Outcome EntryWriter::writeFile(const EntryDetails& entry,
+                                            const std::vector<char>& data) {
+    return createFile(entry, [&](int fd) -> Outcome {
+        if (const int error = writePiecewise(fd, data.data(), data.size(), 0))
+            return systemFailure("cannot write", error);
+        ProgressReport::add(data.size());
+        return std::nullopt;
+    });
+}
+
+EntryWriter::Outcome EntryWriter::readData(ArchiveReader& reader, std::int64_t size,
+                                           std::vector<char>& data) {
+    data.clear();
+    data.reserve(std::size_t(std::max<std::int64_t>(size, 0)));
+    bool tooLong = false;
+    const Outcome failure =
+        forEachBlock(reader, [&](const char* block, std::size_t blockSize, off_t offset) {
+            // The library would refuse data beyond the size the directory
+            // gives only once all of it had been read: too late for memory.
+            tooLong = offset < 0 || offset > size || std::int64_t(blockSize) > size - offset;
+            if (tooLong)
+                return false;
+            data.resize(std::size_t(offset)); // zeros for a hole
+            data.insert(data.end(), block, block + blockSize);
+            return true;
+        });
+    if (!failure && tooLong)
+        return EntryFailure{"the entry holds more data than the archive's directory says"};
+    return failure;
+}
+
+template<typename Copy>
+EntryWriter::Outcome EntryWriter::createFile(const EntryDetails& entry, Copy&& copy) {
     const auto folder =
         m_cursor.open(EntryPath::parentOf(entry.path), DirectoryCursor::Creation::CreateMissing);
     if (folder.fd < 0)
@@ -93,9 +132,7 @@ EntryWriter::Outcome EntryWriter::writeFile(const EntryDetails& entry, std::int6
     PendingFile file = createPendingFile(folder.fd, mode);
     if (!file.fd.isValid())
         return systemFailure("cannot create a file", errno);
-    const bool writeBehind = coreToSpare && size >= writeBehindSize;
-    Outcome failure = writeBehind ? copyDataWritingBehind(reader, file.fd.get(), size)
-                                  : copyData(reader, file.fd.get());
+    Outcome failure = copy(file.fd.get());
     const timespec times[2] = {entry.accessed, entry.modified};
     if (!failure && ::futimens(file.fd.get(), times) != 0)
         failure = systemFailure("cannot set the file's time", errno);
@@ -151,7 +188,10 @@ EntryWriter::Outcome EntryWriter::copyData(ArchiveReader& reader, int fd) {
     int error = 0;
     Outcome failure = forEachBlock(reader, [&](const char* data, std::size_t size, off_t offset) {
         error = writePiecewise(fd, data, size, offset);
-        return error == 0;
+        if (error != 0)
+            return false;
+        ProgressReport::add(size);
+        return true;
     });
     if (!failure && error != 0)
         return systemFailure("cannot write", error);
@@ -162,7 +202,10 @@ EntryWriter::Outcome EntryWriter::copyDataWritingBehind(ArchiveReader& reader, i
                                                         std::int64_t fileSize) {
     WriteBehind output(fd, fileSize);
     Outcome failure = forEachBlock(reader, [&](const char* data, std::size_t size, off_t offset) {
-        return output.put(data, size, offset);
+        if (!output.put(data, size, offset))
+            return false;
+        ProgressReport::add(size);
+        return true;
     });
     if (failure)
         return failure;

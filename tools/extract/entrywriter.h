@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class ArchiveReader;
 
@@ -30,6 +31,11 @@ public:
     // large file is written by a second thread while this one reads on.
     Outcome writeFile(const EntryDetails& entry, std::int64_t size, ArchiveReader& reader,
                       bool coreToSpare);
+    // A file whose data has been read whole.
+    Outcome writeFile(const EntryDetails& entry, const std::vector<char>& data);
+    // Reads the whole data of the entry the reader stands at, which the
+    // archive's directory says is `size` bytes long, checking it as it goes.
+    static Outcome readData(ArchiveReader& reader, std::int64_t size, std::vector<char>& data);
     Outcome makeFolder(const EntryDetails& entry);
     Outcome makeLink(const EntryDetails& entry);
     // Permissions and times of a folder, set once nothing more is written
@@ -43,6 +49,7 @@ private:
         UniqueFd fd;
         std::string temporaryName; // empty while unnamed
     };
+    template<typename Copy> Outcome createFile(const EntryDetails& entry, Copy&& copy);
     PendingFile createPendingFile(int folderFd, mode_t mode);
     Outcome nameFile(int folderFd, PendingFile& file, const EntryDetails& entry);
     Outcome nameUnnamedFile(int folderFd, PendingFile& file, const EntryDetails& entry);

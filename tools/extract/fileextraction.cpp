@@ -4,11 +4,13 @@
 #include "entrywriter.h"
 #include "extractionplan.h"
 #include "reporter.h"
+#include "smallfilewriters.h"
 #include "stoprequest.h"
 
 #include <sched.h>
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -32,6 +34,8 @@ constexpr std::size_t runsPerWorker = 8;
 // Before a large file, pending entry lines go out, so the console does not
 // wait for the file to show what came before it.
 constexpr std::int64_t largeFileSize = 1024 * 1024;
+// Below this many files, threads that only create small ones do not pay.
+constexpr std::size_t leastFilesForWriters = 256;
 
 // The cores this process may run on, which a CPU set or taskset can limit
 // below the machine's count.
@@ -69,6 +73,17 @@ void FileExtraction::run() {
     // One large file is one run: a second worker would find nothing to do.
     workers = unsigned(std::clamp<std::size_t>(m_runEnds.size(), 1, workers));
     m_busyWorkers = workers;
+    // Fewer readers than cores, as the directory's memory allows for an
+    // archive of very many files: the other cores create the small ones.
+    std::optional<SmallFileWriters> smallFiles;
+    if (workers < m_cores && m_files.size() >= leastFilesForWriters) {
+        // As many as cores: a writer waits on the file system at times, and
+        // the reader writes a file itself whenever they have enough queued.
+        smallFiles.emplace(std::min(m_cores, mostWorkers), mostWorkers, m_target.destinationFd,
+                           m_target.temporaryPrefix, m_target.umask, m_reporter);
+        m_smallFiles = &*smallFiles;
+    }
+    // Declared after the writers: the readers end before them.
     std::vector<std::jthread> threads;
     for (unsigned worker = 1; worker < workers; ++worker) {
         try {
@@ -78,6 +93,9 @@ void FileExtraction::run() {
         }
     }
     work(0);
+    for (std::jthread& thread : threads)
+        thread.join();
+    m_smallFiles = nullptr;
 }
 
 unsigned FileExtraction::workerCount() const {
@@ -124,8 +142,19 @@ void FileExtraction::extract(const PlannedEntry& entry, ArchiveReader& reader,
         path = ExtractionPlan::pathOf(reader.entry());
     EntryWriter::Outcome failure;
     if (path) {
-        const auto details = EntryDetails::fromHeader(reader.entry(), entry.index, *path);
-        failure = writer.writeFile(details, entry.size, reader, m_busyWorkers < m_cores);
+        auto details = EntryDetails::fromHeader(reader.entry(), entry.index, *path);
+        if (m_smallFiles && entry.size >= 0 && entry.size <= SmallFileWriters::largestFile) {
+            // Read and checked here; created here too while the writers
+            // have enough queued.
+            std::vector<char> data;
+            failure = EntryWriter::readData(reader, entry.size, data);
+            if (!failure && m_smallFiles->hand(details, data))
+                return;
+            if (!failure)
+                failure = writer.writeFile(details, data);
+        } else {
+            failure = writer.writeFile(details, entry.size, reader, m_busyWorkers < m_cores);
+        }
     } else if (status == ARCHIVE_OK)
         failure = EntryFailure{"the entry is no longer the one the plan read"};
     else if (status == ARCHIVE_EOF)

@@ -13,6 +13,7 @@ class Reporter;
 struct PlannedEntry;
 class ArchiveReader;
 class EntryWriter;
+class SmallFileWriters;
 
 // Writes the plan's regular files on all cores. The files are cut into runs
 // of neighbouring entries of similar weight; each worker opens its own reader
@@ -51,4 +52,5 @@ private:
     // Workers still taking runs; while fewer than the cores, a large file
     // may have a thread of its own for writing.
     std::atomic<unsigned> m_busyWorkers{0};
+    SmallFileWriters* m_smallFiles = nullptr; // while run() has them
 };
