@@ -1,5 +1,7 @@
 #include "extractorcommand.h"
+#include "zipfixture.h"
 
+#include <QDir>
 #include <QProcess>
 
 #include <fcntl.h>
@@ -30,6 +32,9 @@ CommandRun runExtractor(const QStringList& arguments, const CommandSetup& setup)
         }
     });
     process.start(extractorPath(), arguments);
+    if (!process.waitForStarted())
+        qWarning("KESTRUNE_EXTRACT must name the built kestrune-extract, not \"%s\"",
+                 qPrintable(extractorPath()));
     const bool finished = process.waitForFinished(120000);
     if (!finished)
         process.kill();
@@ -39,4 +44,16 @@ CommandRun runExtractor(const QStringList& arguments, const CommandSetup& setup)
     if (finished && process.exitStatus() == QProcess::NormalExit)
         run.exitCode = process.exitCode();
     return run;
+}
+
+ExtractionFolder::ExtractionFolder() {
+    QDir(m_root.path()).mkpath(QStringLiteral("destination"));
+}
+
+bool ExtractionFolder::writeArchive(const QList<ZipEntry>& entries) const {
+    return ZipFixture::writeFile(archive(), ZipFixture::buildZip(entries));
+}
+
+CommandRun ExtractionFolder::extract(const CommandSetup& setup) const {
+    return runExtractor({"-x", "-k", archive(), destination()}, setup);
 }

@@ -3,8 +3,11 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <utility>
+
+struct ZipEntry;
 
 // The built kestrune-extract (named by KESTRUNE_EXTRACT), run as the service
 // runs it: in the C locale, without the variables that hand it descriptors
@@ -25,3 +28,17 @@ struct CommandSetup {
 
 QString extractorPath();
 CommandRun runExtractor(const QStringList& arguments, const CommandSetup& setup = {});
+
+// A fresh folder with archive.zip and the folder destination in it.
+class ExtractionFolder {
+public:
+    ExtractionFolder();
+    QString filePath(const QString& name) const { return m_root.filePath(name); }
+    QString archive() const { return filePath(QStringLiteral("archive.zip")); }
+    QString destination() const { return filePath(QStringLiteral("destination")); }
+    bool writeArchive(const QList<ZipEntry>& entries) const;
+    CommandRun extract(const CommandSetup& setup = {}) const;
+
+private:
+    QTemporaryDir m_root;
+};

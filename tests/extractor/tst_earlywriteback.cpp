@@ -48,26 +48,32 @@ private slots:
         requests.clear();
     }
 
+    // Writing that stops short of the file's size leaves what was not
+    // requested by then to the kernel: nothing is asked for at the end.
     void requestsFollowTheWrittenData_data() {
         QTest::addColumn<off_t>("piece");
+        QTest::addColumn<off_t>("written");
         QTest::addColumn<off_t>("total");
-        QTest::addRow("pieces of 1 MiB") << mebibyte << 64 * mebibyte;
-        QTest::addRow("pieces smaller than a page") << off_t(1000) << 9 * mebibyte;
-        QTest::addRow("pieces larger than a request") << 5 * mebibyte + 7 << 60 * mebibyte;
+        QTest::addRow("pieces of 1 MiB") << mebibyte << 64 * mebibyte << 64 * mebibyte;
+        QTest::addRow("pieces smaller than a page") << off_t(1000) << 9 * mebibyte << 9 * mebibyte;
+        QTest::addRow("pieces larger than a request")
+            << 5 * mebibyte + 7 << 60 * mebibyte << 60 * mebibyte;
+        QTest::addRow("less than a request, then the end")
+            << mebibyte << 3 * mebibyte << 8 * mebibyte;
     }
 
     void requestsFollowTheWrittenData() {
         QFETCH(off_t, piece);
+        QFETCH(off_t, written);
         QFETCH(off_t, total);
         {
             EarlyWriteback writeback(-1, total, EarlyWriteback::Policy::Always);
-            off_t written = 0;
-            while (written < total) {
-                written = std::min(total, written + piece);
-                writeback.writtenUpTo(written);
+            for (off_t end = 0; end < written;) {
+                end = std::min(written, end + piece);
+                writeback.writtenUpTo(end);
             }
             // The requests trail the writes; the last step may stay with the kernel.
-            QTRY_VERIFY(requestedEnd() > total - 4 * mebibyte);
+            QTRY_VERIFY(requestedEnd() > written - 4 * mebibyte);
         }
         const auto recorded = recordedRequests();
         off_t expectedOffset = 0;
@@ -77,15 +83,7 @@ private slots:
                      "requests of less than a step cost more than they give");
             expectedOffset = offset + length;
         }
-        QVERIFY(expectedOffset <= total);
-    }
-
-    void nothingIsRequestedAfterTheEnd() {
-        {
-            EarlyWriteback writeback(-1, 8 * mebibyte, EarlyWriteback::Policy::Always);
-            writeback.writtenUpTo(3 * mebibyte);
-        }
-        QCOMPARE(recordedRequests().size(), size_t(0));
+        QVERIFY(expectedOffset <= written);
     }
 };
 

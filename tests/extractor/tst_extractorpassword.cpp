@@ -74,35 +74,23 @@ ZipEntry encryptedEntry(const QByteArray& name, const QByteArray& data,
     return entry;
 }
 
-class Sandbox {
-public:
-    Sandbox() { QDir(m_root.path()).mkpath(QStringLiteral("destination")); }
-    QString destination() const { return m_root.filePath(QStringLiteral("destination")); }
-    QString archive() const { return m_root.filePath(QStringLiteral("archive.zip")); }
-    bool writeArchive(const QList<ZipEntry>& entries) const {
-        return writeFile(archive(), buildZip(entries));
+// The password goes into a pipe whose write end is closed before the start,
+// as the service does; the command gets the read end as 4.
+CommandRun extract(const ExtractionFolder& folder, const std::optional<QByteArray>& password,
+                   const QString& variable = QStringLiteral("4")) {
+    CommandSetup setup{{{QStringLiteral("KESTRUNE_PASSPHRASE_FD"), variable}}, {}};
+    int ends[2] = {-1, -1};
+    if (password && ::pipe2(ends, O_CLOEXEC) == 0) {
+        [[maybe_unused]] const ssize_t written =
+            ::write(ends[1], password->constData(), std::size_t(password->size()));
+        ::close(ends[1]);
+        setup.descriptors = {{4, ends[0]}};
     }
-    // The password goes into a pipe whose write end is closed before the
-    // start, as the service does; the command gets the read end as 4.
-    CommandRun extract(const std::optional<QByteArray>& password,
-                       const QString& variable = QStringLiteral("4")) const {
-        CommandSetup setup{{{QStringLiteral("KESTRUNE_PASSPHRASE_FD"), variable}}, {}};
-        int ends[2] = {-1, -1};
-        if (password && ::pipe2(ends, O_CLOEXEC) == 0) {
-            [[maybe_unused]] const ssize_t written =
-                ::write(ends[1], password->constData(), std::size_t(password->size()));
-            ::close(ends[1]);
-            setup.descriptors = {{4, ends[0]}};
-        }
-        const CommandRun run = runExtractor({"-x", "-k", archive(), destination()}, setup);
-        if (ends[0] >= 0)
-            ::close(ends[0]);
-        return run;
-    }
-
-private:
-    QTemporaryDir m_root;
-};
+    const CommandRun run = folder.extract(setup);
+    if (ends[0] >= 0)
+        ::close(ends[0]);
+    return run;
+}
 
 const QByteArray password = "c0rrect h0rse";
 
@@ -141,22 +129,22 @@ private Q_SLOTS:
         QFETCH(std::optional<QByteArray>, given);
         QFETCH(int, exitCode);
         QFETCH(QString, conclusion);
-        Sandbox sandbox;
+        ExtractionFolder folder;
         const QByteArray large(100000, 'x');
         if (!writeWithLibarchive(
-                sandbox.archive(),
+                folder.archive(),
                 {{"folder", {}, 040755}, {"folder/secret.txt", "hidden"}, {"large.bin", large}},
                 options.constData(), Sizes::Declared, password.constData()))
             QSKIP("this libarchive cannot write this encryption");
 
-        const CommandRun run = sandbox.extract(given);
+        const CommandRun run = extract(folder, given);
 
         QCOMPARE(run.exitCode, exitCode);
         if (exitCode == 0) {
-            QCOMPARE(readFile(sandbox.destination() + "/folder/secret.txt"), QByteArray("hidden"));
-            QCOMPARE(readFile(sandbox.destination() + "/large.bin"), large);
+            QCOMPARE(readFile(folder.destination() + "/folder/secret.txt"), QByteArray("hidden"));
+            QCOMPARE(readFile(folder.destination() + "/large.bin"), large);
         } else {
-            QCOMPARE(filesIn(sandbox.destination()), QStringList());
+            QCOMPARE(filesIn(folder.destination()), QStringList());
             QVERIFY2(run.errors.trimmed().endsWith(conclusion), qPrintable(run.errors));
         }
         if (given && !given->isEmpty())
@@ -165,8 +153,8 @@ private Q_SLOTS:
 
     // An archive of two passwords: the first encrypted entry decides whether
     // the password is wrong, and an entry after it that needs another one
-    // fails alone, by name. A password past the limit, or a value that names
-    // no usable descriptor, is no password, and never a reason to wait.
+    // fails alone, by name. A password past the limit, or standard input, is
+    // no password, and never a reason to wait.
     void anArchiveOfTwoPasswords_data() {
         QTest::addColumn<std::optional<QByteArray>>("given");
         QTest::addColumn<QString>("variable");
@@ -179,28 +167,24 @@ private Q_SLOTS:
             << std::optional<QByteArray>("second") << "4" << wrongPasswordStatus << QStringList();
         QTest::addRow("a password past the limit") << std::optional(QByteArray(5000, 'p')) << "4"
                                                    << passwordRequiredStatus << QStringList();
-        QTest::addRow("a variable that is not a number")
-            << none << "four" << passwordRequiredStatus << QStringList();
         QTest::addRow("standard input") << none << "0" << passwordRequiredStatus << QStringList();
-        QTest::addRow("a descriptor that is not open")
-            << none << "999" << passwordRequiredStatus << QStringList();
     }
     void anArchiveOfTwoPasswords() {
         QFETCH(std::optional<QByteArray>, given);
         QFETCH(QString, variable);
         QFETCH(int, exitCode);
         QFETCH(QStringList, written);
-        Sandbox sandbox;
-        QVERIFY(sandbox.writeArchive({encryptedEntry("a.txt", "alpha", "first"),
-                                      fileEntry("plain.txt", "open"),
-                                      encryptedEntry("b.txt", "beta", "second")}));
+        ExtractionFolder folder;
+        QVERIFY(folder.writeArchive({encryptedEntry("a.txt", "alpha", "first"),
+                                     fileEntry("plain.txt", "open"),
+                                     encryptedEntry("b.txt", "beta", "second")}));
 
-        const CommandRun run = sandbox.extract(given, variable);
+        const CommandRun run = extract(folder, given, variable);
 
         QCOMPARE(run.exitCode, exitCode);
-        QCOMPARE(filesIn(sandbox.destination()), written);
+        QCOMPARE(filesIn(folder.destination()), written);
         if (exitCode == 1) {
-            QCOMPARE(readFile(sandbox.destination() + "/a.txt"), QByteArray("alpha"));
+            QCOMPARE(readFile(folder.destination() + "/a.txt"), QByteArray("alpha"));
             QVERIFY2(run.errors.contains("b.txt: the password does not open this entry"),
                      qPrintable(run.errors));
         }

@@ -43,14 +43,6 @@ QList<Item> items(quint32 seed) {
     return items;
 }
 
-QList<QByteArray> cut(const QByteArray& whole, int count) {
-    QList<QByteArray> pieces;
-    const qsizetype size = (whole.size() + count - 1) / count;
-    for (int i = 0; i < count; ++i)
-        pieces << whole.mid(i * size, size);
-    return pieces;
-}
-
 struct Inspected {
     int exitCode = -1;
     QJsonObject verdict;
@@ -77,10 +69,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase() {
-        QVERIFY(m_root.isValid());
-        QVERIFY(QFileInfo(extractorPath()).isExecutable());
-    }
+    void initTestCase() { QVERIFY(m_root.isValid()); }
 
     void judgesTheSetByItsBytes_data() {
         QTest::addColumn<Shape>("shape");
@@ -92,7 +81,7 @@ private Q_SLOTS:
         QTest::addRow("the last part missing")
             << Shape::LastPartMissing << false << -1 << endMissing;
         QTest::addRow("two parts swapped") << Shape::TwoPartsSwapped << false << 1
-                                           << "s(1).zip does not continue s.zip" + elsewhere;
+                                           << "s(2).zip does not continue s.zip" + elsewhere;
         QTest::addRow("a part of another archive with the right name")
             << Shape::PartOfAnotherArchive << false << 2
             << "s(2).zip does not continue s(1).zip" + elsewhere;
@@ -137,28 +126,25 @@ private Q_SLOTS:
             whole[endRecord + 10] = whole[endRecord + 8] = char(0xFE);
         if (shape == Shape::LeadingBytes)
             whole.prepend(randomBytes(5000, 99));
-        QList<QByteArray> pieces = cut(whole, partCount);
-        if (shape == Shape::LastPartMissing)
-            pieces.removeLast();
-        if (shape == Shape::TwoPartsSwapped)
-            pieces.swapItemsAt(1, 2);
-        if (shape == Shape::PartOfAnotherArchive) {
-            const QString other = m_root.filePath("other.zip");
-            QVERIFY(writeWithLibarchive(other, items(500), "zip:compression=store"));
-            pieces[2] = cut(readFile(other), partCount)[2];
-        }
-        if (shape == Shape::PartRepeatedInPlaceOfTheNext)
-            pieces[2] = pieces[1];
-        if (shape == Shape::MiddlePartShortened)
-            pieces[1].chop(3000);
         const QString folder = m_root.filePath(QTest::currentDataTag());
         QVERIFY(QDir().mkpath(folder));
-        QStringList parts;
-        for (int i = 0; i < pieces.size(); ++i) {
-            parts << QDir(folder).filePath(i == 0 ? QStringLiteral("s.zip")
-                                                  : QStringLiteral("s(%1).zip").arg(i));
-            QVERIFY(writeFile(parts.last(), pieces[i]));
+        QStringList parts = writeParts(whole, folder, "s", partCount);
+        QVERIFY(!parts.isEmpty());
+        if (shape == Shape::LastPartMissing)
+            parts.removeLast();
+        if (shape == Shape::TwoPartsSwapped)
+            parts.swapItemsAt(1, 2);
+        if (shape == Shape::PartOfAnotherArchive) {
+            // Named as the part it stands in for, in a folder of its own.
+            const QString other = m_root.filePath("other");
+            QVERIFY(QDir().mkpath(other) &&
+                    writeWithLibarchive(other + "/o.zip", items(500), "zip:compression=store"));
+            parts[2] = writeParts(readFile(other + "/o.zip"), other, "s", partCount).value(2);
         }
+        if (shape == Shape::PartRepeatedInPlaceOfTheNext)
+            QVERIFY(QFile::remove(parts[2]) && QFile::copy(parts[1], parts[2]));
+        if (shape == Shape::MiddlePartShortened)
+            QVERIFY(QFile::resize(parts[1], QFileInfo(parts[1]).size() - 3000));
 
         const Inspected result = inspect(QStringList{"--json"} + parts);
 

@@ -50,6 +50,7 @@ private slots:
         QVERIFY(kept);
         QCOMPARE(kept->slot, Slot::ImpliedFolder);
         QCOMPARE(kept->entry, NameClaims::noEntry);
+        QCOMPARE(claims.find("a")->slot, Slot::ImpliedFolder);
 
         claims.set("a", {Slot::Link, 9});
         QCOMPARE(claims.find("a")->slot, Slot::Link);
