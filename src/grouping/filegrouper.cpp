@@ -1,13 +1,13 @@
 #include "grouping/filegrouper.h"
 
+#include "grouping/partname.h"
 #include "grouping/unicodetext.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <limits>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -49,18 +49,6 @@ PartNameView splitPartName(QStringView partName) {
         return {partName, 0};
     return {partName.first(open), *index};
 }
-
-struct Entry {
-    QUrl location;
-    qint64 partIndex;
-};
-
-struct Bucket {
-    QString baseName; // as spelled by the first file that created the bucket
-    QString key;      // its canonical form, for sorting
-    PartNaming naming;
-    QList<Entry> entries;
-};
 
 // The path as QUrl::fileName() sees it, fully decoded. The form QUrl keeps
 // differs from that only where it holds a percent sign, which few names do;
@@ -127,21 +115,162 @@ std::optional<qint64> spannedIndex(QStringView digits) {
 // The last segment of a spanned set, archive.zip, comes after every .zNN.
 constexpr qint64 spannedLastSegment = std::numeric_limits<qint64>::max();
 
-// What one dropped location's name says: whether it is a part of a zip
-// archive and, if so, of which one, in which naming and with which number.
-struct NamedPart {
-    QUrl location; // copied while its object is at hand
-    QString baseName;
-    QString key; // the canonical form of baseName
-    qint64 partIndex = 0;
-    PartNaming naming = PartNaming::Parenthesised;
-    bool isZipPart = false;
-    // "archive.zip": part 0, or the last segment of a spanned set when
-    // archive.z01 or its like was dropped too.
-    bool isBareZip = false;
-};
+// A bare archive.zip belongs to the spanned set of the same name, if its
+// parts hold one: zip names the last segment so. Otherwise it is part 0.
+void assignLastSegments(std::vector<PartName>& parts) {
+    const bool hasSpannedSet = std::any_of(parts.cbegin(), parts.cend(), [](const PartName& part) {
+        return part.naming == PartNaming::Spanned && !part.isBareZip;
+    });
+    for (PartName& part : parts) {
+        if (part.isBareZip) {
+            part.naming = hasSpannedSet ? PartNaming::Spanned : PartNaming::Parenthesised;
+            part.partIndex = hasSpannedSet ? spannedLastSegment : 0;
+        }
+    }
+}
 
-NamedPart readName(const QUrl& location) {
+// Merge order: by naming, then by number; stable, so files with equal
+// numbers keep their order. Most names have a handful of parts, which an
+// insertion sort orders without the buffer std::stable_sort asks for.
+void sortByPart(std::vector<PartName>& parts) {
+    const auto precedes = [](const PartName& a, const PartName& b) {
+        return a.naming != b.naming ? a.naming < b.naming : a.partIndex < b.partIndex;
+    };
+    if (parts.size() < 2)
+        return;
+    if (parts.size() > 16) {
+        std::stable_sort(parts.begin(), parts.end(), precedes);
+        return;
+    }
+    for (auto next = parts.begin() + 1; next < parts.end(); ++next) {
+        if (!precedes(*next, next[-1]))
+            continue;
+        PartName moving = std::move(*next);
+        auto hole = next;
+        for (; hole != parts.begin() && precedes(moving, hole[-1]); --hole)
+            *hole = std::move(hole[-1]);
+        *hole = std::move(moving);
+    }
+}
+
+// Runs of equal indices, which lie side by side in part order.
+QList<PartClash> clashesIn(const QList<QUrl>& files, const QList<qint64>& indices) {
+    QList<PartClash> clashes;
+    for (qsizetype begin = 0, end = 0; begin < indices.size(); begin = end) {
+        end = begin + 1;
+        while (end < indices.size() && indices[end] == indices[begin])
+            ++end;
+        if (end - begin > 1)
+            clashes.append(PartClash{indices[begin], files.sliced(begin, end - begin)});
+    }
+    return clashes;
+}
+
+// One group of parts already in merge order, all of one naming.
+ZipFileGroup buildGroup(const QString& baseName, PartNaming naming,
+                        std::vector<PartName>::const_iterator begin,
+                        std::vector<PartName>::const_iterator end) {
+    QList<QUrl> files;
+    QList<qint64> indices;
+    files.reserve(end - begin);
+    indices.reserve(end - begin);
+    for (auto part = begin; part != end; ++part) {
+        files << part->location;
+        indices << part->partIndex;
+    }
+    MissingIndices missing;
+    QList<PartClash> clashes;
+    // A spanned set is refused whole, so its numbers need no checking.
+    if (naming != PartNaming::Spanned) {
+        missing = findMissingIndices(indices, firstPartIndex(naming));
+        clashes = clashesIn(files, indices);
+    }
+    return ZipFileGroup{newGroupId(),
+                        baseName,
+                        std::move(files),
+                        missing.isMissingParts,
+                        std::move(missing.indices),
+                        std::move(clashes),
+                        naming};
+}
+
+// The zip parts among `locations` for which `keep` holds, in merge order.
+template<typename Keep>
+std::vector<PartName> partsInMergeOrder(const QList<QUrl>& locations, Keep keep) {
+    std::vector<PartName> parts = readPartNames(locations);
+    assignLastSegments(parts);
+    std::erase_if(parts, [&keep](const PartName& part) { return !part.isZipPart || !keep(part); });
+    std::stable_sort(parts.begin(), parts.end(), [](const PartName& a, const PartName& b) {
+        return a.partIndex < b.partIndex;
+    });
+    return parts;
+}
+
+} // namespace
+
+qint64 firstPartIndex(PartNaming naming) {
+    return naming == PartNaming::Parenthesised ? 0 : 1;
+}
+
+ParsedPartName parsePartName(const QString& partName) {
+    const PartNameView parsed = splitPartName(partName);
+    if (parsed.baseName.size() == partName.size())
+        return {partName, 0};
+    return {parsed.baseName.toString(), parsed.partIndex};
+}
+
+std::optional<QString> groupingKey(const QUrl& location) {
+    PartName name = readPartName(location);
+    return name.isZipPart ? std::optional<QString>(std::move(name.key)) : std::nullopt;
+}
+
+QString groupingKey(const ZipFileGroup& group) {
+    return canonicalForm(group.baseName);
+}
+
+bool precedesInGroupOrder(QStringView key, PartNaming naming, QStringView otherKey,
+                          PartNaming otherNaming) {
+    const int order = compareCodePoints(key, otherKey);
+    return order != 0 ? order < 0 : naming < otherNaming;
+}
+
+std::optional<qint64> partIndexOf(const QUrl& location) {
+    const PartName name = readPartName(location);
+    return name.isZipPart ? std::optional<qint64>(name.partIndex) : std::nullopt;
+}
+
+MissingIndices findMissingIndices(const QList<qint64>& partIndices, qint64 firstIndex) {
+    if (partIndices.isEmpty())
+        return {};
+
+    // A group's indices come in part order; others are sorted first. Equal
+    // indices side by side need no removing: the walk below steps over them.
+    QList<qint64> present = partIndices;
+    if (!std::is_sorted(present.cbegin(), present.cend()))
+        std::sort(present.begin(), present.end());
+    if (present.last() <= firstIndex)
+        return {};
+
+    // Walk the gaps between present indices rather than the whole range, so
+    // the work depends on how many files there are, not on their numbers.
+    QList<qint64> missing;
+    qint64 expected = firstIndex;
+    for (qint64 index : std::as_const(present)) {
+        if (index < firstIndex)
+            continue;
+        for (; expected < index; ++expected) {
+            if (missing.size() == maxListedMissingIndices)
+                return {missing, true};
+            missing << expected;
+        }
+        if (index == std::numeric_limits<qint64>::max())
+            break;
+        expected = index + 1;
+    }
+    return {missing, !missing.isEmpty()};
+}
+
+PartName readPartName(const QUrl& location) {
     const QString path = decodedPath(location);
     const std::optional<NameParts> parts = splitFileName(path);
     if (!parts)
@@ -172,214 +301,88 @@ NamedPart readName(const QUrl& location) {
             isBareZip};
 }
 
-// A bare archive.zip belongs to the spanned set of the same name, if one
-// was dropped: zip names the last segment so.
-void assignLastSegments(std::vector<NamedPart>& names) {
-    QSet<QString> spannedKeys;
-    for (const NamedPart& name : names) {
-        if (name.isZipPart && name.naming == PartNaming::Spanned)
-            spannedKeys.insert(name.key);
-    }
-    if (spannedKeys.isEmpty())
-        return;
-    for (NamedPart& name : names) {
-        if (name.isBareZip && spannedKeys.contains(name.key)) {
-            name.naming = PartNaming::Spanned;
-            name.partIndex = spannedLastSegment;
-        }
-    }
-}
-
-// Below this many items per core a thread costs more than it saves.
-constexpr qsizetype minimumShare = 4096;
-
-// Calls work(begin, end) on consecutive shares of [0, count), one per core
-// when there is enough to do, the first on the calling thread, and returns
-// once every share is done. Large drops are mostly waiting for memory: each
-// location is an object of its own somewhere on the heap, and the cores can
-// wait side by side.
-template<typename Work> void inShares(qsizetype count, Work work) {
-    const qsizetype cores = qsizetype(std::max(1u, std::thread::hardware_concurrency()));
-    const qsizetype shares = std::clamp(count / minimumShare, qsizetype(1), cores);
-    const qsizetype size = (count + shares - 1) / shares;
-    std::vector<std::jthread> helpers;
-    for (qsizetype begin = size; begin < count; begin += size)
-        helpers.emplace_back(work, begin, std::min(count, begin + size));
-    work(qsizetype(0), std::min(count, size));
-}
-
-// A bucket's files in merge order, with the part index of each.
-struct PartOrder {
-    QList<QUrl> files;
-    QList<qint64> indices;
-};
-
-PartOrder inPartOrder(QList<Entry> entries) {
-    // Stable, so files with equal numbers keep their drop order.
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const Entry& a, const Entry& b) { return a.partIndex < b.partIndex; });
-    PartOrder order;
-    order.files.reserve(entries.size());
-    order.indices.reserve(entries.size());
-    for (Entry& entry : entries) {
-        order.files << std::move(entry.location);
-        order.indices << entry.partIndex;
-    }
-    return order;
-}
-
-// Runs of equal indices, which lie side by side in part order.
-QList<PartClash> clashesIn(const PartOrder& order) {
-    QList<PartClash> clashes;
-    const QList<qint64>& indices = order.indices;
-    for (qsizetype begin = 0, end = 0; begin < indices.size(); begin = end) {
-        end = begin + 1;
-        while (end < indices.size() && indices[end] == indices[begin])
-            ++end;
-        if (end - begin > 1)
-            clashes.append(PartClash{indices[begin], order.files.sliced(begin, end - begin)});
-    }
-    return clashes;
-}
-
-ZipFileGroup buildGroup(Bucket& bucket) {
-    PartOrder order = inPartOrder(std::move(bucket.entries));
-    MissingIndices missing;
-    QList<PartClash> clashes;
-    // A spanned set is refused whole, so its numbers need no checking.
-    if (bucket.naming != PartNaming::Spanned) {
-        missing = findMissingIndices(order.indices, firstPartIndex(bucket.naming));
-        clashes = clashesIn(order);
-    }
-    return ZipFileGroup{newGroupId(),
-                        bucket.baseName,
-                        std::move(order.files),
-                        missing.isMissingParts,
-                        std::move(missing.indices),
-                        std::move(clashes),
-                        bucket.naming};
-}
-
-std::vector<NamedPart> readNames(const QList<QUrl>& locations) {
-    std::vector<NamedPart> names(static_cast<std::size_t>(locations.size()));
+std::vector<PartName> readPartNames(const QList<QUrl>& locations) {
+    std::vector<PartName> names(static_cast<std::size_t>(locations.size()));
     inShares(locations.size(), [&locations, read = names.data()](qsizetype begin, qsizetype end) {
         for (qsizetype i = begin; i < end; ++i)
-            read[i] = readName(locations[i]);
+            read[i] = readPartName(locations[i]);
     });
-    assignLastSegments(names);
     return names;
 }
 
-} // namespace
-
-qint64 firstPartIndex(PartNaming naming) {
-    return naming == PartNaming::Parenthesised ? 0 : 1;
-}
-
-ParsedPartName parsePartName(const QString& partName) {
-    const PartNameView parsed = splitPartName(partName);
-    if (parsed.baseName.size() == partName.size())
-        return {partName, 0};
-    return {parsed.baseName.toString(), parsed.partIndex};
-}
-
-std::optional<QString> groupingKey(const QUrl& location) {
-    NamedPart name = readName(location);
-    return name.isZipPart ? std::optional<QString>(std::move(name.key)) : std::nullopt;
-}
-
-QString groupingKey(const ZipFileGroup& group) {
-    return canonicalForm(group.baseName);
-}
-
-bool precedesInGroupOrder(QStringView key, PartNaming naming, QStringView otherKey,
-                          PartNaming otherNaming) {
-    const int order = compareCodePoints(key, otherKey);
-    return order != 0 ? order < 0 : naming < otherNaming;
-}
-
-std::optional<qint64> partIndexOf(const QUrl& location) {
-    const NamedPart name = readName(location);
-    return name.isZipPart ? std::optional<qint64>(name.partIndex) : std::nullopt;
-}
-
-MissingIndices findMissingIndices(const QList<qint64>& partIndices, qint64 firstIndex) {
-    if (partIndices.isEmpty())
-        return {};
-
-    QList<qint64> present = partIndices;
-    std::sort(present.begin(), present.end());
-    present.erase(std::unique(present.begin(), present.end()), present.end());
-    if (present.last() <= firstIndex)
-        return {};
-
-    // Walk the gaps between present indices rather than the whole range, so
-    // the work depends on how many files there are, not on their numbers.
-    QList<qint64> missing;
-    qint64 expected = firstIndex;
-    for (qint64 index : present) {
-        if (index < firstIndex)
-            continue;
-        for (; expected < index; ++expected) {
-            if (missing.size() == maxListedMissingIndices)
-                return {missing, true};
-            missing << expected;
+QList<ZipFileGroup> groupKeyParts(std::vector<PartName>& parts) {
+    assignLastSegments(parts);
+    // Each naming's group is spelled as its first file in the order given.
+    std::array<QString, 3> spellings;
+    std::array<bool, 3> isSpelled{};
+    for (const PartName& part : parts) {
+        const auto naming = std::size_t(part.naming);
+        if (!isSpelled[naming]) {
+            spellings[naming] = part.baseName;
+            isSpelled[naming] = true;
         }
-        if (index == std::numeric_limits<qint64>::max())
-            break;
-        expected = index + 1;
     }
-    return {missing, !missing.isEmpty()};
+    sortByPart(parts);
+    QList<ZipFileGroup> groups;
+    for (auto begin = parts.cbegin(); begin != parts.cend();) {
+        const PartNaming naming = begin->naming;
+        const auto end = std::find_if(
+            begin, parts.cend(), [naming](const PartName& part) { return part.naming != naming; });
+        groups.append(buildGroup(spellings[std::size_t(naming)], naming, begin, end));
+        begin = end;
+    }
+    return groups;
 }
 
 QList<PartClash> findPartClashes(const QList<QUrl>& files) {
-    QList<Entry> entries;
-    entries.reserve(files.size());
-    for (NamedPart& name : readNames(files)) {
-        if (name.isZipPart && name.naming != PartNaming::Spanned)
-            entries.append(Entry{std::move(name.location), name.partIndex});
+    QList<QUrl> parts;
+    QList<qint64> indices;
+    for (const PartName& part : partsInMergeOrder(
+             files, [](const PartName& part) { return part.naming != PartNaming::Spanned; })) {
+        parts << part.location;
+        indices << part.partIndex;
     }
-    return clashesIn(inPartOrder(std::move(entries)));
+    return clashesIn(parts, indices);
 }
 
 ZipFileGroup groupAs(const QString& baseName, const QList<QUrl>& files) {
-    Bucket bucket{baseName, canonicalForm(baseName), PartNaming::Parenthesised, {}};
-    for (NamedPart& name : readNames(files)) {
-        if (name.isZipPart && name.naming == PartNaming::Parenthesised)
-            bucket.entries.append(Entry{std::move(name.location), name.partIndex});
-    }
-    return buildGroup(bucket);
+    const std::vector<PartName> parts = partsInMergeOrder(
+        files, [](const PartName& part) { return part.naming == PartNaming::Parenthesised; });
+    return buildGroup(baseName, PartNaming::Parenthesised, parts.cbegin(), parts.cend());
 }
 
 QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations) {
-    std::vector<NamedPart> names = readNames(locations);
+    std::vector<PartName> names = readPartNames(locations);
 
-    // In drop order: the first file of a bucket spells its base name, and
-    // parts with equal numbers keep their order. One name in two namings
-    // makes two buckets.
-    QList<Bucket> buckets;
-    QHash<std::pair<int, QString>, qsizetype> bucketByKey;
-    for (NamedPart& name : names) {
+    // Each key's parts in drop order: the first file of a naming spells its
+    // group's base name, and parts with equal numbers keep their order.
+    std::vector<std::vector<PartName>> partsByKey;
+    QHash<QString, qsizetype> keyIndex;
+    for (PartName& name : names) {
         if (!name.isZipPart)
             continue;
-        const std::pair<int, QString> key{int(name.naming), name.key};
-        auto found = bucketByKey.constFind(key);
-        if (found == bucketByKey.constEnd()) {
-            found = bucketByKey.insert(key, buckets.size());
-            buckets.append(Bucket{std::move(name.baseName), std::move(name.key), name.naming, {}});
+        auto found = keyIndex.constFind(name.key);
+        if (found == keyIndex.constEnd()) {
+            found = keyIndex.insert(name.key, qsizetype(partsByKey.size()));
+            partsByKey.emplace_back();
         }
-        buckets[*found].entries.append(Entry{std::move(name.location), name.partIndex});
+        partsByKey[std::size_t(*found)].push_back(std::move(name));
     }
-
-    std::sort(buckets.begin(), buckets.end(), [](const Bucket& a, const Bucket& b) {
-        return precedesInGroupOrder(a.key, a.naming, b.key, b.naming);
+    std::sort(partsByKey.begin(), partsByKey.end(), [](const auto& a, const auto& b) {
+        return compareCodePoints(a.front().key, b.front().key) < 0;
     });
 
-    QList<ZipFileGroup> groups(buckets.size());
-    inShares(buckets.size(),
-             [bucket = buckets.data(), built = groups.data()](qsizetype begin, qsizetype end) {
+    std::vector<QList<ZipFileGroup>> built(partsByKey.size());
+    inShares(qsizetype(partsByKey.size()),
+             [parts = partsByKey.data(), built = built.data()](qsizetype begin, qsizetype end) {
                  for (qsizetype i = begin; i < end; ++i)
-                     built[i] = buildGroup(bucket[i]);
+                     built[i] = groupKeyParts(parts[i]);
              });
+    QList<ZipFileGroup> groups;
+    groups.reserve(qsizetype(partsByKey.size()));
+    for (QList<ZipFileGroup>& keyGroups : built) {
+        for (ZipFileGroup& group : keyGroups)
+            groups.append(std::move(group));
+    }
     return groups;
 }

@@ -1,7 +1,6 @@
 #include "model/extractionviewmodel.h"
 
 #include "grouping/filegrouper.h"
-#include "grouping/groupsplice.h"
 #include "grouping/spacenamedparts.h"
 #include "grouping/unicodetext.h"
 #include "service/extractioneventstream.h"
@@ -66,12 +65,6 @@ ExtractionViewModel::~ExtractionViewModel() {
 
 // Published fields: notify, store, then announce the new value.
 
-void ExtractionViewModel::setGroups(QList<ZipFileGroup> groups) {
-    Q_EMIT objectWillChange();
-    m_groups = std::move(groups);
-    Q_EMIT groupsChanged();
-}
-
 void ExtractionViewModel::setSelectedGroup(std::optional<ZipFileGroup> group) {
     Q_EMIT objectWillChange();
     m_selectedGroup = std::move(group);
@@ -114,129 +107,45 @@ void ExtractionViewModel::appendConsoleOutput(const QString& piece) {
 // Operations.
 
 void ExtractionViewModel::addFiles(const QList<QUrl>& locations) {
-    // Each location is looked up once in the set of held files, which also
-    // lets a second copy within the drop in only once.
-    QList<QUrl> added;
-    added.reserve(locations.size());
-    // Grown by doubling, not to the exact need of each drop, which would
-    // rebuild the buckets every time.
-    const std::size_t needed = m_knownFiles.size() + std::size_t(locations.size());
-    if (double(needed) > double(m_knownFiles.bucket_count()) * m_knownFiles.max_load_factor())
-        m_knownFiles.reserve(std::max(needed, 2 * m_knownFiles.size()));
-    for (const QUrl& location : locations) {
-        if (m_knownFiles.insert(location).second)
-            added << location;
-    }
-    const qsizetype ignoredCount = m_groups.isEmpty() ? groupAnew(added) : regroupWith(added);
+    if (m_held.isEmpty())
+        m_joinKeys.clear();
+    Q_EMIT objectWillChange();
+    const qsizetype ignoredCount = m_held.add(locations, m_joinKeys);
+    Q_EMIT groupsChanged();
 
     std::optional<ZipFileGroup> selection;
     if (m_selectedGroup)
         selection = heldGroupLike(*m_selectedGroup);
-    if (!selection && !m_groups.isEmpty())
-        selection = m_groups.first();
+    if (!selection && !groups().isEmpty())
+        selection = groups().first();
     showGroup(std::move(selection));
     if (ignoredCount > 0)
         Q_EMIT filesIgnored(ignoredCount);
 }
 
-// With no group held, the drop's files are all there is: grouped at once,
-// without first reading which names they touch.
-qsizetype ExtractionViewModel::groupAnew(const QList<QUrl>& added) {
-    QList<ZipFileGroup> groups = groupFiles(added);
-    qsizetype groupedCount = 0;
-    for (const ZipFileGroup& group : std::as_const(groups))
-        groupedCount += group.files.size();
-    if (groupedCount < added.size()) {
-        for (const QUrl& file : added) {
-            if (!partIndexOf(file))
-                m_knownFiles.erase(file);
-        }
-    }
-    m_staleKeys.clear();
-    m_joinKeys.clear();
-    setGroups(std::move(groups));
-    return added.size() - groupedCount;
-}
-
-// Only the names the new files have are grouped again, together with those
-// whose group lost a file since (its missing parts are found afresh) and the
-// other half of a joined set; every other group stays as it is, id and all.
-// A small drop then costs what its own names hold, not all that is held.
-qsizetype ExtractionViewModel::regroupWith(const QList<QUrl>& added) {
-    QSet<QString> keys = std::exchange(m_staleKeys, {});
-    QList<QUrl> parts;
-    parts.reserve(added.size());
-    qsizetype ignoredCount = 0;
-    for (const QUrl& file : added) {
-        if (std::optional<QString> key = groupingKey(file)) {
-            keys.insert(std::move(*key));
-            parts << file;
-        } else {
-            m_knownFiles.erase(file); // not held, so dropping it again tells again
-            ++ignoredCount;
-        }
-    }
-    QSet<QString> joinKeys;
-    for (const QString& joinKey : std::as_const(m_joinKeys)) {
-        const QString spaced = joinKey + u' ';
-        if (keys.contains(joinKey) || keys.contains(spaced)) {
-            keys << joinKey << spaced;
-            joinKeys << joinKey;
-        }
-    }
-    QStringList sortedKeys(keys.cbegin(), keys.cend());
-    std::sort(sortedKeys.begin(), sortedKeys.end(),
-              [](const QString& a, const QString& b) { return compareCodePoints(a, b) < 0; });
-
-    // The held files of those names first, in their groups' order, then the
-    // new ones as dropped: the order all files would reach groupFiles in.
-    const QList<KeyRange> ranges = findKeyRanges(m_groups, sortedKeys);
-    QList<QUrl> files;
-    for (const KeyRange& range : ranges) {
-        for (qsizetype i = range.begin; i < range.end; ++i)
-            files += m_groups[i].files;
-    }
-    files += parts;
-    JoinedGroups regrouped = joinSpaceNamedGroups(groupFiles(files), joinKeys);
-    m_joinKeys -= joinKeys;
-    m_joinKeys += regrouped.joinKeys;
-
-    Q_EMIT objectWillChange();
-    m_groups = spliceGroups(std::move(m_groups), sortedKeys, ranges, std::move(regrouped.groups));
-    Q_EMIT groupsChanged();
-    return ignoredCount;
-}
-
 // The held group of the same name and naming, as groupFiles has one at most.
 std::optional<ZipFileGroup> ExtractionViewModel::heldGroupLike(const ZipFileGroup& group) const {
-    const KeyRange range = findKeyRanges(m_groups, {groupingKey(group)}).first();
-    for (qsizetype i = range.begin; i < range.end; ++i) {
-        if (m_groups[i].naming == group.naming)
-            return m_groups[i];
-    }
-    return std::nullopt;
+    const qsizetype position = m_held.find(groupingKey(group), group.naming);
+    return position < 0 ? std::nullopt : std::optional<ZipFileGroup>(groups()[position]);
 }
 
 void ExtractionViewModel::removeGroup(const ZipFileGroup& group) {
     if (!canRemoveFiles())
         return;
-    // Callers may pass an element of m_groups, which the first write replaces.
+    // Callers may pass an element of the groups, which removing destroys.
     const QUuid id = group.id;
     if (isJoined(group))
         m_joinKeys.remove(canonicalForm(group.baseName));
-    QList<ZipFileGroup> remaining = m_groups;
-    remaining.removeIf([&](const ZipFileGroup& candidate) {
-        if (candidate.id != id)
-            return false;
-        for (const QUrl& file : candidate.files)
-            m_knownFiles.erase(file);
-        return true;
-    });
-    setGroups(std::move(remaining));
+    const qsizetype position = m_held.findId(id);
+    if (position >= 0) {
+        Q_EMIT objectWillChange();
+        m_held.removeAt(position);
+        Q_EMIT groupsChanged();
+    }
 
     if (m_selectedGroup && m_selectedGroup->id == id)
-        showGroup(m_groups.isEmpty() ? std::nullopt
-                                     : std::optional<ZipFileGroup>(m_groups.first()));
+        showGroup(groups().isEmpty() ? std::nullopt
+                                     : std::optional<ZipFileGroup>(groups().first()));
 }
 
 void ExtractionViewModel::removeFile(const QUrl& location) {
@@ -269,20 +178,15 @@ void ExtractionViewModel::removeFile(qsizetype position) {
     // not make the group report it as missing until the next drop regroups
     // it. The clashes are found again, since removing one of two files that
     // claim a part is how the user settles it.
-    m_knownFiles.erase(selected.files[position]);
-    m_staleKeys.insert(groupingKey(selected));
     QList<PartClash> clashes = findPartClashes(remaining);
     ZipFileGroup updated{QUuid::createUuid(),     selected.baseName,       std::move(remaining),
                          selected.isMissingParts, selected.missingIndices, std::move(clashes),
                          selected.naming};
-
-    const auto found =
-        std::find_if(m_groups.cbegin(), m_groups.cend(),
-                     [&](const ZipFileGroup& group) { return group.id == selected.id; });
-    if (found != m_groups.cend()) {
-        QList<ZipFileGroup> groups = m_groups;
-        groups[found - m_groups.cbegin()] = updated;
-        setGroups(std::move(groups));
+    const qsizetype held = m_held.findId(selected.id);
+    if (held >= 0) {
+        Q_EMIT objectWillChange();
+        m_held.removeFile(held, selected.files[position], updated);
+        Q_EMIT groupsChanged();
     }
     setSelectedGroup(std::move(updated));
 }
@@ -294,9 +198,9 @@ void ExtractionViewModel::reset() {
     m_inspections.clear();
     m_latestInspections.clear();
     m_joinKeys.clear();
-    m_knownFiles.clear();
-    m_staleKeys.clear();
-    setGroups({});
+    Q_EMIT objectWillChange();
+    m_held.clear();
+    Q_EMIT groupsChanged();
     setSelectedGroup(std::nullopt);
     setState(ExtractionState::idle());
     setProgress(0.0);
@@ -306,10 +210,9 @@ void ExtractionViewModel::reset() {
 void ExtractionViewModel::selectGroup(const QUuid& id) {
     if (!canRemoveFiles())
         return;
-    const auto found = std::find_if(m_groups.cbegin(), m_groups.cend(),
-                                    [&](const ZipFileGroup& group) { return group.id == id; });
-    if (found != m_groups.cend())
-        showGroup(*found);
+    const qsizetype position = m_held.findId(id);
+    if (position >= 0)
+        showGroup(groups()[position]);
 }
 
 bool ExtractionViewModel::canRemoveFiles() const {
@@ -319,10 +222,9 @@ bool ExtractionViewModel::canRemoveFiles() const {
 // Joining the browser's halves of one set.
 
 void ExtractionViewModel::regroup(const QList<QUrl>& files) {
-    m_staleKeys.clear();
-    JoinedGroups joined = joinSpaceNamedGroups(groupFiles(files), m_joinKeys);
-    m_joinKeys = std::move(joined.joinKeys);
-    setGroups(std::move(joined.groups));
+    Q_EMIT objectWillChange();
+    m_held.regroupAll(files, m_joinKeys);
+    Q_EMIT groupsChanged();
 }
 
 bool ExtractionViewModel::isJoined(const ZipFileGroup& group) const {
@@ -333,28 +235,21 @@ bool ExtractionViewModel::isJoined(const ZipFileGroup& group) const {
 bool ExtractionViewModel::canJoinSpaceNamedParts() const {
     if (!m_selectedGroup || m_state.kind() == ExtractionState::Kind::Running)
         return false;
-    const QUuid id = m_selectedGroup->id;
-    const auto shown = std::find_if(m_groups.cbegin(), m_groups.cend(),
-                                    [&](const ZipFileGroup& group) { return group.id == id; });
-    return shown != m_groups.cend() && spaceNamedPartner(m_groups, shown - m_groups.cbegin()) >= 0;
+    const qsizetype shown = m_held.findId(m_selectedGroup->id);
+    return shown >= 0 && spaceNamedPartner(groups(), shown) >= 0;
 }
 
 void ExtractionViewModel::joinSpaceNamedParts() {
     if (!canJoinSpaceNamedParts())
         return;
-    const QUuid id = m_selectedGroup->id;
-    const qsizetype shown =
-        std::find_if(m_groups.cbegin(), m_groups.cend(),
-                     [&](const ZipFileGroup& group) { return group.id == id; }) -
-        m_groups.cbegin();
-    const QString key = spaceNamedJoinKey(m_groups, shown);
+    const QString key = spaceNamedJoinKey(groups(), m_held.findId(m_selectedGroup->id));
     m_joinKeys.insert(key);
-    regroup(filesOf(m_groups));
+    regroup(filesOf(groups()));
     const auto joined =
-        std::find_if(m_groups.cbegin(), m_groups.cend(), [&](const ZipFileGroup& group) {
+        std::find_if(groups().cbegin(), groups().cend(), [&](const ZipFileGroup& group) {
             return isJoined(group) && canonicalForm(group.baseName) == key;
         });
-    if (joined != m_groups.cend())
+    if (joined != groups().cend())
         showGroup(*joined);
 }
 
@@ -362,15 +257,14 @@ void ExtractionViewModel::joinSpaceNamedParts() {
 // the one that holds the first remaining file.
 void ExtractionViewModel::removeFromJoinedGroup(const ZipFileGroup& joined, qsizetype position) {
     m_joinKeys.remove(canonicalForm(joined.baseName));
-    m_knownFiles.erase(joined.files[position]);
-    QList<QUrl> files = filesOf(m_groups);
+    QList<QUrl> files = filesOf(groups());
     files.removeAt(files.indexOf(joined.files[position]));
     regroup(files);
     const QUrl next = position == 0 ? joined.files.value(1) : joined.files.first();
     const auto holder =
-        std::find_if(m_groups.cbegin(), m_groups.cend(),
+        std::find_if(groups().cbegin(), groups().cend(),
                      [&](const ZipFileGroup& group) { return group.files.contains(next); });
-    showGroup(holder == m_groups.cend() ? std::nullopt : std::optional<ZipFileGroup>(*holder));
+    showGroup(holder == groups().cend() ? std::nullopt : std::optional<ZipFileGroup>(*holder));
 }
 
 // The outcome on show belongs to the archive that ran; another archive is

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grouping/heldgroups.h"
 #include "grouping/zipfilegroup.h"
 #include "model/extractionstate.h"
 #include "service/archiveinspection.h"
@@ -15,7 +16,6 @@
 #include <QUuid>
 
 #include <optional>
-#include <unordered_set>
 
 class ExtractionEventStream;
 class ExtractionProgress;
@@ -52,7 +52,7 @@ public:
 
     ExtractionBackend* extractionBackend() const { return m_extractionBackend; }
 
-    const QList<ZipFileGroup>& groups() const { return m_groups; }
+    const QList<ZipFileGroup>& groups() const { return m_held.groups(); }
     const std::optional<ZipFileGroup>& selectedGroup() const { return m_selectedGroup; }
     const std::optional<QUrl>& destinationURL() const { return m_destinationURL; }
     const ExtractionState& state() const { return m_state; }
@@ -156,10 +156,7 @@ Q_SIGNALS:
     void passwordRequested();
 
 private:
-    void setGroups(QList<ZipFileGroup> groups);
     void regroup(const QList<QUrl>& files);
-    qsizetype groupAnew(const QList<QUrl>& added);
-    qsizetype regroupWith(const QList<QUrl>& added);
     std::optional<ZipFileGroup> heldGroupLike(const ZipFileGroup& group) const;
     bool isJoined(const ZipFileGroup& group) const;
     void removeFromJoinedGroup(const ZipFileGroup& joined, qsizetype position);
@@ -185,17 +182,7 @@ private:
     // The current run's stream, once the run has reached the service.
     QPointer<ExtractionEventStream> m_stream;
     bool m_isCancelRequested = false;
-    QList<ZipFileGroup> m_groups;
-    // Every file the groups hold, so a drop finds its new files at once.
-    // Hashing a location reads all its parts, so the set keeps each hash
-    // rather than working them all out again whenever it grows, as QSet would.
-    struct LocationHash {
-        size_t operator()(const QUrl& location) const { return qHash(location); }
-    };
-    std::unordered_set<QUrl, LocationHash> m_knownFiles;
-    // The names of groups that lost a file since they were made, whose
-    // missing parts the next drop finds afresh.
-    QSet<QString> m_staleKeys;
+    HeldGroups m_held;
     // The sets the user joined, by their join keys (see spacenamedparts.h).
     QSet<QString> m_joinKeys;
     std::optional<ZipFileGroup> m_selectedGroup;

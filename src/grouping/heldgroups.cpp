@@ -1,0 +1,314 @@
+#include "grouping/heldgroups.h"
+
+#include "grouping/filegrouper.h"
+#include "grouping/spacenamedparts.h"
+#include "grouping/unicodetext.h"
+
+#include <algorithm>
+#include <utility>
+
+qsizetype HeldGroups::add(const QList<QUrl>& locations, QSet<QString>& joinKeys) {
+    const QList<QUrl> added = holdNew(locations);
+    std::vector<PartName> names = readPartNames(added);
+    std::vector<int> touched;
+    for (const int slot : std::exchange(m_staleSlots, {})) {
+        m_slots[std::size_t(slot)].isStale = false;
+        touch(slot, touched);
+    }
+    qsizetype ignoredCount = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!names[i].isZipPart) {
+            m_knownFiles.erase(added[qsizetype(i)]);
+            ++ignoredCount;
+            continue;
+        }
+        const int slot = slotFor(names[i].key);
+        touch(slot, touched);
+        // Held parts first, in their groups' order, then the new ones as
+        // dropped: the order groupFiles would see all of them in.
+        m_slots[std::size_t(slot)].parts.push_back(std::move(names[i]));
+    }
+    // Both halves of a joined set are made again when either changes.
+    for (const QString& joinKey : std::as_const(joinKeys)) {
+        const int base = slotOf(joinKey);
+        const int spaced = slotOf(joinKey + u' ');
+        const auto isTouched = [this](int slot) {
+            return slot >= 0 && m_slots[std::size_t(slot)].touchedAt >= 0;
+        };
+        if (isTouched(base) || isTouched(spaced)) {
+            touch(base, touched);
+            touch(spaced, touched);
+        }
+    }
+
+    std::vector<QList<ZipFileGroup>> regrouped(touched.size());
+    inShares(qsizetype(touched.size()), [&](qsizetype begin, qsizetype end) {
+        for (qsizetype i = begin; i < end; ++i)
+            regrouped[std::size_t(i)] = groupKeyParts(m_slots[std::size_t(touched[i])].parts);
+    });
+    joinTouched(regrouped, joinKeys);
+    place(touched, regrouped);
+    return ignoredCount;
+}
+
+void HeldGroups::regroupAll(const QList<QUrl>& files, QSet<QString>& joinKeys) {
+    clear();
+    add(files, joinKeys);
+    joinKeys.removeIf([this](const QString& joinKey) { return slotOf(joinKey) < 0; });
+}
+
+qsizetype HeldGroups::find(const QString& key, PartNaming naming) const {
+    const int slot = slotOf(key);
+    if (slot < 0)
+        return -1;
+    const KeySlot& held = m_slots[std::size_t(slot)];
+    for (qsizetype i = held.first; i < held.first + held.groupCount; ++i) {
+        if (m_groups[i].naming == naming)
+            return i;
+    }
+    return -1;
+}
+
+qsizetype HeldGroups::findId(const QUuid& id) const {
+    const auto found = std::find_if(m_groups.cbegin(), m_groups.cend(),
+                                    [&id](const ZipFileGroup& group) { return group.id == id; });
+    return found == m_groups.cend() ? -1 : found - m_groups.cbegin();
+}
+
+void HeldGroups::removeAt(qsizetype position) {
+    for (const QUrl& file : m_groups[position].files)
+        eraseFile(file);
+    --m_slots[std::size_t(m_slotAt[std::size_t(position)])].groupCount;
+    m_groups.removeAt(position);
+    m_slotAt.erase(m_slotAt.begin() + position);
+    reindexFrom(position);
+}
+
+void HeldGroups::removeFile(qsizetype position, const QUrl& file, ZipFileGroup updated) {
+    eraseFile(file);
+    m_groups[position] = std::move(updated);
+    const int slot = m_slotAt[std::size_t(position)];
+    if (!std::exchange(m_slots[std::size_t(slot)].isStale, true))
+        m_staleSlots.push_back(slot);
+}
+
+void HeldGroups::clear() {
+    *this = HeldGroups();
+}
+
+// Each location is looked up once in the set of held files, which also lets
+// a second copy within the drop in only once.
+QList<QUrl> HeldGroups::holdNew(const QList<QUrl>& locations) {
+    QList<QUrl> added;
+    added.reserve(locations.size());
+    // Grown by doubling, not to the exact need of each drop, which would
+    // rebuild the buckets every time.
+    const std::size_t needed = m_knownFiles.size() + std::size_t(locations.size());
+    if (double(needed) > double(m_knownFiles.bucket_count()) * m_knownFiles.max_load_factor())
+        m_knownFiles.reserve(std::max(needed, 2 * m_knownFiles.size()));
+    for (const QUrl& location : locations) {
+        if (m_knownFiles.insert(location).second)
+            added << location;
+    }
+    return added;
+}
+
+int HeldGroups::slotFor(const QString& key) {
+    auto found = m_slotOfKey.constFind(key);
+    if (found == m_slotOfKey.constEnd()) {
+        found = m_slotOfKey.insert(key, int(m_slots.size()));
+        m_slots.push_back(KeySlot{key, {}});
+    }
+    return *found;
+}
+
+void HeldGroups::touch(int slot, std::vector<int>& touched) {
+    if (slot < 0 || m_slots[std::size_t(slot)].touchedAt >= 0)
+        return;
+    m_slots[std::size_t(slot)].touchedAt = qsizetype(touched.size());
+    touched.push_back(slot);
+}
+
+// Joins again the sets asked for whose halves were made again, or lets go of
+// the join where they no longer plainly make one set. The joined group takes
+// the base half's place; the spaced half then has none.
+void HeldGroups::joinTouched(std::vector<QList<ZipFileGroup>>& regrouped, QSet<QString>& joinKeys) {
+    const auto groupsOf = [&](int slot) -> QList<ZipFileGroup>* {
+        const qsizetype at = slot < 0 ? -1 : m_slots[std::size_t(slot)].touchedAt;
+        return at < 0 ? nullptr : &regrouped[std::size_t(at)];
+    };
+    for (const QString& joinKey : QSet<QString>(joinKeys)) {
+        QList<ZipFileGroup>* base = groupsOf(slotOf(joinKey));
+        QList<ZipFileGroup>* spaced = groupsOf(slotOf(joinKey + u' '));
+        if (!base && !spaced)
+            continue;
+        QList<ZipFileGroup> halves = base ? *base : QList<ZipFileGroup>();
+        if (spaced)
+            halves += *spaced;
+        JoinedGroups joined = joinSpaceNamedGroups(std::move(halves), {joinKey});
+        if (joined.joinKeys.isEmpty())
+            joinKeys.remove(joinKey);
+        for (QList<ZipFileGroup>* half : {base, spaced}) {
+            if (half)
+                half->clear();
+        }
+        for (ZipFileGroup& group : joined.groups)
+            (groupingKey(group) == joinKey ? base : spaced)->append(std::move(group));
+    }
+}
+
+// Puts the regrouped names' groups in the list: in the places of their old
+// ones where there are as many, otherwise by moving the others aside.
+void HeldGroups::place(const std::vector<int>& touched,
+                       std::vector<QList<ZipFileGroup>>& regrouped) {
+    bool isReshaped = false;
+    bool shrinks = false;
+    for (std::size_t i = 0; i < touched.size(); ++i) {
+        KeySlot& held = m_slots[std::size_t(touched[i])];
+        if (held.groupCount == regrouped[i].size()) {
+            for (qsizetype k = 0; k < held.groupCount; ++k)
+                m_groups[held.first + k] = std::move(regrouped[i][k]);
+            held.touchedAt = -1;
+        } else {
+            isReshaped = true;
+            shrinks = shrinks || regrouped[i].size() < held.groupCount;
+        }
+    }
+    if (isReshaped)
+        shrinks ? rebuild(touched, regrouped) : spreadOut(touched, regrouped);
+}
+
+// Where the names that change their number of groups go, in list order: a
+// name that had none goes where its key sorts, before a name that grows
+// there.
+std::vector<HeldGroups::Change> HeldGroups::changes(const std::vector<int>& touched) const {
+    std::vector<Change> changes;
+    for (const int slot : touched) {
+        const KeySlot& held = m_slots[std::size_t(slot)];
+        if (held.touchedAt < 0)
+            continue;
+        const bool isEntering = held.groupCount == 0;
+        changes.push_back({isEntering ? insertionPoint(held.key) : held.first, slot, isEntering});
+    }
+    std::sort(changes.begin(), changes.end(), [this](const Change& a, const Change& b) {
+        if (a.position != b.position)
+            return a.position < b.position;
+        if (a.isEntering != b.isEntering)
+            return a.isEntering;
+        return compareCodePoints(m_slots[std::size_t(a.slot)].key,
+                                 m_slots[std::size_t(b.slot)].key) < 0;
+    });
+    return changes;
+}
+
+// When no name loses a group, the list grows in place: from the back, every
+// group after a change moves down by what the changes before it added, and
+// those before the first change stay where they are.
+void HeldGroups::spreadOut(const std::vector<int>& touched,
+                           std::vector<QList<ZipFileGroup>>& regrouped) {
+    const std::vector<Change> moves = changes(touched);
+    const qsizetype oldSize = m_groups.size();
+    qsizetype newSize = oldSize;
+    for (const Change& change : moves) {
+        const KeySlot& held = m_slots[std::size_t(change.slot)];
+        newSize += regrouped[std::size_t(held.touchedAt)].size() - held.groupCount;
+    }
+    if (m_groups.capacity() < newSize)
+        m_groups.reserve(std::max(newSize, 2 * m_groups.capacity()));
+    m_groups.resize(newSize);
+    m_slotAt.resize(std::size_t(newSize));
+    ZipFileGroup* const groups = m_groups.data();
+
+    qsizetype read = oldSize;
+    qsizetype write = newSize;
+    for (auto change = moves.crbegin(); change != moves.crend(); ++change) {
+        KeySlot& held = m_slots[std::size_t(change->slot)];
+        for (const qsizetype keep = change->position + held.groupCount; read > keep;) {
+            --read;
+            --write;
+            const int slot = m_slotAt[std::size_t(read)];
+            groups[write] = std::move(groups[read]);
+            m_slotAt[std::size_t(write)] = slot;
+            m_slots[std::size_t(slot)].first = write;
+        }
+        read = change->position;
+        QList<ZipFileGroup>& made = regrouped[std::size_t(held.touchedAt)];
+        write -= made.size();
+        for (qsizetype k = 0; k < made.size(); ++k) {
+            groups[write + k] = std::move(made[k]);
+            m_slotAt[std::size_t(write + k)] = change->slot;
+        }
+        held.first = write;
+        held.groupCount = made.size();
+        held.touchedAt = -1;
+    }
+}
+
+// Otherwise the list is made anew, going through the old one once.
+void HeldGroups::rebuild(const std::vector<int>& touched,
+                         std::vector<QList<ZipFileGroup>>& regrouped) {
+    const std::vector<Change> moves = changes(touched);
+    QList<ZipFileGroup> groups;
+    std::vector<int> slotAt;
+    groups.reserve(m_groups.size() + qsizetype(moves.size()));
+    slotAt.reserve(std::size_t(groups.capacity()));
+    const auto placeRegrouped = [&](int slot) {
+        KeySlot& held = m_slots[std::size_t(slot)];
+        QList<ZipFileGroup>& made = regrouped[std::size_t(held.touchedAt)];
+        held.first = groups.size();
+        held.groupCount = made.size();
+        held.touchedAt = -1;
+        for (ZipFileGroup& group : made) {
+            groups.append(std::move(group));
+            slotAt.push_back(slot);
+        }
+    };
+    auto next = moves.cbegin();
+    for (qsizetype i = 0; i < m_groups.size();) {
+        for (; next != moves.cend() && next->isEntering && next->position == i; ++next)
+            placeRegrouped(next->slot);
+        const int slot = m_slotAt[std::size_t(i)];
+        KeySlot& held = m_slots[std::size_t(slot)];
+        const qsizetype count = held.groupCount;
+        if (held.touchedAt >= 0) {
+            placeRegrouped(slot);
+            ++next;
+        } else {
+            held.first = groups.size();
+            for (qsizetype k = i; k < i + count; ++k) {
+                groups.append(std::move(m_groups[k]));
+                slotAt.push_back(slot);
+            }
+        }
+        i += count;
+    }
+    for (; next != moves.cend(); ++next)
+        placeRegrouped(next->slot);
+    m_groups = std::move(groups);
+    m_slotAt = std::move(slotAt);
+}
+
+// The position of the first group whose key sorts after `key`.
+qsizetype HeldGroups::insertionPoint(const QString& key) const {
+    const auto position = std::partition_point(m_slotAt.cbegin(), m_slotAt.cend(), [&](int slot) {
+        return compareCodePoints(m_slots[std::size_t(slot)].key, key) < 0;
+    });
+    return position - m_slotAt.cbegin();
+}
+
+void HeldGroups::eraseFile(const QUrl& file) {
+    m_knownFiles.erase(file);
+    const int slot = slotOf(readPartName(file).key);
+    if (slot < 0)
+        return;
+    std::erase_if(m_slots[std::size_t(slot)].parts,
+                  [&file](const PartName& part) { return part.location == file; });
+}
+
+void HeldGroups::reindexFrom(qsizetype position) {
+    for (qsizetype i = position; i < m_groups.size(); ++i) {
+        const int slot = m_slotAt[std::size_t(i)];
+        if (i == 0 || m_slotAt[std::size_t(i - 1)] != slot)
+            m_slots[std::size_t(slot)].first = i;
+    }
+}
