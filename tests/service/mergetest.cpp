@@ -181,8 +181,7 @@ void ServiceTest::unreadablePart() {
     if (fault == PartFault::NamedPipe)
         QCOMPARE(::mkfifo(QFile::encodeName(faulty).constData(), 0600), 0);
 
-    ExtractionService service(unreachableTool(folder));
-    const QStringList events = runToEnd(service, groupOf("a", parts), folder.path());
+    const QStringList events = runToEnd(unreachableTool(folder), parts, folder.path());
 
     // The merging message, one fraction per part copied before, the error.
     QCOMPARE(events.size(), 2 + faultyPart);
@@ -221,8 +220,7 @@ void ServiceTest::unwritableCombinedArchive() {
         QCOMPARE(::mkfifo(QFile::encodeName(combined).constData(), 0600), 0);
     const QFileInfo before(combined);
 
-    ExtractionService service(unreachableTool(folder));
-    const QStringList events = runToEnd(service, groupOf("a", parts), destination);
+    const QStringList events = runToEnd(unreachableTool(folder), parts, destination);
 
     const QStringList expected{mergingLog(1),
                                "error: Cannot write to destination: _combined_a.zip"};
@@ -278,8 +276,7 @@ void ServiceTest::partThatIsTheCombinedArchive() {
                             sameFile == SameFile::SameName ? combinedPart
                                                            : QUrl::fromLocalFile(elsewhere)};
 
-    ExtractionService service(unreachableTool(folder));
-    const QStringList events = runToEnd(service, groupOf("a", parts), folder.path());
+    const QStringList events = runToEnd(unreachableTool(folder), parts, folder.path());
 
     QCOMPARE(events.size(), 2);
     QVERIFY2(events.last().startsWith("error: Extraction failed: ") &&
