@@ -64,5 +64,4 @@ private Q_SLOTS:
     void slowConsumerGetsEveryEventInOrderOnePerTurn();
     void serviceMergesAnotherRunWhileAnExtractorRuns();
     void destroyingTheServiceKillsARunningExtractor();
-    void defaultMadeValuesMeanNothing();
 };
