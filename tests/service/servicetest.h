@@ -49,8 +49,6 @@ private Q_SLOTS:
     void cancelRacingTheEndOfTheRunIsHarmless();
 
     // The check of parts and the space it tells a run needs (checktest.cpp).
-    void checkVerdictIsReadFromTheExtractorsJson_data();
-    void checkVerdictIsReadFromTheExtractorsJson();
     void spaceShortage_data();
     void spaceShortage();
     void runThatCannotFitFailsBeforeItWrites();
