@@ -45,8 +45,9 @@ void ServiceTest::floodOfReportsIsThinned() {
     QTemporaryDir folder;
     QElapsedTimer clock;
     clock.start();
-    const QStringList events = runTool(
-        folder.path(), "i=1; while [ $i -le 4000 ]; do printf '%d 4000\\n' $i; i=$((i+1)); done >&3");
+    const QStringList events =
+        runTool(folder.path(),
+                "i=1; while [ $i -le 4000 ]; do printf '%d 4000\\n' $i; i=$((i+1)); done >&3");
     const qint64 elapsed = clock.elapsed();
 
     const QStringList before = eventsBeforeTheExtractor(folder.path());

@@ -65,5 +65,4 @@ QStringList runToEnd(ExtractionService& service, const ZipFileGroup& group,
 QStringList runToEnd(const QString& tool, const QList<QUrl>& parts, const QString& destination);
 // A run of one tiny part "a.zip" in `folder` through a stand-in extractor
 // with the given script, into `destination` or else the folder itself.
-QStringList runTool(const QString& folder, const QString& script,
-                    const QString& destination = {});
+QStringList runTool(const QString& folder, const QString& script, const QString& destination = {});
