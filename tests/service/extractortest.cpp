@@ -1,11 +1,9 @@
 #include "servicetest.h"
 #include "testsupport.h"
 
-#include "service/extractionservice.h"
 #include "service/utf8streamdecoder.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,10 +14,12 @@ const QString fallbackError = QStringLiteral("error: Extraction failed: tool ext
 
 } // namespace
 
-// The pauses inside the scripts make the tool write separate chunks.
+// What the tool writes and how it ends, as the run reports it. The pauses
+// make the tool's output arrive as separate reads, more than the progress
+// thinning interval apart; descriptor 3 carries its "written total" reports.
 void ServiceTest::extractorOutcome_data() {
     QTest::addColumn<QString>("script");
-    QTest::addColumn<QStringList>("toolLogs");
+    QTest::addColumn<QStringList>("toolEvents");
     QTest::addColumn<QStringList>("ending");
     QTest::addRow("a silent exit status 1 fails with the tool's name")
         << "exit 1" << QStringList{} << QStringList{fallbackError};
@@ -61,19 +61,45 @@ void ServiceTest::extractorOutcome_data() {
         << QStringList{"log: caf", "log: é au lait\n", "log: end\n"} << successEnding();
     QTest::addRow("a character cut off by the tool's end becomes U+FFFD")
         << "printf 'end\\342\\202'" << QStringList{"log: end", "log: \uFFFD"} << successEnding();
+    QTest::addRow("half of the data written is three quarters done")
+        << "printf '50 100\\n' >&3" << QStringList{"progress: 0.75"} << successEnding();
+    QTest::addRow("reports one after the other; none or all written moves nothing")
+        << "printf '0 200\\n' >&3; sleep 0.2; printf '100 200\\n' >&3; sleep 0.2; "
+           "printf '150 200\\n' >&3; sleep 0.2; printf '200 200\\n' >&3"
+        << QStringList{"progress: 0.75", "progress: 0.875"} << successEnding();
+    QTest::addRow("a report lower than the one before does not move the bar back")
+        << "printf '60 100\\n' >&3; sleep 0.2; printf '20 100\\n' >&3; sleep 0.2; "
+           "printf '80 100\\n' >&3"
+        << QStringList{"progress: 0.8", "progress: 0.9"} << successEnding();
+    QTest::addRow("a report line split between two writes counts whole")
+        << "printf '3' >&3; sleep 0.2; printf '0 40\\n' >&3" << QStringList{"progress: 0.875"}
+        << successEnding();
+    QTest::addRow("malformed reports after a good one are skipped")
+        << "printf '25 100\\nabc 100\\n90 100x\\n80\\n70 100 5\\n-60 100\\n 65 100\\n64  100\\n"
+           "99999999999999999999 100\\n0x63 100\\n\\n' >&3"
+        << QStringList{"progress: 0.625"} << successEnding();
+    QTest::addRow("an overlong report is skipped, whether read whole or in pieces")
+        << "printf '%0100d 100\\n' 60 >&3; sleep 0.2; printf '30 100\\n%0100d' 50 >&3; "
+           "sleep 0.2; printf ' 100\\n' >&3"
+        << QStringList{"progress: 0.65"} << successEnding();
+    QTest::addRow("a last report without its line break is none")
+        << "printf '50 100' >&3" << QStringList{} << successEnding();
+    QTest::addRow("a total of 0, or more written than the total, moves nothing")
+        << "printf '0 0\\n5 0\\n150 100\\n' >&3" << QStringList{} << successEnding();
+    QTest::addRow("a failing tool's report comes before its failure; all written is no success")
+        << "printf '40 100\\n' >&3; sleep 0.2; printf '100 100\\n' >&3; exit 1"
+        << QStringList{"progress: 0.7"} << QStringList{fallbackError};
 }
 
 void ServiceTest::extractorOutcome() {
     QFETCH(QString, script);
-    QFETCH(QStringList, toolLogs);
+    QFETCH(QStringList, toolEvents);
     QFETCH(QStringList, ending);
     QTemporaryDir folder;
-    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
 
-    ExtractionService service(writeTool(folder.path(), "tool", script));
-    const QStringList events = runToEnd(service, groupOf("a", parts), folder.path());
+    const QStringList events = runTool(folder.path(), script);
 
-    QCOMPARE(events, eventsBeforeTheExtractor(folder.path()) + toolLogs + ending);
+    QCOMPARE(events, eventsBeforeTheExtractor(folder.path()) + toolEvents + ending);
     // Removed after success only.
     QCOMPARE(QFileInfo::exists(folder.filePath("_combined_a.zip")),
              !ending.last().startsWith("completed"));
@@ -84,13 +110,10 @@ void ServiceTest::argumentsReachTheExtractorUnchanged() {
     const QString destination =
         folder.filePath("with blanks, 'single' and \"double\" quotes $HOME");
     QVERIFY(QDir(folder.path()).mkdir(destination));
-    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
     const QString record = folder.filePath("arguments");
-    const QString tool =
-        writeTool(folder.path(), "tool", "printf '%s\\n' \"$@\" > '" + record + "'");
 
-    ExtractionService service(tool);
-    const QStringList events = runToEnd(service, groupOf("a", parts), destination);
+    const QStringList events =
+        runTool(folder.path(), "printf '%s\\n' \"$@\" > '" + record + "'", destination);
 
     QCOMPARE(events.last(), "completed");
     const QStringList expected{"-x", "-k", destination + "/_combined_a.zip", destination, ""};
@@ -112,8 +135,7 @@ void ServiceTest::extractorThatCannotBeLaunched() {
     QVERIFY(!probe.waitForStarted());
     QVERIFY(!probe.errorString().isEmpty());
 
-    ExtractionService service(tool);
-    const QStringList events = runToEnd(service, groupOf("a", parts), folder.path());
+    const QStringList events = runToEnd(tool, parts, folder.path());
 
     QCOMPARE(events, eventsBeforeTheExtractor(folder.path()) +
                          QStringList{"error: Extraction failed: " + probe.errorString()});

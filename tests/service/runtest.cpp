@@ -147,16 +147,3 @@ void ServiceTest::destroyingTheServiceKillsARunningExtractor() {
     QCOMPARE(::kill(toolProcess, 0), -1);
     QCOMPARE(errno, ESRCH);
 }
-
-// Qt's meta-type system makes values by default; such a value must never
-// pass for a failure or for the end of a run.
-void ServiceTest::defaultMadeValuesMeanNothing() {
-    const ExtractionError error;
-    const ExtractionProgress event;
-
-    QVERIFY(!error.isValid());
-    QCOMPARE(error.errorDescription(), QString());
-    QVERIFY(!event.isClosing());
-    QVERIFY(event.as<ExtractionProgress::Log>() &&
-            event.as<ExtractionProgress::Log>()->text.isEmpty());
-}

@@ -26,23 +26,20 @@ private Q_SLOTS:
     void groupThatIsNoByteSplitArchiveIsNotMerged_data();
     void groupThatIsNoByteSplitArchiveIsNotMerged();
 
-    // The extractor command (extractortest.cpp).
+    // The extractor command, its output and its progress reports
+    // (extractortest.cpp, progresstest.cpp).
     void extractorOutcome_data();
     void extractorOutcome();
     void argumentsReachTheExtractorUnchanged();
     void extractorThatCannotBeLaunched();
     void outputDecoderKeepsEveryCharacterWhereverTheBytesAreCut();
+    void extractorGetsTheReportPipeAsDescriptor3();
+    void floodOfReportsIsThinned();
+    void runsLeaveNoDescriptorOpen();
 
     // The password for encrypted entries (passwordtest.cpp).
     void passwordReachesTheExtractorOnDescriptor4Only_data();
     void passwordReachesTheExtractorOnDescriptor4Only();
-
-    // The extractor's progress reports (progresstest.cpp).
-    void extractorReportsFillTheSecondHalf_data();
-    void extractorReportsFillTheSecondHalf();
-    void extractorGetsTheReportPipeAsDescriptor3();
-    void floodOfReportsIsThinned();
-    void runsLeaveNoDescriptorOpen();
 
     // Cancelling a run (canceltest.cpp).
     void cancelStopsTheMerge_data();
@@ -52,8 +49,6 @@ private Q_SLOTS:
     void cancelRacingTheEndOfTheRunIsHarmless();
 
     // The check of parts and the space it tells a run needs (checktest.cpp).
-    void checkVerdictIsReadFromTheExtractorsJson_data();
-    void checkVerdictIsReadFromTheExtractorsJson();
     void spaceShortage_data();
     void spaceShortage();
     void runThatCannotFitFailsBeforeItWrites();
@@ -67,5 +62,4 @@ private Q_SLOTS:
     void slowConsumerGetsEveryEventInOrderOnePerTurn();
     void serviceMergesAnotherRunWhileAnExtractorRuns();
     void destroyingTheServiceKillsARunningExtractor();
-    void defaultMadeValuesMeanNothing();
 };

@@ -95,3 +95,14 @@ QStringList runToEnd(ExtractionService& service, const ZipFileGroup& group,
         return recorder.events() + QStringList{QStringLiteral("(the stream did not end)")};
     return recorder.events();
 }
+
+QStringList runToEnd(const QString& tool, const QList<QUrl>& parts, const QString& destination) {
+    ExtractionService service(tool);
+    return runToEnd(service, groupOf(QStringLiteral("a"), parts), destination);
+}
+
+QStringList runTool(const QString& folder, const QString& script, const QString& destination) {
+    const QList<QUrl> parts{writeFile(QDir(folder).filePath(QStringLiteral("a.zip")), "tiny part")};
+    return runToEnd(writeTool(folder, QStringLiteral("tool"), script), parts,
+                    destination.isEmpty() ? folder : destination);
+}

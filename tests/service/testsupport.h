@@ -61,3 +61,8 @@ private:
 // Runs one extraction to its end and returns its events.
 QStringList runToEnd(ExtractionService& service, const ZipFileGroup& group,
                      const QString& destination);
+// The same with a service of its own over `tool`, for the group "a" of `parts`.
+QStringList runToEnd(const QString& tool, const QList<QUrl>& parts, const QString& destination);
+// A run of one tiny part "a.zip" in `folder` through a stand-in extractor
+// with the given script, into `destination` or else the folder itself.
+QStringList runTool(const QString& folder, const QString& script, const QString& destination = {});

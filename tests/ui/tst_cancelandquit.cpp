@@ -1,13 +1,23 @@
-// The window's controls over a run: Cancel and Esc, and the question asked
-// when the window is closed during it.
+// The window's controls over a run and the questions around one: Cancel and
+// Esc, the question asked when the window is closed during a run, and those
+// the check of the parts leads to when Start is pressed (replacing files, the
+// password of an encrypted archive).
 
+#include "englishtexts.h"
 #include "scriptedwindow.h"
+#include "ui/passwordquestion.h"
 #include "ui/quitguard.h"
+#include "ui/replacequestion.h"
 #include "ui/statuslabel.h"
 #include "ui/symbolpushbutton.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -28,6 +38,13 @@ void endCancelled(ScriptedService* service) {
     service->finish(ExtractionProgress::error(ExtractionError::cancelled()));
 }
 
+// A window whose parts the check has seen, with a destination.
+bool checkedWith(ScriptedWindow& scripted, const std::optional<ArchiveInspection>& found) {
+    scripted.service->inspection = found;
+    scripted.chooseDestination();
+    return QTest::qWaitFor([&] { return !scripted.model.isInspecting(); });
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(QuitBy)
@@ -37,122 +54,178 @@ class CancelAndQuitTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cancelStopsTheRun_data();
-    void cancelStopsTheRun();
-    void quitDuringARunAsksFirst_data();
-    void quitDuringARunAsksFirst();
-};
+    void initTestCase() { useEnglishTexts(); }
 
-void CancelAndQuitTest::cancelStopsTheRun_data() {
-    QTest::addColumn<bool>("byEsc");
-    QTest::addRow("by the Cancel button") << false;
-    QTest::addRow("by Esc") << true;
-}
+    void cancelStopsTheRun_data() {
+        QTest::addColumn<bool>("byEsc");
+        QTest::addRow("by the Cancel button") << false;
+        QTest::addRow("by Esc") << true;
+    }
+    // The failed state it ends in shows as any failure does (the panel's
+    // state table).
+    void cancelStopsTheRun() {
+        QFETCH(bool, byEsc);
+        ScriptedWindow window;
+        QVERIFY(window.reach(Situation::Running));
+        QVERIFY(QTest::qWaitForWindowActive(&window.window));
+        SymbolPushButton* cancel = window.panel->cancelButton();
 
-void CancelAndQuitTest::cancelStopsTheRun() {
-    QFETCH(bool, byEsc);
-    ScriptedWindow window;
-    QVERIFY(window.reach(Situation::Running));
-    QVERIFY(QTest::qWaitForWindowActive(&window.window));
-    SymbolPushButton* cancel = window.panel->cancelButton();
+        if (byEsc)
+            QTest::keyClick(&window.window, Qt::Key_Escape);
+        else
+            cancel->click();
 
-    if (byEsc)
-        QTest::keyClick(&window.window, Qt::Key_Escape);
-    else
-        cancel->click();
+        QVERIFY(window.service->stream()->isCancelRequested());
+        // The run takes a moment to stop; it is not asked twice meanwhile.
+        QVERIFY(cancel->isVisible() && !cancel->isEnabled());
+        QCOMPARE(window.panel->mainButton()->text(), QStringLiteral("Stopping…"));
 
-    QVERIFY(window.service->stream()->isCancelRequested());
-    // The run takes a moment to stop; it is not asked twice meanwhile.
-    QVERIFY(cancel->isVisible() && !cancel->isEnabled());
-    QCOMPARE(window.panel->mainButton()->text(), QStringLiteral("Stopping…"));
-
-    endCancelled(window.service);
-    QVERIFY(!cancel->isVisible());
-    QCOMPARE(window.panel->statusLabel()->text(), QStringLiteral("Failed"));
-    QCOMPARE(window.model.state().message(), QStringLiteral("Extraction cancelled."));
-    QVERIFY(window.panel->mainButton()->isEnabled());
-}
-
-void CancelAndQuitTest::quitDuringARunAsksFirst_data() {
-    QTest::addColumn<QuitBy>("quitBy");
-    QTest::addColumn<Answer>("answer");
-    QTest::addColumn<bool>("closes");
-
-    QTest::addRow("closing, Stop and Quit cancels and closes once stopped")
-        << QuitBy::ClosingTheWindow << Answer::StopAndQuit << true;
-    QTest::addRow("Quit, Keep Running leaves the run and the window")
-        << QuitBy::QuitAction << Answer::KeepRunning << false;
-    QTest::addRow("Esc on the question keeps running")
-        << QuitBy::ClosingTheWindow << Answer::Escape << false;
-    QTest::addRow("Stop and Quit after the run ended by itself closes")
-        << QuitBy::QuitAction << Answer::StopAfterTheRunEndedByItself << true;
-}
-
-void CancelAndQuitTest::quitDuringARunAsksFirst() {
-    QFETCH(QuitBy, quitBy);
-    QFETCH(Answer, answer);
-    QFETCH(bool, closes);
-    ScriptedWindow window;
-    QVERIFY(window.reach(Situation::Running));
-    QVERIFY(QTest::qWaitForWindowActive(&window.window));
-
-    // Through the action, since the offscreen platform binds no key to Quit.
-    if (quitBy == QuitBy::QuitAction) {
-        for (QAction* action : window.window.actions()) {
-            if (action->text() == u"Quit")
-                action->trigger();
-        }
-    } else {
-        QVERIFY(!window.window.close());
+        endCancelled(window.service);
+        QVERIFY(!cancel->isVisible());
+        QCOMPARE(window.panel->statusLabel()->text(), QStringLiteral("Failed"));
     }
 
-    QuitGuard* guard = window.window.quitGuard();
-    QTRY_VERIFY(guard->question());
-    QMessageBox* question = guard->question();
-    QCOMPARE(question->text(), QStringLiteral("An extraction is running. Stop it and quit?"));
-    QAbstractButton* stop = buttonWithText(question, QStringLiteral("Stop and Quit"));
-    QAbstractButton* keep = buttonWithText(question, QStringLiteral("Keep Running"));
-    QVERIFY(stop && keep);
-    QCOMPARE(question->defaultButton(), keep);
-    // Asking again while the question is open does not stack a second one.
-    QVERIFY(!window.window.close());
-    QCOMPARE(window.window.findChildren<QMessageBox*>().size(), 1);
+    void quitDuringARunAsksFirst_data() {
+        QTest::addColumn<QuitBy>("quitBy");
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::addRow("closing, Stop and Quit cancels and closes once stopped")
+            << QuitBy::ClosingTheWindow << Answer::StopAndQuit << true;
+        QTest::addRow("Quit, Keep Running leaves the run and the window")
+            << QuitBy::QuitAction << Answer::KeepRunning << false;
+        QTest::addRow("Esc on the question keeps running")
+            << QuitBy::ClosingTheWindow << Answer::Escape << false;
+        QTest::addRow("Stop and Quit after the run ended by itself closes")
+            << QuitBy::QuitAction << Answer::StopAfterTheRunEndedByItself << true;
+    }
+    void quitDuringARunAsksFirst() {
+        QFETCH(QuitBy, quitBy);
+        QFETCH(Answer, answer);
+        QFETCH(bool, closes);
+        ScriptedWindow window;
+        QVERIFY(window.reach(Situation::Running));
+        QVERIFY(QTest::qWaitForWindowActive(&window.window));
 
-    switch (answer) {
-    case Answer::StopAndQuit:
-        stop->click();
-        QVERIFY(window.service->stream()->isCancelRequested());
-        // The window waits for the run, and a second close does not ask again.
+        // Through the action, since the offscreen platform binds no key to Quit.
+        if (quitBy == QuitBy::QuitAction) {
+            for (QAction* action : window.window.actions()) {
+                if (action->text() == u"Quit")
+                    action->trigger();
+            }
+        } else {
+            QVERIFY(!window.window.close());
+        }
+
+        QuitGuard* guard = window.window.quitGuard();
+        QTRY_VERIFY(guard->question());
+        QMessageBox* question = guard->question();
+        QAbstractButton* stop = buttonWithText(question, QStringLiteral("Stop and Quit"));
+        QAbstractButton* keep = buttonWithText(question, QStringLiteral("Keep Running"));
+        QVERIFY(stop && keep);
+        QCOMPARE(question->defaultButton(), keep);
+        // Asking again while the question is open does not stack a second one.
+        QVERIFY(!window.window.close());
+        QCOMPARE(window.window.findChildren<QMessageBox*>().size(), 1);
+
+        switch (answer) {
+        case Answer::StopAndQuit:
+            stop->click();
+            QVERIFY(window.service->stream()->isCancelRequested());
+            // The window waits for the run, and a second close does not ask again.
+            QTest::qWait(20);
+            QVERIFY(window.window.isVisible());
+            QVERIFY(!window.window.close());
+            QVERIFY(!guard->question());
+            endCancelled(window.service);
+            break;
+        case Answer::KeepRunning:
+            keep->click();
+            break;
+        case Answer::Escape:
+            QTest::keyClick(question, Qt::Key_Escape);
+            break;
+        case Answer::StopAfterTheRunEndedByItself:
+            window.service->finish(ExtractionProgress::completed());
+            stop->click();
+            break;
+        }
+
+        QTRY_VERIFY(!guard->question());
+        if (closes) {
+            QTRY_VERIFY(!window.window.isVisible());
+            return;
+        }
+        QVERIFY(!window.service->stream()->isCancelRequested());
+        QCOMPARE(window.model.state(), ExtractionState::running());
+        // A run that then ends by itself leaves the window open.
+        window.service->finish(ExtractionProgress::completed());
         QTest::qWait(20);
         QVERIFY(window.window.isVisible());
-        QVERIFY(!window.window.close());
-        QVERIFY(!guard->question());
-        endCancelled(window.service);
-        break;
-    case Answer::KeepRunning:
-        keep->click();
-        break;
-    case Answer::Escape:
-        QTest::keyClick(question, Qt::Key_Escape);
-        break;
-    case Answer::StopAfterTheRunEndedByItself:
-        window.service->finish(ExtractionProgress::completed());
-        stop->click();
-        break;
     }
 
-    QTRY_VERIFY(!guard->question());
-    if (closes) {
-        QTRY_VERIFY(!window.window.isVisible());
-        return;
+    // Esc answers with the Cancel button.
+    void startAsksBeforeReplacingFiles_data() {
+        QTest::addColumn<bool>("isReplaced");
+        QTest::addRow("Replace starts the run") << true;
+        QTest::addRow("Cancel, by Esc, leaves everything as it was") << false;
     }
-    QVERIFY(!window.service->stream()->isCancelRequested());
-    QCOMPARE(window.model.state(), ExtractionState::running());
-    // A run that then ends by itself leaves the window open.
-    window.service->finish(ExtractionProgress::completed());
-    QTest::qWait(20);
-    QVERIFY(window.window.isVisible());
-}
+    void startAsksBeforeReplacingFiles() {
+        QFETCH(bool, isReplaced);
+        ScriptedWindow scripted;
+        QVERIFY(checkedWith(scripted, completeInspection(12)));
+
+        scripted.model.startExtraction();
+
+        QMessageBox* question = scripted.window.replaceQuestion()->question();
+        QVERIFY(question);
+        QVERIFY(QTest::qWaitForWindowExposed(question));
+        QCOMPARE(question->text(), "12 files in " + QDir(scripted.parts.path()).dirName() +
+                                       " will be replaced by the archive's versions.");
+        if (isReplaced)
+            buttonWithText(question, QStringLiteral("Replace"))->click();
+        else
+            QTest::keyClick(question, Qt::Key_Escape);
+        QVERIFY(QTest::qWaitFor([&] { return !scripted.window.replaceQuestion()->question(); }));
+
+        QTest::qWait(50);
+        QTRY_COMPARE(scripted.service->runCount(), isReplaced ? 1 : 0);
+        QCOMPARE(scripted.model.state(),
+                 isReplaced ? ExtractionState::running() : ExtractionState::idle());
+    }
+
+    // The run gets the password as typed, in UTF-8; Show password reveals it.
+    void passwordQuestionDecidesWhetherARunStarts_data() {
+        QTest::addColumn<QDialogButtonBox::StandardButton>("button");
+        QTest::addColumn<int>("runs");
+        QTest::addRow("OK starts with the typed password") << QDialogButtonBox::Ok << 1;
+        QTest::addRow("Cancel starts nothing") << QDialogButtonBox::Cancel << 0;
+    }
+    void passwordQuestionDecidesWhetherARunStarts() {
+        QFETCH(QDialogButtonBox::StandardButton, button);
+        QFETCH(int, runs);
+        ScriptedWindow scripted;
+        QVERIFY(checkedWith(scripted, completeInspection(0, 1)));
+        scripted.model.startExtraction();
+        QDialog* dialog = scripted.window.passwordQuestion()->dialog();
+        QVERIFY(dialog && dialog->isVisible());
+        QLineEdit* field = scripted.window.passwordQuestion()->passwordField();
+        QTest::keyClicks(field, QStringLiteral("s3cret "));
+        field->insert(QStringLiteral("é")); // keyClicks types ASCII only
+        QCOMPARE(field->echoMode(), QLineEdit::Password);
+        dialog->findChild<QCheckBox*>()->click();
+        QCOMPARE(field->echoMode(), QLineEdit::Normal);
+
+        dialog->findChild<QDialogButtonBox*>()->button(button)->click();
+
+        QTest::qWait(20);
+        QTRY_COMPARE(scripted.service->runCount(), runs);
+        if (runs)
+            QCOMPARE(scripted.service->runs.last().password, QStringLiteral("s3cret é").toUtf8());
+        else
+            QCOMPARE(scripted.model.state(), ExtractionState::idle());
+        QTRY_VERIFY(!scripted.window.passwordQuestion()->dialog());
+    }
+};
 
 QTEST_MAIN(CancelAndQuitTest)
 #include "tst_cancelandquit.moc"

@@ -29,189 +29,185 @@ public Q_SLOTS:
     void open(const QUrl& url) { urls << url; }
 };
 
+enum class Press { Button, CtrlReturn, CtrlKeypadEnter };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Press)
 
 class ExtractionPanelTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void panelFollowsTheWindowsState_data();
-    void panelFollowsTheWindowsState();
-    void mainButtonStartsRetriesOrClears_data();
-    void mainButtonStartsRetriesOrClears();
-    void destinationIsChosenInAFolderChooser();
-    void windowFitsAHalfSizedScreen_data();
-    void windowFitsAHalfSizedScreen();
+    void panelFollowsTheWindowsState_data() {
+        QTest::addColumn<Situation>("situation");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("progressShown");
+        QTest::addColumn<bool>("cancelShown");
+        QTest::addColumn<bool>("openFolderShown");
+
+        const QString start = QStringLiteral("Start Extraction");
+        QTest::addRow("no destination: Start is off")
+            << Situation::NoDestination << start << false << "" << false << false << false;
+        QTest::addRow("ready: Start is on")
+            << Situation::Idle << start << true << "" << false << false << false;
+        QTest::addRow("a part missing: Start stays on, the rest can be extracted")
+            << Situation::MissingPart << start << true << "" << false << false << false;
+        QTest::addRow("two files claim a part: Start is off")
+            << Situation::Clash << start << false << "" << false << false << false;
+        QTest::addRow("a refused spanned set: Start is off")
+            << Situation::Refused << start << false << "" << false << false << false;
+        QTest::addRow("running: the bar and Cancel, Start off")
+            << Situation::Running << "Running…" << false << "" << true << true << false;
+        QTest::addRow("succeeded: Done, the bar kept, Open Folder and Clear")
+            << Situation::Succeeded << "Clear" << true << "Done" << true << false << true;
+        QTest::addRow("failed: Failed, no bar, a new start")
+            << Situation::Failed << start << true << "Failed" << false << false << false;
+    }
+
+    // The title carries the run's progress; closing asks only during a run.
+    void panelFollowsTheWindowsState() {
+        QFETCH(Situation, situation);
+        QFETCH(QString, status);
+        OpenedUrls fileManager;
+        ScriptedWindow scripted;
+        QVERIFY(scripted.reach(situation));
+        ExtractionPanel* panel = scripted.panel;
+
+        QTEST(panel->mainButton()->text(), "title");
+        QTEST(panel->mainButton()->isEnabled(), "enabled");
+        QCOMPARE(panel->statusLabel()->isVisible() ? panel->statusLabel()->text() : QString(),
+                 status);
+        QTEST(panel->progressBar()->isVisible(), "progressShown");
+        if (panel->progressBar()->isVisible())
+            QCOMPARE(panel->progressBar()->fraction(), 0.4);
+        QTEST(panel->cancelButton()->isVisible(), "cancelShown");
+        QTEST(panel->openFolderButton()->isVisible(), "openFolderShown");
+        const bool running = situation == Situation::Running;
+        const QString name = QGuiApplication::applicationDisplayName();
+        QCOMPARE(scripted.window.windowTitle(), running ? "40 % — " + name : name);
+
+        if (panel->openFolderButton()->isVisible()) {
+            panel->openFolderButton()->click();
+            QCOMPARE(fileManager.urls, QList<QUrl>{QUrl::fromLocalFile(scripted.parts.path())});
+        }
+        if (!running) {
+            QVERIFY(scripted.window.close());
+            QVERIFY(!scripted.window.quitGuard()->question());
+        }
+    }
+
+    void mainButtonStartsRetriesOrClears_data() {
+        QTest::addColumn<Situation>("situation");
+        QTest::addColumn<Press>("press");
+        QTest::addColumn<int>("runsStarted");
+        QTest::addColumn<bool>("groupKept");
+
+        QTest::addRow("the button in idle starts a run")
+            << Situation::Idle << Press::Button << 1 << true;
+        QTest::addRow("Ctrl+Return in idle starts a run")
+            << Situation::Idle << Press::CtrlReturn << 1 << true;
+        QTest::addRow("Ctrl+Return after success clears the window")
+            << Situation::Succeeded << Press::CtrlReturn << 0 << false;
+        QTest::addRow("the button after a failure starts the run again")
+            << Situation::Failed << Press::Button << 1 << true;
+        QTest::addRow("the keypad's Ctrl+Enter while running does nothing")
+            << Situation::Running << Press::CtrlKeypadEnter << 0 << true;
+    }
+
+    void mainButtonStartsRetriesOrClears() {
+        QFETCH(Situation, situation);
+        QFETCH(Press, press);
+        QFETCH(int, runsStarted);
+        ScriptedWindow scripted;
+        QVERIFY(scripted.reach(situation));
+        QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+        const int runsBefore = scripted.service->runCount();
+
+        if (press == Press::Button)
+            scripted.panel->mainButton()->click();
+        else if (press == Press::CtrlReturn)
+            QTest::keyClick(&scripted.window, Qt::Key_Return, Qt::ControlModifier);
+        else
+            QTest::keyClick(&scripted.window, Qt::Key_Enter,
+                            Qt::ControlModifier | Qt::KeypadModifier);
+
+        QTest::qWait(20);
+        QCOMPARE(scripted.service->runCount() - runsBefore, runsStarted);
+        QTEST(scripted.model.selectedGroup().has_value(), "groupKept");
+        const bool running = runsStarted || situation == Situation::Running;
+        QCOMPARE(scripted.model.state().kind(),
+                 running ? ExtractionState::Kind::Running : ExtractionState::Kind::Idle);
+    }
+
+    // The chooser opens where the parts are; cancelling it chooses nothing, and
+    // the chosen folder shows by its name, shortened in the middle when long.
+    void destinationIsChosenInAFolderChooser() {
+        ScriptedWindow scripted;
+        SymbolPushButton* button = scripted.panel->destinationButton();
+        DestinationPicker* picker = scripted.window.contentView()->destinationPicker();
+        QCOMPARE(button->text(), QStringLiteral("Choose folder…"));
+
+        button->click();
+        QVERIFY(picker->isPresented());
+        QCOMPARE(QDir(picker->dialog()->directoryUrl().toLocalFile()).canonicalPath(),
+                 QDir(scripted.parts.path()).canonicalPath());
+        picker->dialog()->reject();
+        QVERIFY(!scripted.model.destinationURL());
+        QTRY_VERIFY(!picker->isPresented());
+
+        button->click();
+        // A second press raises the open chooser instead of opening another.
+        button->click();
+        QCOMPARE(scripted.window.findChildren<QFileDialog*>().size(), 1);
+        // With nothing typed, accepting a folder chooser takes the folder it shows.
+        // Through QDialog, where accept() is public; the file dialog's own still runs.
+        static_cast<QDialog*>(picker->dialog())->accept();
+        QCOMPARE(scripted.model.destinationURL(),
+                 std::optional(QUrl::fromLocalFile(scripted.parts.path())));
+        QCOMPARE(button->accessibleName(), "Destination: " + QDir(scripted.parts.path()).dirName());
+        QVERIFY(scripted.panel->mainButton()->isEnabled());
+
+        scripted.model.setDestinationURL(
+            QUrl::fromLocalFile("/home/" + QString(400, u'x') + "end"));
+        QVERIFY(button->text().contains(QChar(0x2026)));
+        QVERIFY(button->text().startsWith(u'x') && button->text().endsWith(QStringLiteral("end")));
+    }
+
+    // A 1280×800 screen at twice the scale is 640×400 logical pixels, less a
+    // panel: the window must shrink to that with Start on screen, the console
+    // giving up its height first.
+    void windowFitsAHalfSizedScreen_data() {
+        QTest::addColumn<Situation>("situation");
+        QTest::addRow("ready to start") << Situation::Idle;
+        QTest::addRow("running, with the progress bar") << Situation::Running;
+        QTest::addRow("failed, with the retry button") << Situation::Failed;
+        QTest::addRow("done, with Open Folder") << Situation::Succeeded;
+    }
+
+    void windowFitsAHalfSizedScreen() {
+        QFETCH(Situation, situation);
+        ScriptedWindow scripted;
+        QVERIFY(scripted.reach(situation));
+        const QSize smallest =
+            scripted.window.minimumSizeHint().expandedTo(scripted.window.minimumSize());
+        QVERIFY(smallest.width() <= 640 && smallest.height() <= 380);
+
+        scripted.window.resize(640, 380);
+        QTRY_COMPARE(scripted.window.size(), QSize(640, 380));
+        QWidget* button = scripted.panel->mainButton();
+        QTRY_VERIFY(scripted.window.rect().contains(
+            QRect(button->mapTo(&scripted.window, QPoint(0, 0)), button->size())));
+        QVERIFY(button->isVisible());
+
+        // The panel keeps one height whatever the run shows, so nothing below
+        // it jumps when the progress bar comes and goes.
+        ScriptedWindow idle;
+        QCOMPARE(scripted.panel->sizeHint().height(), idle.panel->sizeHint().height());
+    }
 };
-
-void ExtractionPanelTest::panelFollowsTheWindowsState_data() {
-    QTest::addColumn<Situation>("situation");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<bool>("progressShown");
-    QTest::addColumn<bool>("cancelShown");
-    QTest::addColumn<bool>("openFolderShown");
-
-    const QString start = QStringLiteral("Start Extraction");
-    QTest::addRow("no destination: Start is off")
-        << Situation::NoDestination << start << false << "" << false << false << false;
-    QTest::addRow("ready: Start is on")
-        << Situation::Idle << start << true << "" << false << false << false;
-    QTest::addRow("a part missing: Start stays on, the rest can be extracted")
-        << Situation::MissingPart << start << true << "" << false << false << false;
-    QTest::addRow("two files claim a part: Start is off")
-        << Situation::Clash << start << false << "" << false << false << false;
-    QTest::addRow("a refused spanned set: Start is off")
-        << Situation::Refused << start << false << "" << false << false << false;
-    QTest::addRow("running: the bar and Cancel, Start off")
-        << Situation::Running << "Running…" << false << "" << true << true << false;
-    QTest::addRow("succeeded: Done, the bar kept, Open Folder and Clear")
-        << Situation::Succeeded << "Clear" << true << "Done" << true << false << true;
-    QTest::addRow("failed: Failed, no bar, a new start")
-        << Situation::Failed << start << true << "Failed" << false << false << false;
-}
-
-// The title carries the run's progress; closing asks only during a run.
-void ExtractionPanelTest::panelFollowsTheWindowsState() {
-    QFETCH(Situation, situation);
-    QFETCH(QString, status);
-    OpenedUrls fileManager;
-    ScriptedWindow scripted;
-    QVERIFY(scripted.reach(situation));
-    ExtractionPanel* panel = scripted.panel;
-
-    QTEST(panel->mainButton()->text(), "title");
-    QTEST(panel->mainButton()->isEnabled(), "enabled");
-    QCOMPARE(panel->statusLabel()->isVisible() ? panel->statusLabel()->text() : QString(), status);
-    QTEST(panel->progressBar()->isVisible(), "progressShown");
-    if (panel->progressBar()->isVisible())
-        QCOMPARE(panel->progressBar()->fraction(), 0.4);
-    QTEST(panel->cancelButton()->isVisible(), "cancelShown");
-    QTEST(panel->openFolderButton()->isVisible(), "openFolderShown");
-    const bool running = situation == Situation::Running;
-    const QString name = QGuiApplication::applicationDisplayName();
-    QCOMPARE(scripted.window.windowTitle(), running ? "40 % — " + name : name);
-
-    if (panel->openFolderButton()->isVisible()) {
-        panel->openFolderButton()->click();
-        QCOMPARE(fileManager.urls, QList<QUrl>{QUrl::fromLocalFile(scripted.parts.path())});
-    }
-    if (!running) {
-        QVERIFY(scripted.window.close());
-        QVERIFY(!scripted.window.quitGuard()->question());
-    }
-}
-
-enum class Press { Button, CtrlReturn, CtrlKeypadEnter };
-Q_DECLARE_METATYPE(Press)
-
-void ExtractionPanelTest::mainButtonStartsRetriesOrClears_data() {
-    QTest::addColumn<Situation>("situation");
-    QTest::addColumn<Press>("press");
-    QTest::addColumn<int>("runsStarted");
-    QTest::addColumn<bool>("groupKept");
-
-    QTest::addRow("the button in idle starts a run")
-        << Situation::Idle << Press::Button << 1 << true;
-    QTest::addRow("Ctrl+Return in idle starts a run")
-        << Situation::Idle << Press::CtrlReturn << 1 << true;
-    QTest::addRow("Ctrl+Return after success clears the window")
-        << Situation::Succeeded << Press::CtrlReturn << 0 << false;
-    QTest::addRow("the button after a failure starts the run again")
-        << Situation::Failed << Press::Button << 1 << true;
-    QTest::addRow("the keypad's Ctrl+Enter while running does nothing")
-        << Situation::Running << Press::CtrlKeypadEnter << 0 << true;
-}
-
-void ExtractionPanelTest::mainButtonStartsRetriesOrClears() {
-    QFETCH(Situation, situation);
-    QFETCH(Press, press);
-    QFETCH(int, runsStarted);
-    ScriptedWindow scripted;
-    QVERIFY(scripted.reach(situation));
-    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
-    const int runsBefore = scripted.service->runCount();
-
-    if (press == Press::Button)
-        scripted.panel->mainButton()->click();
-    else if (press == Press::CtrlReturn)
-        QTest::keyClick(&scripted.window, Qt::Key_Return, Qt::ControlModifier);
-    else
-        QTest::keyClick(&scripted.window, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
-
-    QTest::qWait(20);
-    QCOMPARE(scripted.service->runCount() - runsBefore, runsStarted);
-    QTEST(scripted.model.selectedGroup().has_value(), "groupKept");
-    const bool running = runsStarted || situation == Situation::Running;
-    QCOMPARE(scripted.model.state().kind(),
-             running ? ExtractionState::Kind::Running : ExtractionState::Kind::Idle);
-}
-
-// The chooser opens where the parts are; cancelling it chooses nothing, and
-// the chosen folder shows by its name, shortened in the middle when long.
-void ExtractionPanelTest::destinationIsChosenInAFolderChooser() {
-    ScriptedWindow scripted;
-    SymbolPushButton* button = scripted.panel->destinationButton();
-    DestinationPicker* picker = scripted.window.contentView()->destinationPicker();
-    QCOMPARE(button->text(), QStringLiteral("Choose folder…"));
-
-    button->click();
-    QVERIFY(picker->isPresented());
-    QCOMPARE(QDir(picker->dialog()->directoryUrl().toLocalFile()).canonicalPath(),
-             QDir(scripted.parts.path()).canonicalPath());
-    picker->dialog()->reject();
-    QVERIFY(!scripted.model.destinationURL());
-    QTRY_VERIFY(!picker->isPresented());
-
-    button->click();
-    // A second press raises the open chooser instead of opening another.
-    button->click();
-    QCOMPARE(scripted.window.findChildren<QFileDialog*>().size(), 1);
-    // With nothing typed, accepting a folder chooser takes the folder it shows.
-    // Through QDialog, where accept() is public; the file dialog's own still runs.
-    static_cast<QDialog*>(picker->dialog())->accept();
-    QCOMPARE(scripted.model.destinationURL(),
-             std::optional(QUrl::fromLocalFile(scripted.parts.path())));
-    QCOMPARE(button->accessibleName(), "Destination: " + QDir(scripted.parts.path()).dirName());
-    QVERIFY(scripted.panel->mainButton()->isEnabled());
-
-    scripted.model.setDestinationURL(QUrl::fromLocalFile("/home/" + QString(400, u'x') + "end"));
-    QVERIFY(button->text().contains(QChar(0x2026)));
-    QVERIFY(button->text().startsWith(u'x') && button->text().endsWith(QStringLiteral("end")));
-}
-
-// A 1280×800 screen at twice the scale is 640×400 logical pixels, less a
-// panel: the window must shrink to that with Start on screen, the console
-// giving up its height first.
-void ExtractionPanelTest::windowFitsAHalfSizedScreen_data() {
-    QTest::addColumn<Situation>("situation");
-    QTest::addRow("ready to start") << Situation::Idle;
-    QTest::addRow("running, with the progress bar") << Situation::Running;
-    QTest::addRow("failed, with the retry button") << Situation::Failed;
-    QTest::addRow("done, with Open Folder") << Situation::Succeeded;
-}
-
-void ExtractionPanelTest::windowFitsAHalfSizedScreen() {
-    QFETCH(Situation, situation);
-    ScriptedWindow scripted;
-    QVERIFY(scripted.reach(situation));
-    const QSize smallest =
-        scripted.window.minimumSizeHint().expandedTo(scripted.window.minimumSize());
-    QVERIFY(smallest.width() <= 640 && smallest.height() <= 380);
-
-    scripted.window.resize(640, 380);
-    QTRY_COMPARE(scripted.window.size(), QSize(640, 380));
-    QWidget* button = scripted.panel->mainButton();
-    QTRY_VERIFY(scripted.window.rect().contains(
-        QRect(button->mapTo(&scripted.window, QPoint(0, 0)), button->size())));
-    QVERIFY(button->isVisible());
-
-    // The panel keeps one height whatever the run shows, so nothing below
-    // it jumps when the progress bar comes and goes.
-    ScriptedWindow idle;
-    QCOMPARE(scripted.panel->sizeHint().height(), idle.panel->sizeHint().height());
-}
 
 QTEST_MAIN(ExtractionPanelTest)
 #include "tst_extractionpanel.moc"

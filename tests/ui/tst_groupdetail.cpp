@@ -2,13 +2,8 @@
 // the part rows and their remove controls, and the switcher between groups.
 
 #include "englishtexts.h"
-#include "model/extractionviewmodel.h"
-#include "partfiles.h"
-#include "scriptedservice.h"
+#include "scriptedwindow.h"
 #include "ui/clashwarning.h"
-#include "ui/contentview.h"
-#include "ui/detailpane.h"
-#include "ui/extractionpanel.h"
 #include "ui/filelistmodel.h"
 #include "ui/filelistview.h"
 #include "ui/groupheaderview.h"
@@ -42,23 +37,15 @@ void clickRemove(FileListView* list, int row, QPoint offset = {}) {
                       list->removeButtonRect(row).center() + offset);
 }
 
-// A content view on screen over a scripted service, so rows have their places.
-struct ShownView {
-    ShownView()
-        : service(new ScriptedService)
-        , model(service)
-        , view(&model) {
-        view.resize(900, 600);
-        view.show();
-        header = view.detailPane()->header();
-        list = view.detailPane()->fileList();
-    }
+// The window on screen with nothing dropped yet, so rows have their places.
+struct ShownView : ScriptedWindow {
+    ShownView() { model.reset(); }
 
-    ScriptedService* service;
-    ExtractionViewModel model;
-    ContentView view;
-    GroupHeaderView* header;
-    FileListView* list;
+    QUrl make(const QString& name, qint64 size = 0) { return parts.make(name, size); }
+
+    DetailPane* detail = window.contentView()->detailPane();
+    GroupHeaderView* header = detail->header();
+    FileListView* list = detail->fileList();
 };
 
 } // namespace
@@ -68,276 +55,259 @@ class GroupDetailTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { useEnglishTexts(); }
-    void headerSummarisesTheShownGroup_data();
-    void headerSummarisesTheShownGroup();
-    void longMissingPartListStaysWithinThreeLines();
-    void joinOfferJoinsTheHalves();
-    void clashingFilesAreNamedByTheirFolders();
-    void clashLabelsTellTheFilesApart_data();
-    void clashLabelsTellTheFilesApart();
-    void clashWarningSpellsOutEachClash_data();
-    void clashWarningSpellsOutEachClash();
-    void rowsShowNumbersNamesAndSizesOnceRead();
-    void removeControlsForwardToTheViewModel();
-    void thousandsOfPartsAddNoWidgets();
-    void switcherShowsAnotherArchive();
-};
 
-// The check's verdict under the summary; a warning reads "⚠ " here.
-void GroupDetailTest::headerSummarisesTheShownGroup_data() {
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<Sizes>("sizes");
-    QTest::addColumn<std::optional<ArchiveInspection>>("found");
-    QTest::addColumn<QString>("summary");
-    QTest::addColumn<QString>("check");
-    QTest::addColumn<QString>("warning");
-    QTest::addColumn<bool>("refused");
+    // The check's verdict under the summary; a warning reads "⚠ " here.
+    void headerSummarisesTheShownGroup_data() {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<Sizes>("sizes");
+        QTest::addColumn<std::optional<ArchiveInspection>>("found");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("check");
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<bool>("refused");
 
-    ArchiveInspection broken;
-    broken.complete = false;
-    broken.problem = QStringLiteral("archive(3).zip does not continue archive(1).zip.");
-    QTest::addRow("one part, complete")
-        << QStringList{"archive.zip"} << Sizes{2'100'000} << std::optional(completeInspection())
-        << "1 part · 2.1 MB"
-        << "Complete archive · 16 files · 1.2 MB unpacked" << QString() << false;
-    QTest::addRow("a gap is warned about, the check's sentence too, and the sizes add up")
-        << QStringList{"archive.zip", "archive(1).zip", "archive(3).zip"}
-        << Sizes{2'100'000, 2'100'000, 2'100'000} << std::optional(broken) << "3 parts · 6.3 MB"
-        << "⚠ " + broken.problem << "Missing parts: part (2)" << false;
-    QTest::addRow("numbered parts say so and are missed by file name; no check, no line")
-        << QStringList{"archive.zip.001", "archive.zip.003"} << Sizes{1'000'000, 1'100'000}
-        << std::optional<ArchiveInspection>() << "2 parts (.001, .002, …) · 2.1 MB" << QString()
-        << "Missing parts: archive.zip.002" << false;
-    QTest::addRow("a spanned set is refused")
-        << QStringList{"archive.z01", "archive.zip"} << Sizes{1'000'000, 1'100'000}
-        << std::optional<ArchiveInspection>() << "2 parts · 2.1 MB" << QString() << QString()
-        << true;
-}
-
-void GroupDetailTest::headerSummarisesTheShownGroup() {
-    QFETCH(QStringList, names);
-    QFETCH(Sizes, sizes);
-    QFETCH(QString, summary);
-    QFETCH(bool, refused);
-    PartFiles parts;
-    QList<QUrl> locations;
-    for (qsizetype index = 0; index < names.size(); ++index)
-        locations << parts.make(names.at(index), sizes.at(index));
-    ShownView shown;
-    QFETCH(std::optional<ArchiveInspection>, found);
-    shown.service->inspection = found;
-
-    shown.model.addFiles(locations);
-
-    QCOMPARE(shown.header->titleText(), QStringLiteral("archive"));
-    QTRY_COMPARE(shown.header->summaryText(), summary);
-    QTEST((shown.header->isCheckAWarning() ? "⚠ " : "") + shown.header->checkText(), "check");
-    QTEST(shown.header->warningText(), "warning");
-    QCOMPARE(shown.header->refusalText(),
-             shown.model.selectedGroup()->refusalDescription().value_or(QString()));
-    QCOMPARE(!shown.header->refusalText().isEmpty(), refused);
-}
-
-// The header makes room for all three lines, the rest in the tooltip.
-void GroupDetailTest::longMissingPartListStaysWithinThreeLines() {
-    ShownView shown;
-    shown.model.addFiles({QUrl::fromLocalFile("/downloads/huge(5000).zip")});
-
-    TextLabel* warning = shown.header->warningLabel();
-    QVERIFY(warning->text().startsWith(QStringLiteral("Missing parts: base (huge.zip), part (1)")));
-    QCOMPARE(warning->toolTip(), warning->text());
-    const QStringList lines = warning->displayedLines();
-    QCOMPARE(lines.size(), 3);
-    QVERIFY(lines.last().endsWith(QChar(0x2026)));
-    QCOMPARE(warning->heightForWidth(warning->width()), 3 * warning->sizeHint().height());
-    QTRY_VERIFY(warning->height() >= warning->heightForWidth(warning->width()));
-}
-
-void GroupDetailTest::joinOfferJoinsTheHalves() {
-    PartFiles parts;
-    ShownView shown;
-    shown.model.addFiles({parts.make("report.zip", 10), parts.make("report (1).zip", 10)});
-    QVERIFY(!shown.header->joinOffer()->text().isEmpty());
-
-    QTest::mouseClick(shown.header->joinOffer()->joinButton(), Qt::LeftButton);
-
-    QCOMPARE(shown.model.groups().size(), 1);
-    QCOMPARE(shown.header->summaryText().left(7), QStringLiteral("2 parts"));
-    QCOMPARE(shown.header->joinOffer()->text(), QString());
-}
-
-// Every file keeps its row, so either copy can be removed.
-void GroupDetailTest::clashingFilesAreNamedByTheirFolders() {
-    PartFiles first;
-    PartFiles second;
-    ShownView shown;
-    shown.model.setDestinationURL(QUrl::fromLocalFile(first.path()));
-    const QUrl copy = second.make("s(1).zip");
-    shown.model.addFiles(
-        {first.make("s.zip"), first.make("s(1).zip"), first.make("s(2).zip"), copy});
-
-    QCOMPARE(shown.header->clashText(),
-             QStringLiteral("Two files claim part 1: %1/s(1).zip and %2/s(1).zip — remove one.")
-                 .arg(QDir(first.path()).dirName(), QDir(second.path()).dirName()));
-    QCOMPARE(shown.header->warningText(), QString());
-    QCOMPARE(shown.list->fileModel()->rowCount(), 4);
-
-    clickRemove(shown.list, 2);
-    QVERIFY(!shown.model.selectedGroup()->files.contains(copy));
-    QCOMPARE(shown.header->clashText(), QString());
-    QVERIFY(shown.view.detailPane()->extractionPanel()->mainButton()->isEnabled());
-}
-
-void GroupDetailTest::clashLabelsTellTheFilesApart_data() {
-    QTest::addColumn<QStringList>("paths");
-    QTest::addColumn<QStringList>("labels");
-
-    const QString longA = QString(40, u'a');
-    const QString longB = QString(40, u'b');
-    const QString shortA = QString(15, u'a') + QChar(0x2026) + QString(15, u'a');
-    const QString shortB = QString(15, u'b') + QChar(0x2026) + QString(15, u'b');
-
-    QTest::addRow("parents of one name: their parents tell")
-        << QStringList{"/home/u/dl/s.zip", "/media/usb/dl/s.zip"}
-        << QStringList{"u/dl/s.zip", "usb/dl/s.zip"};
-    QTest::addRow("a long shared run of folders is shortened")
-        << QStringList{"/m/a/1/2/3/s.zip", "/m/b/1/2/3/s.zip"}
-        << QStringList{"a/…/s.zip", "b/…/s.zip"};
-    QTest::addRow("long folder names keep both ends")
-        << QStringList{"/x/" + longA + "/s.zip", "/x/" + longB + "/s.zip"}
-        << QStringList{shortA + "/s.zip", shortB + "/s.zip"};
-    QTest::addRow("one location twice: the whole path, and no endless search")
-        << QStringList{"/x/a/s.zip", "/x/a/s.zip"} << QStringList{"/x/a/s.zip", "/x/a/s.zip"};
-}
-
-void GroupDetailTest::clashLabelsTellTheFilesApart() {
-    QFETCH(QStringList, paths);
-    QList<QUrl> files;
-    for (const QString& path : std::as_const(paths))
-        files << QUrl::fromLocalFile(path);
-    QTEST(ClashWarning::fileLabels(files), "labels");
-}
-
-void GroupDetailTest::clashWarningSpellsOutEachClash_data() {
-    QTest::addColumn<int>("clashes");
-    QTest::addColumn<QStringList>("folders");
-    QTest::addColumn<QString>("text");
-
-    const QString partOne = "Two files claim part 1: a/s(1).zip and b/s(1).zip — remove one. ";
-    const QString threeSpelledOut = partOne +
-                                    "Two files claim part 2: a/s(2).zip and b/s(2).zip — remove "
-                                    "one. Two files claim part 3: a/s(3).zip and b/s(3).zip — "
-                                    "remove one.";
-    QTest::addRow("three files") << 1 << QStringList{"a", "b", "c"}
-                                 << "3 files claim part 1: a/s(1).zip, b/s(1).zip and "
-                                    "c/s(1).zip — keep one and remove the others.";
-    QTest::addRow("four clashes are all spelled out")
-        << 4 << QStringList{"a", "b"}
-        << threeSpelledOut + " Two files claim part 4: a/s(4).zip and b/s(4).zip — remove one.";
-    QTest::addRow("past four the rest are counted")
-        << 9 << QStringList{"a", "b"}
-        << threeSpelledOut + " 6 more part numbers are claimed by more than one file.";
-}
-
-void GroupDetailTest::clashWarningSpellsOutEachClash() {
-    QFETCH(int, clashes);
-    QFETCH(QStringList, folders);
-    QList<PartClash> found;
-    for (qint64 index = 1; index <= clashes; ++index) {
-        found << PartClash{index, {}};
-        for (const QString& folder : std::as_const(folders))
-            found.last().files << QUrl::fromLocalFile(
-                QStringLiteral("/x/%1/s(%2).zip").arg(folder).arg(index));
+        ArchiveInspection broken;
+        broken.complete = false;
+        broken.problem = QStringLiteral("archive(3).zip does not continue archive(1).zip.");
+        QTest::addRow("one part, complete")
+            << QStringList{"archive.zip"} << Sizes{2'100'000} << std::optional(completeInspection())
+            << "1 part · 2.1 MB"
+            << "Complete archive · 16 files · 1.2 MB unpacked" << QString() << false;
+        QTest::addRow("a gap is warned about, the check's sentence too, and the sizes add up")
+            << QStringList{"archive.zip", "archive(1).zip", "archive(3).zip"}
+            << Sizes{2'100'000, 2'100'000, 2'100'000} << std::optional(broken) << "3 parts · 6.3 MB"
+            << "⚠ " + broken.problem << "Missing parts: part (2)" << false;
+        QTest::addRow("numbered parts say so and are missed by file name; no check, no line")
+            << QStringList{"archive.zip.001", "archive.zip.003"} << Sizes{1'000'000, 1'100'000}
+            << std::optional<ArchiveInspection>() << "2 parts (.001, .002, …) · 2.1 MB" << QString()
+            << "Missing parts: archive.zip.002" << false;
+        QTest::addRow("a spanned set is refused")
+            << QStringList{"archive.z01", "archive.zip"} << Sizes{1'000'000, 1'100'000}
+            << std::optional<ArchiveInspection>() << "2 parts · 2.1 MB" << QString() << QString()
+            << true;
     }
-    QTEST(ClashWarning::text(found), "text");
-}
 
-// Rows are numbered as the parts are, so a gap shows as one. Sizes come
-// from another thread: none is there before the event loop has run, and a
-// file that vanished keeps its row without one.
-void GroupDetailTest::rowsShowNumbersNamesAndSizesOnceRead() {
-    PartFiles parts;
-    ShownView shown;
-    const QUrl vanished = parts.make("set(4).zip", 512);
-    QVERIFY(QFile::remove(vanished.toLocalFile()));
+    void headerSummarisesTheShownGroup() {
+        QFETCH(QStringList, names);
+        QFETCH(Sizes, sizes);
+        QFETCH(QString, summary);
+        QFETCH(bool, refused);
+        QFETCH(std::optional<ArchiveInspection>, found);
+        ShownView shown;
+        QList<QUrl> locations;
+        for (qsizetype index = 0; index < names.size(); ++index)
+            locations << shown.otherFolder.make(names.at(index), sizes.at(index));
+        shown.service->inspection = found;
 
-    shown.model.addFiles({parts.make("set.zip", 2'100'000), parts.make("set(1).zip", 512),
-                          parts.make("set(3).zip", 512), vanished});
+        shown.model.addFiles(locations);
 
-    QCOMPARE(column(shown.list, FileListModel::PartNumberRole), (QStringList{"0", "1", "3", "4"}));
-    QCOMPARE(column(shown.list, Qt::DisplayRole),
-             (QStringList{"set.zip", "set(1).zip", "set(3).zip", "set(4).zip"}));
-    QCOMPARE(column(shown.list, FileListModel::FolderRole).first(), parts.path());
-    QCOMPARE(column(shown.list, FileListModel::SizeRole), QStringList(4));
-    QCOMPARE(shown.header->summaryText(), QStringLiteral("4 parts"));
-    QTRY_COMPARE(shown.header->summaryText(), QStringLiteral("4 parts · 2.1 MB"));
-    QCOMPARE(column(shown.list, FileListModel::SizeRole),
-             (QStringList{"2.1 MB", "512 bytes", "512 bytes", QString()}));
-}
+        QCOMPARE(shown.header->titleText(), QStringLiteral("archive"));
+        QTRY_COMPARE(shown.header->summaryText(), summary);
+        QTEST((shown.header->isCheckAWarning() ? "⚠ " : "") + shown.header->checkText(), "check");
+        QTEST(shown.header->warningText(), "warning");
+        QCOMPARE(shown.header->refusalText(),
+                 shown.model.selectedGroup()->refusalDescription().value_or(QString()));
+        QCOMPARE(!shown.header->refusalText().isEmpty(), refused);
+    }
 
-// A removed file's row leaves alone: the list is not rebuilt, so it keeps
-// its scroll position, and the rows after it move up with new numbers.
-void GroupDetailTest::removeControlsForwardToTheViewModel() {
-    PartFiles parts;
-    ShownView shown;
-    shown.model.addFiles(
-        {parts.make("a.zip"), parts.make("a(1).zip"), parts.make("a(2).zip"), parts.make("b.zip")});
-    QSignalSpy removed(shown.list->fileModel(), &QAbstractItemModel::rowsRemoved);
-    QSignalSpy reset(shown.list->fileModel(), &QAbstractItemModel::modelReset);
+    // The header makes room for all three lines, the rest in the tooltip.
+    void longMissingPartListStaysWithinThreeLines() {
+        ShownView shown;
+        shown.model.addFiles({QUrl::fromLocalFile("/downloads/huge(5000).zip")});
 
-    clickRemove(shown.list, 1);
-    QCOMPARE(removed.size(), 1);
-    QCOMPARE(removed.first().at(1).toInt(), 1);
-    QCOMPARE(reset.size(), 0);
-    QCOMPARE(column(shown.list, Qt::DisplayRole), (QStringList{"a.zip", "a(2).zip"}));
-    QCOMPARE(column(shown.list, FileListModel::PartNumberRole), (QStringList{"0", "2"}));
-    // A click beside the control is not a removal.
-    clickRemove(shown.list, 0, QPoint(40, 0));
-    QCOMPARE(shown.model.selectedGroup()->files.size(), 2);
+        TextLabel* warning = shown.header->warningLabel();
+        QVERIFY(
+            warning->text().startsWith(QStringLiteral("Missing parts: base (huge.zip), part (1)")));
+        QCOMPARE(warning->toolTip(), warning->text());
+        const QStringList lines = warning->displayedLines();
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines.last().endsWith(QChar(0x2026)));
+        QCOMPARE(warning->heightForWidth(warning->width()), 3 * warning->sizeHint().height());
+        QTRY_VERIFY(warning->height() >= warning->heightForWidth(warning->width()));
+    }
 
-    shown.header->removeButton()->click();
-    QCOMPARE(shown.header->titleText(), QStringLiteral("b"));
-    QCOMPARE(shown.model.groups().size(), 1);
+    void joinOfferJoinsTheHalves() {
+        ShownView shown;
+        shown.model.addFiles({shown.make("report.zip", 10), shown.make("report (1).zip", 10)});
+        QVERIFY(!shown.header->joinOffer()->text().isEmpty());
 
-    clickRemove(shown.list, 0);
-    QVERIFY(!shown.model.selectedGroup());
-    QVERIFY(!shown.view.detailPane()->isShowingGroup());
-}
+        QTest::mouseClick(shown.header->joinOffer()->joinButton(), Qt::LeftButton);
 
-void GroupDetailTest::thousandsOfPartsAddNoWidgets() {
-    ShownView shown;
-    shown.model.addFiles({QUrl::fromLocalFile("/downloads/big.zip")});
-    const qsizetype widgetsForOne = shown.view.findChildren<QWidget*>().size();
+        QCOMPARE(shown.model.groups().size(), 1);
+        QCOMPARE(shown.header->summaryText().left(7), QStringLiteral("2 parts"));
+        QCOMPARE(shown.header->joinOffer()->text(), QString());
+    }
 
-    QList<QUrl> parts;
-    for (int part = 1; part < 5000; ++part)
-        parts << QUrl::fromLocalFile(QStringLiteral("/downloads/big(%1).zip").arg(part));
-    shown.model.addFiles(parts);
+    // Every file keeps its row, so either copy can be removed.
+    void clashingFilesAreNamedByTheirFolders() {
+        ShownView shown;
+        shown.model.setDestinationURL(QUrl::fromLocalFile(shown.parts.path()));
+        const QUrl copy = shown.otherFolder.make("s(1).zip");
+        shown.model.addFiles(
+            {shown.make("s.zip"), shown.make("s(1).zip"), shown.make("s(2).zip"), copy});
 
-    QCOMPARE(shown.list->fileModel()->rowCount(), 5000);
-    QCOMPARE(shown.view.findChildren<QWidget*>().size(), widgetsForOne);
-}
+        QCOMPARE(
+            shown.header->clashText(),
+            QStringLiteral("Two files claim part 1: %1/s(1).zip and %2/s(1).zip — remove one.")
+                .arg(QDir(shown.parts.path()).dirName(), QDir(shown.otherFolder.path()).dirName()));
+        QCOMPARE(shown.header->warningText(), QString());
+        QCOMPARE(shown.list->fileModel()->rowCount(), 4);
 
-void GroupDetailTest::switcherShowsAnotherArchive() {
-    PartFiles parts;
-    ShownView shown;
-    GroupSwitcher* switcher = shown.header->switcher();
-    shown.model.addFiles({parts.make("b.zip"), parts.make("b(1).zip")});
-    QVERIFY(!switcher->isVisible());
+        clickRemove(shown.list, 2);
+        QVERIFY(!shown.model.selectedGroup()->files.contains(copy));
+        QCOMPARE(shown.header->clashText(), QString());
+        QVERIFY(shown.detail->extractionPanel()->mainButton()->isEnabled());
+    }
 
-    shown.model.addFiles({parts.make("a.zip"), parts.make("c.zip")});
-    QVERIFY(switcher->isVisible());
-    QCOMPARE(switcher->text(), QStringLiteral("2 of 3 archives"));
-    Q_EMIT switcher->menu()->aboutToShow();
-    QStringList entries;
-    for (QAction* action : switcher->menu()->actions())
-        entries << (action->isChecked() ? "✓ " : "") + action->text();
-    QCOMPARE(entries, (QStringList{"a · 1 part", "✓ b · 2 parts", "c · 1 part"}));
+    void clashLabelsTellTheFilesApart_data() {
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<QStringList>("labels");
 
-    switcher->menu()->actions().at(2)->trigger();
-    QCOMPARE(shown.header->titleText(), QStringLiteral("c"));
-    QCOMPARE(switcher->text(), QStringLiteral("3 of 3 archives"));
-}
+        const QString longA = QString(40, u'a');
+        const QString longB = QString(40, u'b');
+        const QString shortA = QString(15, u'a') + QChar(0x2026) + QString(15, u'a');
+        const QString shortB = QString(15, u'b') + QChar(0x2026) + QString(15, u'b');
+
+        QTest::addRow("parents of one name: their parents tell")
+            << QStringList{"/home/u/dl/s.zip", "/media/usb/dl/s.zip"}
+            << QStringList{"u/dl/s.zip", "usb/dl/s.zip"};
+        QTest::addRow("a long shared run of folders is shortened")
+            << QStringList{"/m/a/1/2/3/s.zip", "/m/b/1/2/3/s.zip"}
+            << QStringList{"a/…/s.zip", "b/…/s.zip"};
+        QTest::addRow("long folder names keep both ends")
+            << QStringList{"/x/" + longA + "/s.zip", "/x/" + longB + "/s.zip"}
+            << QStringList{shortA + "/s.zip", shortB + "/s.zip"};
+        QTest::addRow("one location twice: the whole path, and no endless search")
+            << QStringList{"/x/a/s.zip", "/x/a/s.zip"} << QStringList{"/x/a/s.zip", "/x/a/s.zip"};
+    }
+
+    void clashLabelsTellTheFilesApart() {
+        QFETCH(QStringList, paths);
+        QList<QUrl> files;
+        for (const QString& path : std::as_const(paths))
+            files << QUrl::fromLocalFile(path);
+        QTEST(ClashWarning::fileLabels(files), "labels");
+    }
+
+    void clashWarningSpellsOutEachClash_data() {
+        QTest::addColumn<int>("clashes");
+        QTest::addColumn<QStringList>("folders");
+        QTest::addColumn<QString>("text");
+
+        const QString partOne = "Two files claim part 1: a/s(1).zip and b/s(1).zip — remove one. ";
+        const QString threeSpelledOut =
+            partOne + "Two files claim part 2: a/s(2).zip and b/s(2).zip — remove "
+                      "one. Two files claim part 3: a/s(3).zip and b/s(3).zip — "
+                      "remove one.";
+        QTest::addRow("three files") << 1 << QStringList{"a", "b", "c"}
+                                     << "3 files claim part 1: a/s(1).zip, b/s(1).zip and "
+                                        "c/s(1).zip — keep one and remove the others.";
+        QTest::addRow("four clashes are all spelled out")
+            << 4 << QStringList{"a", "b"}
+            << threeSpelledOut + " Two files claim part 4: a/s(4).zip and b/s(4).zip — remove one.";
+        QTest::addRow("past four the rest are counted")
+            << 9 << QStringList{"a", "b"}
+            << threeSpelledOut + " 6 more part numbers are claimed by more than one file.";
+    }
+
+    void clashWarningSpellsOutEachClash() {
+        QFETCH(int, clashes);
+        QFETCH(QStringList, folders);
+        QList<PartClash> found;
+        for (qint64 index = 1; index <= clashes; ++index) {
+            found << PartClash{index, {}};
+            for (const QString& folder : std::as_const(folders))
+                found.last().files << QUrl::fromLocalFile(
+                    QStringLiteral("/x/%1/s(%2).zip").arg(folder).arg(index));
+        }
+        QTEST(ClashWarning::text(found), "text");
+    }
+
+    // Rows are numbered as the parts are, so a gap shows as one. Sizes come
+    // from another thread: none is there before the event loop has run, and a
+    // file that vanished keeps its row without one.
+    void rowsShowNumbersNamesAndSizesOnceRead() {
+        ShownView shown;
+        const QUrl vanished = shown.make("set(4).zip", 512);
+        QVERIFY(QFile::remove(vanished.toLocalFile()));
+
+        shown.model.addFiles({shown.make("set.zip", 2'100'000), shown.make("set(1).zip", 512),
+                              shown.make("set(3).zip", 512), vanished});
+
+        QCOMPARE(column(shown.list, FileListModel::PartNumberRole),
+                 (QStringList{"0", "1", "3", "4"}));
+        QCOMPARE(column(shown.list, Qt::DisplayRole),
+                 (QStringList{"set.zip", "set(1).zip", "set(3).zip", "set(4).zip"}));
+        QCOMPARE(column(shown.list, FileListModel::FolderRole).first(), shown.parts.path());
+        QCOMPARE(column(shown.list, FileListModel::SizeRole), QStringList(4));
+        QCOMPARE(shown.header->summaryText(), QStringLiteral("4 parts"));
+        QTRY_COMPARE(shown.header->summaryText(), QStringLiteral("4 parts · 2.1 MB"));
+        QCOMPARE(column(shown.list, FileListModel::SizeRole),
+                 (QStringList{"2.1 MB", "512 bytes", "512 bytes", QString()}));
+    }
+
+    // A removed file's row leaves alone: the list is not rebuilt, so it keeps
+    // its scroll position, and the rows after it move up with new numbers.
+    void removeControlsForwardToTheViewModel() {
+        ShownView shown;
+        shown.model.addFiles({shown.make("a.zip"), shown.make("a(1).zip"), shown.make("a(2).zip"),
+                              shown.make("b.zip")});
+        QSignalSpy removed(shown.list->fileModel(), &QAbstractItemModel::rowsRemoved);
+        QSignalSpy reset(shown.list->fileModel(), &QAbstractItemModel::modelReset);
+
+        clickRemove(shown.list, 1);
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(removed.first().at(1).toInt(), 1);
+        QCOMPARE(reset.size(), 0);
+        QCOMPARE(column(shown.list, Qt::DisplayRole), (QStringList{"a.zip", "a(2).zip"}));
+        QCOMPARE(column(shown.list, FileListModel::PartNumberRole), (QStringList{"0", "2"}));
+        // A click beside the control is not a removal.
+        clickRemove(shown.list, 0, QPoint(40, 0));
+        QCOMPARE(shown.model.selectedGroup()->files.size(), 2);
+
+        shown.header->removeButton()->click();
+        QCOMPARE(shown.header->titleText(), QStringLiteral("b"));
+        QCOMPARE(shown.model.groups().size(), 1);
+
+        clickRemove(shown.list, 0);
+        QVERIFY(!shown.model.selectedGroup());
+        QVERIFY(!shown.detail->isShowingGroup());
+    }
+
+    void thousandsOfPartsAddNoWidgets() {
+        ShownView shown;
+        shown.model.addFiles({QUrl::fromLocalFile("/downloads/big.zip")});
+        const qsizetype widgetsForOne = shown.window.findChildren<QWidget*>().size();
+
+        QList<QUrl> parts;
+        for (int part = 1; part < 5000; ++part)
+            parts << QUrl::fromLocalFile(QStringLiteral("/downloads/big(%1).zip").arg(part));
+        shown.model.addFiles(parts);
+
+        QCOMPARE(shown.list->fileModel()->rowCount(), 5000);
+        QCOMPARE(shown.window.findChildren<QWidget*>().size(), widgetsForOne);
+    }
+
+    void switcherShowsAnotherArchive() {
+        ShownView shown;
+        GroupSwitcher* switcher = shown.header->switcher();
+        shown.model.addFiles({shown.make("b.zip"), shown.make("b(1).zip")});
+        QVERIFY(!switcher->isVisible());
+
+        shown.model.addFiles({shown.make("a.zip"), shown.make("c.zip")});
+        QVERIFY(switcher->isVisible());
+        QCOMPARE(switcher->text(), QStringLiteral("2 of 3 archives"));
+        Q_EMIT switcher->menu()->aboutToShow();
+        QStringList entries;
+        for (QAction* action : switcher->menu()->actions())
+            entries << (action->isChecked() ? "✓ " : "") + action->text();
+        QCOMPARE(entries, (QStringList{"a · 1 part", "✓ b · 2 parts", "c · 1 part"}));
+
+        switcher->menu()->actions().at(2)->trigger();
+        QCOMPARE(shown.header->titleText(), QStringLiteral("c"));
+        QCOMPARE(switcher->text(), QStringLiteral("3 of 3 archives"));
+    }
+};
 
 QTEST_MAIN(GroupDetailTest)
 #include "tst_groupdetail.moc"

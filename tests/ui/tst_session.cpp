@@ -1,7 +1,7 @@
 // The app's side of the desktop session, against the private session bus
-// this test runs in (dbus-run-session): the app's command line, one window
-// per session over the bus and over a local socket, the notification at a
-// run's end, and the progress on the task-bar entry.
+// this test runs in (dbus-run-session): one window per session over the bus
+// and over a local socket, the notification at a run's end, and the progress
+// on the task-bar entry.
 
 #include "englishtexts.h"
 #include "platform/session/desktopnotifications.h"
@@ -138,19 +138,6 @@ private Q_SLOTS:
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
         useEnglishTexts();
-    }
-
-    void appAnswersHelpAndVersion() {
-        QProcess app;
-        app.start(qEnvironmentVariable("KESTRUNE_APP"), {"--version"});
-        QVERIFY(app.waitForFinished(20000));
-        QCOMPARE(app.exitCode(), 0);
-        QVERIFY2(app.readAllStandardOutput().startsWith("Kestrune "), "version line");
-
-        app.start(qEnvironmentVariable("KESTRUNE_APP"), {"--help"});
-        QVERIFY(app.waitForFinished(20000));
-        QCOMPARE(app.exitCode(), 0);
-        QVERIFY(app.readAllStandardOutput().contains("[FILE...]"));
     }
 
     // Paths relative to the launch's folder, and file URLs as %U hands them

@@ -91,182 +91,172 @@ class WindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void everySymbolHasAnIconWithoutADesktop();
-    void everyTextToneReadsOnItsBackground_data();
-    void everyTextToneReadsOnItsBackground();
-    void tabFollowsTheEye_data();
-    void tabFollowsTheEye();
-    void aDropLeavesTheFocusOnAddParts();
-    void startFromTheKeyboardHandsTheFocusToCancel();
-    void keyboardRemovesPartsButNotDuringARun_data();
-    void keyboardRemovesPartsButNotDuringARun();
-    void f1ShowsOneAboutBoxAndCtrlQCloses();
+    // Tinted as a glyph would be, each picture keeps visible pixels.
+    void everySymbolHasAnIconWithoutADesktop() {
+        for (int value = 0; value <= int(Symbol::Stop); ++value) {
+            const auto symbol = Symbol(value);
+            const QImage image = Symbols::pixmap(symbol, 16, 1.0, Qt::red).toImage();
+            bool anyVisible = false;
+            for (int y = 0; y < image.height() && !anyVisible; ++y) {
+                for (int x = 0; x < image.width() && !anyVisible; ++x)
+                    anyVisible = qAlpha(image.pixel(x, y)) > 0;
+            }
+            QVERIFY2(anyVisible, qPrintable(Symbols::iconNames(symbol).join(", ")));
+        }
+    }
+
+    void everyTextToneReadsOnItsBackground_data() {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addRow("the default palette") << QApplication::palette();
+        QTest::addRow("light, soft text") << paletteOf("#dcdcdc", "#3a3a3a", "#f4f4f4", "#4a90d9");
+        QTest::addRow("dark, bright accent")
+            << paletteOf("#202326", "#fcfcfc", "#141618", "#93cee9");
+    }
+
+    // Supporting and signal texts on the window and on lists and the console,
+    // and the accent button's label on its fill, all at WCAG AA or better.
+    void everyTextToneReadsOnItsBackground() {
+        QFETCH(QPalette, palette);
+        for (const Tone tone :
+             {Tone::Secondary, Tone::Tertiary, Tone::Red, Tone::Green, Tone::Orange}) {
+            const QColor text = Theme::color(tone, palette);
+            for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base}) {
+                const QColor background = palette.color(role);
+                const qreal ratio =
+                    Theme::contrastRatio(Theme::blend(text, background, text.alphaF()), background);
+                QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("tone %1 on role %2: %3:1")
+                                                      .arg(int(tone))
+                                                      .arg(int(role))
+                                                      .arg(ratio, 0, 'f', 2)));
+            }
+        }
+        const qreal onAccent = Theme::contrastRatio(Theme::color(Tone::OnAccent, palette),
+                                                    Theme::color(Tone::AccentFill, palette));
+        QVERIFY2(onAccent >= 4.5, qPrintable(QString::number(onAccent, 'f', 2)));
+    }
+
+    // Left pane, then the group from top to bottom; never a remove button.
+    void tabFollowsTheEye_data() {
+        QTest::addColumn<Situation>("situation");
+        QTest::addColumn<bool>("twoArchives");
+        QTest::addColumn<QStringList>("chain");
+        QTest::addRow("no destination yet")
+            << Situation::NoDestination << false
+            << QStringList{"add parts", "parts", "destination", "console"};
+        QTest::addRow("two archives")
+            << Situation::Idle << true
+            << QStringList{"add parts", "switcher", "parts", "destination", "main", "console"};
+        QTest::addRow("running, the switcher off")
+            << Situation::Running << true
+            << QStringList{"add parts", "parts", "destination", "cancel", "console", "clear"};
+        QTest::addRow("done") << Situation::Succeeded << false
+                              << QStringList{"add parts", "parts",   "destination", "open folder",
+                                             "main",      "console", "clear"};
+    }
+
+    void tabFollowsTheEye() {
+        QFETCH(Situation, situation);
+        ScriptedWindow scripted;
+        QFETCH(bool, twoArchives);
+        if (twoArchives)
+            scripted.model.addFiles({scripted.parts.make("other.zip")});
+        QVERIFY(scripted.reach(situation));
+        if (situation >= Situation::Running)
+            scripted.model.setConsoleOutput(QStringLiteral("▶ Merging 2 parts\n"));
+        QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+
+        QTEST(tabChain(scripted), "chain");
+    }
+
+    // A drop shows the group's controls; the focus stays where it was.
+    void aDropLeavesTheFocusOnAddParts() {
+        ScriptedWindow scripted;
+        scripted.model.reset();
+        QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+        QCOMPARE(focusName(scripted), QStringLiteral("add parts"));
+
+        scripted.model.addFiles(
+            {scripted.parts.make("next.zip"), scripted.parts.make("next(1).zip")});
+        QCOMPARE(focusName(scripted), QStringLiteral("add parts"));
+    }
+
+    // Start disables itself; the focus moves to Cancel rather than on past it,
+    // and back to the main button once the run has ended.
+    void startFromTheKeyboardHandsTheFocusToCancel() {
+        ScriptedWindow scripted;
+        QVERIFY(scripted.reach(Situation::Idle));
+        QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+        scripted.panel->mainButton()->setFocus(Qt::TabFocusReason);
+
+        QTest::keyClick(scripted.panel->mainButton(), Qt::Key_Space);
+        QVERIFY(QTest::qWaitFor([&] { return scripted.service->runCount() == 1; }));
+        QCOMPARE(focusName(scripted), QStringLiteral("cancel"));
+
+        scripted.service->finish(ExtractionProgress::error(ExtractionError::diskFull()));
+        QCOMPARE(focusName(scripted), QStringLiteral("main"));
+    }
+
+    void keyboardRemovesPartsButNotDuringARun_data() {
+        QTest::addColumn<Removal>("removal");
+        QTest::addColumn<int>("partsLeft");
+        QTest::addRow("Delete") << Removal::DeleteKey << 1;
+        QTest::addRow("Backspace") << Removal::BackspaceKey << 1;
+        QTest::addRow("menu: this file") << Removal::FileMenu << 1;
+        QTest::addRow("menu: this archive") << Removal::ArchiveMenu << 0;
+    }
+
+    void keyboardRemovesPartsButNotDuringARun() {
+        QFETCH(Removal, removal);
+        ScriptedWindow scripted;
+        QVERIFY(scripted.reach(Situation::Running));
+        QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+        DetailPane* detail = scripted.window.contentView()->detailPane();
+        FileListView* list = detail->fileList();
+        list->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(list, Qt::Key_Down); // from the first row, where the focus arrived
+        const auto partsLeft = [&] {
+            const auto& group = scripted.model.selectedGroup();
+            return group ? int(group->files.size()) : 0;
+        };
+
+        // Each row's remove control and the header's show they are off meanwhile.
+        const auto removable = [&] {
+            QList<bool> states;
+            for (int row = 0; row < list->fileModel()->rowCount(); ++row)
+                states << list->fileModel()->index(row).data(FileListModel::RemovableRole).toBool();
+            return states << detail->header()->removeButton()->isEnabled();
+        };
+
+        remove(list, removal);
+        QCOMPARE(partsLeft(), 2);
+        QCOMPARE(removable(), (QList<bool>{false, false, false}));
+
+        scripted.service->finish(ExtractionProgress::completed());
+        QCOMPARE(removable(), (QList<bool>{true, true, true}));
+        remove(list, removal);
+        QTEST(partsLeft(), "partsLeft");
+        if (partsLeft())
+            QCOMPARE(scripted.model.selectedGroup()->files.first(),
+                     scripted.parts.location("archive.zip"));
+    }
+
+    void f1ShowsOneAboutBoxAndCtrlQCloses() {
+        QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
+        ScriptedWindow scripted;
+        QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+
+        QTest::keyClick(&scripted.window, Qt::Key_F1);
+        QTest::keyClick(&scripted.window, Qt::Key_F1);
+        QCOMPARE(scripted.window.findChildren<AboutBox*>().size(), 1);
+        AboutBox* about = scripted.window.aboutBox();
+        QVERIFY2(about->text().contains(QStringLiteral("9.8.7")), qPrintable(about->text()));
+        about->close();
+
+        QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
+        QTest::keyClick(&scripted.window, Qt::Key_Q, Qt::ControlModifier);
+        QTRY_VERIFY(!scripted.window.isVisible());
+    }
 };
-
-// Tinted as a glyph would be, each picture keeps visible pixels.
-void WindowTest::everySymbolHasAnIconWithoutADesktop() {
-    for (int value = 0; value <= int(Symbol::Stop); ++value) {
-        const auto symbol = Symbol(value);
-        const QImage image = Symbols::pixmap(symbol, 16, 1.0, Qt::red).toImage();
-        bool anyVisible = false;
-        for (int y = 0; y < image.height() && !anyVisible; ++y) {
-            for (int x = 0; x < image.width() && !anyVisible; ++x)
-                anyVisible = qAlpha(image.pixel(x, y)) > 0;
-        }
-        QVERIFY2(anyVisible, qPrintable(Symbols::iconNames(symbol).join(", ")));
-    }
-}
-
-void WindowTest::everyTextToneReadsOnItsBackground_data() {
-    QTest::addColumn<QPalette>("palette");
-    QTest::addRow("the default palette") << QApplication::palette();
-    QTest::addRow("light, soft text") << paletteOf("#dcdcdc", "#3a3a3a", "#f4f4f4", "#4a90d9");
-    QTest::addRow("dark, bright accent") << paletteOf("#202326", "#fcfcfc", "#141618", "#93cee9");
-}
-
-// Supporting and signal texts on the window and on lists and the console,
-// and the accent button's label on its fill, all at WCAG AA or better.
-void WindowTest::everyTextToneReadsOnItsBackground() {
-    QFETCH(QPalette, palette);
-    for (const Tone tone :
-         {Tone::Secondary, Tone::Tertiary, Tone::Red, Tone::Green, Tone::Orange}) {
-        const QColor text = Theme::color(tone, palette);
-        for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base}) {
-            const QColor background = palette.color(role);
-            const qreal ratio =
-                Theme::contrastRatio(Theme::blend(text, background, text.alphaF()), background);
-            QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("tone %1 on role %2: %3:1")
-                                                  .arg(int(tone))
-                                                  .arg(int(role))
-                                                  .arg(ratio, 0, 'f', 2)));
-        }
-    }
-    const qreal onAccent = Theme::contrastRatio(Theme::color(Tone::OnAccent, palette),
-                                                Theme::color(Tone::AccentFill, palette));
-    QVERIFY2(onAccent >= 4.5, qPrintable(QString::number(onAccent, 'f', 2)));
-}
-
-// Left pane, then the group from top to bottom; never a remove button.
-void WindowTest::tabFollowsTheEye_data() {
-    QTest::addColumn<Situation>("situation");
-    QTest::addColumn<bool>("twoArchives");
-    QTest::addColumn<QStringList>("chain");
-    QTest::addRow("no destination yet")
-        << Situation::NoDestination << false
-        << QStringList{"add parts", "parts", "destination", "console"};
-    QTest::addRow("two archives") << Situation::Idle << true
-                                  << QStringList{"add parts",   "switcher", "parts",
-                                                 "destination", "main",     "console"};
-    QTest::addRow("running, the switcher off")
-        << Situation::Running << true
-        << QStringList{"add parts", "parts", "destination", "cancel", "console", "clear"};
-    QTest::addRow("done") << Situation::Succeeded << false
-                          << QStringList{"add parts", "parts",   "destination", "open folder",
-                                         "main",      "console", "clear"};
-}
-
-void WindowTest::tabFollowsTheEye() {
-    QFETCH(Situation, situation);
-    ScriptedWindow scripted;
-    QFETCH(bool, twoArchives);
-    if (twoArchives)
-        scripted.model.addFiles({scripted.parts.make("other.zip")});
-    QVERIFY(scripted.reach(situation));
-    if (situation >= Situation::Running)
-        scripted.model.setConsoleOutput(QStringLiteral("▶ Merging 2 parts\n"));
-    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
-
-    QTEST(tabChain(scripted), "chain");
-}
-
-// A drop shows the group's controls; the focus stays where it was.
-void WindowTest::aDropLeavesTheFocusOnAddParts() {
-    ScriptedWindow scripted;
-    scripted.model.reset();
-    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
-    QCOMPARE(focusName(scripted), QStringLiteral("add parts"));
-
-    scripted.model.addFiles({scripted.parts.make("next.zip"), scripted.parts.make("next(1).zip")});
-    QCOMPARE(focusName(scripted), QStringLiteral("add parts"));
-}
-
-// Start disables itself; the focus moves to Cancel rather than on past it,
-// and back to the main button once the run has ended.
-void WindowTest::startFromTheKeyboardHandsTheFocusToCancel() {
-    ScriptedWindow scripted;
-    QVERIFY(scripted.reach(Situation::Idle));
-    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
-    scripted.panel->mainButton()->setFocus(Qt::TabFocusReason);
-
-    QTest::keyClick(scripted.panel->mainButton(), Qt::Key_Space);
-    QVERIFY(QTest::qWaitFor([&] { return scripted.service->runCount() == 1; }));
-    QCOMPARE(focusName(scripted), QStringLiteral("cancel"));
-
-    scripted.service->finish(ExtractionProgress::error(ExtractionError::diskFull()));
-    QCOMPARE(focusName(scripted), QStringLiteral("main"));
-}
-
-void WindowTest::keyboardRemovesPartsButNotDuringARun_data() {
-    QTest::addColumn<Removal>("removal");
-    QTest::addColumn<int>("partsLeft");
-    QTest::addRow("Delete") << Removal::DeleteKey << 1;
-    QTest::addRow("Backspace") << Removal::BackspaceKey << 1;
-    QTest::addRow("menu: this file") << Removal::FileMenu << 1;
-    QTest::addRow("menu: this archive") << Removal::ArchiveMenu << 0;
-}
-
-void WindowTest::keyboardRemovesPartsButNotDuringARun() {
-    QFETCH(Removal, removal);
-    ScriptedWindow scripted;
-    QVERIFY(scripted.reach(Situation::Running));
-    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
-    DetailPane* detail = scripted.window.contentView()->detailPane();
-    FileListView* list = detail->fileList();
-    list->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(list, Qt::Key_Down); // from the first row, where the focus arrived
-    const auto partsLeft = [&] {
-        const auto& group = scripted.model.selectedGroup();
-        return group ? int(group->files.size()) : 0;
-    };
-
-    // Each row's remove control and the header's show they are off meanwhile.
-    const auto removable = [&] {
-        QList<bool> states;
-        for (int row = 0; row < list->fileModel()->rowCount(); ++row)
-            states << list->fileModel()->index(row).data(FileListModel::RemovableRole).toBool();
-        return states << detail->header()->removeButton()->isEnabled();
-    };
-
-    remove(list, removal);
-    QCOMPARE(partsLeft(), 2);
-    QCOMPARE(removable(), (QList<bool>{false, false, false}));
-
-    scripted.service->finish(ExtractionProgress::completed());
-    QCOMPARE(removable(), (QList<bool>{true, true, true}));
-    remove(list, removal);
-    QTEST(partsLeft(), "partsLeft");
-    if (partsLeft())
-        QCOMPARE(scripted.model.selectedGroup()->files.first(),
-                 scripted.parts.location("archive.zip"));
-}
-
-void WindowTest::f1ShowsOneAboutBoxAndCtrlQCloses() {
-    QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
-    ScriptedWindow scripted;
-    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
-
-    QTest::keyClick(&scripted.window, Qt::Key_F1);
-    QTest::keyClick(&scripted.window, Qt::Key_F1);
-    QCOMPARE(scripted.window.findChildren<AboutBox*>().size(), 1);
-    AboutBox* about = scripted.window.aboutBox();
-    QVERIFY2(about->text().contains(QStringLiteral("9.8.7")), qPrintable(about->text()));
-    QVERIFY(about->detailedText().startsWith(QStringLiteral("MIT License")));
-    about->close();
-
-    QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
-    QTest::keyClick(&scripted.window, Qt::Key_Q, Qt::ControlModifier);
-    QTRY_VERIFY(!scripted.window.isVisible());
-}
 
 QTEST_MAIN(WindowTest)
 #include "tst_window.moc"
