@@ -16,19 +16,10 @@ enum class Content { Random, Text, Runs };
 QByteArray content(Content kind, qsizetype size) {
     QRandomGenerator random{quint32(size)};
     QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i) {
-        switch (kind) {
-        case Content::Random:
-            bytes[i] = char(random.generate());
-            break;
-        case Content::Text:
-            bytes[i] = "the quick brown fox "[random.bounded(20)];
-            break;
-        case Content::Runs:
-            bytes[i] = char(i / 300);
-            break;
-        }
-    }
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = kind == Content::Random ? char(random.generate())
+                   : kind == Content::Text ? "the quick brown fox "[random.bounded(20)]
+                                           : char(i / 300);
     return bytes;
 }
 

@@ -2,10 +2,8 @@
 #include "zipfixture.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace ZipFixture;
@@ -49,7 +47,7 @@ struct Inspected {
 };
 
 Inspected inspect(const QStringList& arguments) {
-    const CommandRun run = runExtractor(QStringList{"--inspect"} + arguments);
+    const CommandRun run = runExtractor(QStringList{"--inspect", "--json"} + arguments);
     return {run.exitCode, QJsonDocument::fromJson(run.output.toUtf8()).object()};
 }
 
@@ -61,16 +59,7 @@ class InspectTest : public QObject {
 private:
     QTemporaryDir m_root;
 
-    QByteArray archive(const char* options, Sizes sizes = Sizes::Declared) {
-        const QString path = m_root.filePath("whole.zip");
-        if (!writeWithLibarchive(path, items(1), options, sizes))
-            return {};
-        return readFile(path);
-    }
-
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_root.isValid()); }
-
     void judgesTheSetByItsBytes_data() {
         QTest::addColumn<Shape>("shape");
         QTest::addColumn<bool>("complete");
@@ -108,10 +97,11 @@ private Q_SLOTS:
         QFETCH(bool, complete);
         QFETCH(int, firstBadPart);
         QFETCH(QString, problem);
-        QByteArray whole =
-            archive(shape == Shape::Zip64 ? "zip:zip64" : "zip:compression=store",
-                    shape == Shape::DataDescriptors ? Sizes::Streamed : Sizes::Declared);
-        QVERIFY(!whole.isEmpty());
+        QVERIFY(writeWithLibarchive(m_root.filePath("whole.zip"), items(1),
+                                    shape == Shape::Zip64 ? "zip:zip64" : "zip:compression=store",
+                                    shape == Shape::DataDescriptors ? Sizes::Streamed
+                                                                    : Sizes::Declared));
+        QByteArray whole = readFile(m_root.filePath("whole.zip"));
         const qsizetype endRecord = whole.lastIndexOf("PK\5\6");
         if (shape == Shape::Comment) {
             whole[endRecord + 20] = 7;
@@ -146,7 +136,7 @@ private Q_SLOTS:
         if (shape == Shape::MiddlePartShortened)
             QVERIFY(QFile::resize(parts[1], QFileInfo(parts[1]).size() - 3000));
 
-        const Inspected result = inspect(QStringList{"--json"} + parts);
+        const Inspected result = inspect(parts);
 
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.verdict.value("complete").toBool(), complete);
@@ -180,10 +170,10 @@ private Q_SLOTS:
                 writeFile(destination + "/sub/b.txt", "old"));
         QVERIFY(writeFile(destination + "/link", "old"));
 
-        const Inspected encrypted = inspect({"--json", archive});
+        const Inspected encrypted = inspect({archive});
         // a.txt and sub/b.txt: a folder where c.txt goes is no file to
         // replace, and the link entry is no regular file.
-        const Inspected replacing = inspect({"--json", "--destination", destination, plain});
+        const Inspected replacing = inspect({"--destination", destination, plain});
 
         QCOMPARE(encrypted.verdict.value("encryptedEntries").toInt(), 1);
         QVERIFY(encrypted.verdict.value("conflicts").isNull());
@@ -200,7 +190,7 @@ private Q_SLOTS:
     }
     void aPartThatCannotBeReadStopsTheCheck() {
         QFETCH(QString, part);
-        const Inspected result = inspect({"--json", part});
+        const Inspected result = inspect({part});
         QCOMPARE(result.exitCode, 1);
         QVERIFY(result.verdict.isEmpty());
     }

