@@ -2,12 +2,14 @@
 // Checks the properties every result must have, whatever the input.
 
 #include "grouping/filegrouper.h"
+#include "grouping/heldgroups.h"
 #include "grouping/unicodetext.h"
 
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -109,6 +111,33 @@ void checkClashes(const ZipFileGroup& group) {
     check(group.clashes == expected);
 }
 
+QList<ZipFileGroup> withoutIds(QList<ZipFileGroup> groups) {
+    for (ZipFileGroup& group : groups)
+        group.id = QUuid();
+    return groups;
+}
+
+// Dropped a few names at a time, the held groups are after each drop what
+// grouping their files at once makes, and they hold every part dropped.
+void checkDrops(const QList<QUrl>& locations) {
+    HeldGroups held;
+    QSet<QString> joinKeys;
+    for (qsizetype begin = 0; begin < locations.size(); begin += 3) {
+        held.add(locations.mid(begin, 3), joinKeys);
+        QList<QUrl> files;
+        for (const ZipFileGroup& group : held.groups())
+            files += group.files;
+        check(withoutIds(held.groups()) == withoutIds(groupFiles(files)));
+    }
+    const QSet<QUrl> distinct(locations.cbegin(), locations.cend());
+    const auto partCount = std::count_if(distinct.cbegin(), distinct.cend(),
+                                         [](const QUrl& file) { return partIndexOf(file); });
+    qsizetype heldCount = 0;
+    for (const ZipFileGroup& group : held.groups())
+        heldCount += group.files.size();
+    check(heldCount == partCount);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -138,5 +167,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     check(grouped <= locations.size());
+    checkDrops(locations);
     return 0;
 }
