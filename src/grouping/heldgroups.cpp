@@ -29,12 +29,12 @@ qsizetype HeldGroups::add(const QList<QUrl>& locations, QSet<QString>& joinKeys)
         m_slots[std::size_t(slot)].parts.push_back(std::move(names[i]));
     }
     // Both halves of a joined set are made again when either changes.
+    const auto isTouched = [this](int slot) {
+        return slot >= 0 && m_slots[std::size_t(slot)].touchedAt >= 0;
+    };
     for (const QString& joinKey : std::as_const(joinKeys)) {
         const int base = slotOf(joinKey);
         const int spaced = slotOf(joinKey + u' ');
-        const auto isTouched = [this](int slot) {
-            return slot >= 0 && m_slots[std::size_t(slot)].touchedAt >= 0;
-        };
         if (isTouched(base) || isTouched(spaced)) {
             touch(base, touched);
             touch(spaced, touched);
