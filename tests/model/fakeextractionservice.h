@@ -27,7 +27,7 @@ public:
     InspectionReply* inspect(const QList<QUrl>& parts,
                              const std::optional<QUrl>& destination) override {
         auto* reply = new InspectionReply(this);
-        checks << Check{parts, destination, reply};
+        checks << Check{parts, destination};
         if (answersChecks)
             reply->finish(inspection);
         return reply;
@@ -45,7 +45,6 @@ public:
     struct Check {
         QList<QUrl> parts;
         std::optional<QUrl> destination;
-        QPointer<InspectionReply> reply;
     };
     QList<Check> checks;
     bool answersChecks = true;

@@ -137,24 +137,23 @@ private Q_SLOTS:
 
     void removeFileIgnoresWhatIsNotShown_data() {
         QTest::addColumn<QStringList>("dropped");
-        QTest::addColumn<QString>("location"); // empty: by position
-        QTest::addColumn<qsizetype>("position");
-        QTest::addRow("no group shown") << QStringList{} << "" << qsizetype(0);
-        QTest::addRow("file of another group")
-            << QStringList{"a.zip", "b.zip"} << "/downloads/b.zip" << qsizetype(-1);
-        QTest::addRow("position past the end") << QStringList{"a.zip"} << "" << qsizetype(1);
-        QTest::addRow("negative position") << QStringList{"a.zip"} << "" << qsizetype(-1);
+        QTest::addColumn<QString>("removed"); // a location, or a position
+        QTest::addRow("no group shown") << QStringList{} << "0";
+        QTest::addRow("file of another group") << QStringList{"a.zip", "b.zip"} << "b.zip";
+        QTest::addRow("position past the end") << QStringList{"a.zip"} << "1";
+        QTest::addRow("negative position") << QStringList{"a.zip"} << "-1";
     }
     void removeFileIgnoresWhatIsNotShown() {
         QFETCH(QStringList, dropped);
-        QFETCH(QString, location);
-        QFETCH(qsizetype, position);
+        QFETCH(QString, removed);
         drop(dropped);
         QSignalSpy willChange(&model(), &ExtractionViewModel::objectWillChange);
-        if (location.isEmpty())
+        bool isPosition = false;
+        const qsizetype position = removed.toLongLong(&isPosition);
+        if (isPosition)
             model().removeFile(position);
         else
-            model().removeFile(QUrl::fromLocalFile(location));
+            model().removeFile(files({removed}).first());
         QCOMPARE(willChange.size(), 0);
     }
 
@@ -243,31 +242,23 @@ private Q_SLOTS:
     }
 
     void joinIsOfferedOnlyForPlainHalves_data() {
-        QTest::addColumn<QStringList>("first");
-        QTest::addColumn<QStringList>("second");
+        QTest::addColumn<QString>("drops"); // one drop after the other
         QTest::addColumn<bool>("offered");
         QTest::addRow("shown from the spaced half")
-            << QStringList{"archive (1).zip", "archive (2).zip"} << QStringList{"archive.zip"}
-            << true;
+            << "archive (1).zip, archive (2).zip / archive.zip" << true;
         QTest::addRow("archive.zip's group holds more than part 0")
-            << QStringList{"archive.zip", "archive(1).zip"} << QStringList{"archive (2).zip"}
-            << false;
+            << "archive.zip, archive(1).zip / archive (2).zip" << false;
         QTest::addRow("the spaced half has its own part 0")
-            << QStringList{"archive.zip"} << QStringList{"archive (0).zip", "archive (1).zip"}
-            << false;
-        QTest::addRow("two spaces")
-            << QStringList{"archive.zip"} << QStringList{"archive  (1).zip"} << false;
-        QTest::addRow("letter case differs")
-            << QStringList{"Archive.zip"} << QStringList{"archive (1).zip"} << false;
-        QTest::addRow("numbered parts are no half")
-            << QStringList{"archive (1).zip"} << QStringList{"archive.zip.001"} << false;
+            << "archive.zip / archive (0).zip, archive (1).zip" << false;
+        QTest::addRow("two spaces") << "archive.zip / archive  (1).zip" << false;
+        QTest::addRow("letter case differs") << "Archive.zip / archive (1).zip" << false;
+        QTest::addRow("numbered parts are no half") << "archive (1).zip / archive.zip.001" << false;
     }
     void joinIsOfferedOnlyForPlainHalves() {
-        QFETCH(QStringList, first);
-        QFETCH(QStringList, second);
+        QFETCH(QString, drops);
         QFETCH(bool, offered);
-        drop(first);
-        drop(second);
+        for (const QString& names : drops.split(QStringLiteral(" / ")))
+            drop(names.split(QStringLiteral(", ")));
         QCOMPARE(model().canJoinSpaceNamedParts(), offered);
         const qsizetype before = model().groups().size();
         model().joinSpaceNamedParts();
