@@ -122,7 +122,7 @@ private Q_SLOTS:
 
     // A cancel ends the run as a failure, through the service, however early
     // it comes; a run that finishes first ends as it would have. A cancel
-    // after the end does nothing, and is not kept for the next run.
+    // without a run does nothing, and is not kept for the next run.
     void cancel_data() {
         QTest::addColumn<bool>("beforeTheServiceHasIt");
         QTest::addColumn<bool>("runFinishesFirst");
@@ -135,6 +135,7 @@ private Q_SLOTS:
         QFETCH(bool, runFinishesFirst);
         show();
         QSignalSpy requested(&model(), &ExtractionViewModel::cancelRequested);
+        model().cancel(); // no run yet: nothing
         model().startExtraction();
         if (!beforeTheServiceHasIt)
             QVERIFY(m_scripted->waitForRuns(1));
