@@ -11,8 +11,7 @@
 
 // A service whose runs the test scripts by hand: every extract() call is
 // recorded and its stream handed to the test. Checks of parts are recorded
-// too, and answered by the test (with `inspection`, or never while
-// `answersChecks` is false).
+// too, and answered with `inspection` (never while `answersChecks` is false).
 class FakeExtractionService : public ExtractionBackend {
 public:
     ExtractionEventStream* extract(const ZipFileGroup& group, const QUrl& destination,
@@ -28,7 +27,7 @@ public:
     InspectionReply* inspect(const QList<QUrl>& parts,
                              const std::optional<QUrl>& destination) override {
         auto* reply = new InspectionReply(this);
-        checks << Check{parts, destination, reply};
+        checks << Check{parts, destination};
         if (answersChecks)
             reply->finish(inspection);
         return reply;
@@ -46,15 +45,13 @@ public:
     struct Check {
         QList<QUrl> parts;
         std::optional<QUrl> destination;
-        QPointer<InspectionReply> reply;
     };
     QList<Check> checks;
     bool answersChecks = true;
-    std::optional<ArchiveInspection> inspection; // the answer; none: not checked
+    std::optional<ArchiveInspection> inspection; // none: the check could not run
 };
 
-// What a check finds of a whole archive of 16 files, with the files it would
-// replace and the entries that need a password.
+// What a check finds of a whole archive of 16 files.
 inline ArchiveInspection completeInspection(qint64 conflicts = 0, qint64 encryptedEntries = 0) {
     ArchiveInspection inspection;
     inspection.complete = true;
@@ -79,20 +76,16 @@ struct ScriptedModel {
     [[nodiscard]] bool settle() {
         return QTest::qWaitFor([this] { return !model.isInspecting(); });
     }
-    // A run starts once the current main-thread work is done.
+    // A run reaches the service once the current main-thread work is done.
     [[nodiscard]] bool waitForRuns(qsizetype count) {
         return QTest::qWaitFor([this, count] { return service->runs.size() >= count; });
     }
-    // Starts a run of the shown group and waits until it reached the service.
     [[nodiscard]] bool start() {
         const qsizetype before = service->runs.size();
         model.startExtraction();
         return waitForRuns(before + 1);
     }
-    // The latest run's stream; null before the first.
-    ExtractionEventStream* stream() const {
-        return service->runs.isEmpty() ? nullptr : service->runs.last().stream.data();
-    }
+    ExtractionEventStream* stream() const { return service->runs.last().stream.data(); }
     void end(const ExtractionProgress& closing) {
         stream()->deliver(closing);
         stream()->end();

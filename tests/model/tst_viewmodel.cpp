@@ -1,5 +1,5 @@
-// The groups the view model holds as files are dropped and removed, and the
-// group it shows.
+// The groups the view model holds and shows as files come and go, and the
+// join of the two halves a browser makes of one archive by a spaced name.
 
 #include "fakeextractionservice.h"
 #include "grouping/filegrouper.h"
@@ -14,6 +14,13 @@ namespace {
 
 QStringList fileNames(const std::optional<ZipFileGroup>& group) {
     return group ? ::fileNames(*group) : QStringList();
+}
+
+QStringList groupSummaries(const QList<ZipFileGroup>& groups) {
+    QStringList summaries;
+    for (const ZipFileGroup& group : groups)
+        summaries << group.baseName + u'|' + ::fileNames(group).join(u',');
+    return summaries;
 }
 
 // Groups as values, ids aside: those a regroup is free to choose.
@@ -47,6 +54,7 @@ private:
     std::unique_ptr<ScriptedModel> m_scripted;
 
     ExtractionViewModel& model() { return m_scripted->model; }
+    void drop(const QStringList& names) { model().addFiles(files(names)); }
 
 private Q_SLOTS:
     void init() { m_scripted = std::make_unique<ScriptedModel>(); }
@@ -90,15 +98,17 @@ private Q_SLOTS:
         QCOMPARE(model().groups()[3], held[2]);
     }
 
-    void theShownNameIsFollowedInAnyUnicodeForm() {
-        model().addFiles(files({QString::fromUtf8("caf\u00E9.zip")}));
-        model().removeFile(qsizetype(0));
-        QVERIFY(!model().selectedGroup());
-
-        model().addFiles(files({"z.zip", QString::fromUtf8("caf\u00E9(1).zip")}));
-        QCOMPARE(model().selectedGroup()->baseName, QString::fromUtf8("caf\u00E9"));
-        model().addFiles(files({"0.zip", QString::fromUtf8("cafe\u0301.zip")}));
-        QCOMPARE(model().selectedGroup()->files.size(), 2);
+    // The shown group keeps its name, in any Unicode form, and its naming
+    // through drops and removals; an id the regroup replaced shows nothing.
+    void theShownGroupKeepsItsNameAndNaming() {
+        drop({"z.zip", "caf\u00E9.zip.002", "caf\u00E9.zip.003"});
+        const QUuid replaced = model().selectedGroup()->id;
+        drop({"0.zip", "cafe\u0301.zip.001", "cafe\u0301.zip", "cafe\u0301(1).zip"});
+        model().removeFile(files({"caf\u00E9.zip.003"}).first());
+        drop({"1.zip"});
+        model().selectGroup(replaced);
+        QCOMPARE(fileNames(model().selectedGroup()),
+                 (QStringList{"cafe\u0301.zip.001", "caf\u00E9.zip.002"}));
     }
 
     // Files that are not parts are left out, as ever, but counted, once.
@@ -107,8 +117,6 @@ private Q_SLOTS:
         QTest::addColumn<QList<qint64>>("counts"); // one per signal
         QTest::addRow("parts only")
             << QList<QStringList>{{"a.zip"}, {"a(1).zip"}} << QList<qint64>{};
-        QTest::addRow("no parts at all")
-            << QList<QStringList>{{"notes.txt", "photos"}} << QList<qint64>{2};
         QTest::addRow("the same other file twice in a drop counts once")
             << QList<QStringList>{{"x.txt", "x.txt", "a.zip"}} << QList<qint64>{1};
         QTest::addRow("each drop says its own, also once parts are held")
@@ -118,131 +126,75 @@ private Q_SLOTS:
     void ignoredFilesAreCounted() {
         QFETCH(QList<QStringList>, drops);
         QSignalSpy ignored(&model(), &ExtractionViewModel::filesIgnored);
-        for (const QStringList& drop : drops)
-            model().addFiles(files(drop));
+        for (const QStringList& names : drops)
+            drop(names);
         QList<qint64> told;
         for (const QList<QVariant>& signal : ignored)
             told << signal.first().value<qint64>();
         QTEST(told, "counts");
     }
 
-    void removingTheShownGroupShowsTheFirstRemaining() {
-        model().addFiles(files({"a.zip", "b.zip", "c.zip"}));
-        model().removeGroup(model().groups()[1]); // b is not shown: a stays shown
-        QCOMPARE(model().selectedGroup()->baseName, QStringLiteral("a"));
-
-        model().removeFile(files({"a.zip"}).first()); // its last file
-        QCOMPARE(baseNames(model().groups()), QStringList{"c"});
-        QCOMPARE(model().selectedGroup()->baseName, QStringLiteral("c"));
-
-        model().removeGroup(*model().selectedGroup());
-        QVERIFY(model().groups().isEmpty());
-        QVERIFY(!model().selectedGroup());
-    }
-
-    // A group the user switched to stays shown through later drops; an id
-    // no longer held changes nothing.
-    void aSwitchedGroupStaysShownThroughDrops() {
-        model().addFiles(files({"a.zip", "b.zip"}));
-        const ZipFileGroup b = model().groups().at(1);
-        model().selectGroup(b.id);
-        QCOMPARE(model().selectedGroup(), b);
-
-        model().addFiles(files({"0.zip", "b(1).zip"}));
-        QCOMPARE(fileNames(model().selectedGroup()), (QStringList{"b.zip", "b(1).zip"}));
-        model().selectGroup(model().groups().first().id);
-        model().selectGroup(b.id); // replaced by the regroup
-        QCOMPARE(model().selectedGroup()->baseName, QStringLiteral("0"));
-    }
-
-    void removingAFileReplacesTheGroupInPlace() {
-        model().addFiles(files({"b.zip", "a.zip", "a(1).zip", "a(2).zip"}));
-        const ZipFileGroup before = *model().selectedGroup();
-
-        model().removeFile(files({"a(1).zip"}).first());
-        QCOMPARE(fileNames(model().selectedGroup()), (QStringList{"a.zip", "a(2).zip"}));
-        QVERIFY(model().selectedGroup()->id != before.id);
-        QCOMPARE(model().selectedGroup(), model().groups().first());
-        // The missing part shows after the next regroup.
-        QVERIFY(!model().selectedGroup()->isMissingParts);
-        model().addFiles({});
-        QCOMPARE(model().selectedGroup()->missingIndices, QList<qint64>{1});
-    }
-
     void removeFileIgnoresWhatIsNotShown_data() {
         QTest::addColumn<QStringList>("dropped");
-        QTest::addColumn<QString>("location"); // empty: by position
-        QTest::addColumn<qsizetype>("position");
-        QTest::addRow("no group shown") << QStringList{} << "" << qsizetype(0);
-        QTest::addRow("file of another group")
-            << QStringList{"a.zip", "b.zip"} << "/downloads/b.zip" << qsizetype(-1);
-        QTest::addRow("position past the end") << QStringList{"a.zip"} << "" << qsizetype(1);
-        QTest::addRow("negative position") << QStringList{"a.zip"} << "" << qsizetype(-1);
+        QTest::addColumn<QString>("removed"); // a location, or a position
+        QTest::addRow("no group shown") << QStringList{} << "0";
+        QTest::addRow("file of another group") << QStringList{"a.zip", "b.zip"} << "b.zip";
+        QTest::addRow("position past the end") << QStringList{"a.zip"} << "1";
+        QTest::addRow("negative position") << QStringList{"a.zip"} << "-1";
     }
     void removeFileIgnoresWhatIsNotShown() {
         QFETCH(QStringList, dropped);
-        QFETCH(QString, location);
-        QFETCH(qsizetype, position);
-        model().addFiles(files(dropped));
+        QFETCH(QString, removed);
+        drop(dropped);
         QSignalSpy willChange(&model(), &ExtractionViewModel::objectWillChange);
-        if (location.isEmpty())
+        bool isPosition = false;
+        const qsizetype position = removed.toLongLong(&isPosition);
+        if (isPosition)
             model().removeFile(position);
         else
-            model().removeFile(QUrl::fromLocalFile(location));
+            model().removeFile(files({removed}).first());
         QCOMPARE(willChange.size(), 0);
     }
 
+    // Files dropped again after a reset are new and checked anew, as they may
+    // have changed on disk; the run's outcome goes too (run control tests).
     void resetKeepsOnlyTheDestination() {
-        model().addFiles(files({"a.zip"}));
+        drop({"a.zip"});
         model().setDestinationURL(ScriptedModel::destination());
         model().setConsoleOutput(QStringLiteral("old text"));
-        QVERIFY(m_scripted->start());
-        m_scripted->end(ExtractionProgress::completed());
+        QVERIFY(m_scripted->settle());
+        const qsizetype checks = m_scripted->service->checks.size();
 
         model().reset();
-        QVERIFY(model().groups().isEmpty());
-        QVERIFY(!model().selectedGroup());
-        QCOMPARE(model().state(), ExtractionState::idle());
-        QCOMPARE(model().progress(), 0.0);
+        QVERIFY(model().groups().isEmpty() && !model().selectedGroup());
         QVERIFY(model().consoleOutput().isEmpty());
         QCOMPARE(model().destinationURL(), ScriptedModel::destination());
-        // Dropped again, the files count as new.
-        model().addFiles(files({"a.zip"}));
+        drop({"a.zip"});
         QCOMPARE(model().groups().size(), 1);
+        QCOMPARE(m_scripted->service->checks.size(), checks + 1);
     }
 
+    // Removing a file finds the clashes again: removing one of the files that
+    // claim a part is how the user settles it.
     void removingAClaimantSettlesAClash_data() {
-        QTest::addColumn<QStringList>("dropped");
         QTest::addColumn<QStringList>("removed");
         QTest::addColumn<bool>("stillClashing");
-        const QStringList twoFolders{"/a/s.zip", "/a/s(1).zip", "/a/s(2).zip", "/b/s(1).zip"};
-        QTest::addRow("removing the later claimant settles it")
-            << twoFolders << QStringList{"/b/s(1).zip"} << false;
-        QTest::addRow("removing a part nobody else claims does not")
-            << twoFolders << QStringList{"/a/s(2).zip"} << true;
-        const QStringList threeFolders{"/a/x(1).zip", "/b/x(1).zip", "/c/x(1).zip", "/a/x.zip"};
-        QTest::addRow("one of three claimants removed is not enough")
-            << threeFolders << QStringList{"/b/x(1).zip"} << true;
-        QTest::addRow("two of three claimants removed settles it")
-            << threeFolders << QStringList{"/c/x(1).zip", "/a/x(1).zip"} << false;
+        QTest::addRow("one of three claimants") << QStringList{"/b/s(1).zip"} << true;
+        QTest::addRow("two of three claimants")
+            << QStringList{"/c/s(1).zip", "/a/s(1).zip"} << false;
+        QTest::addRow("a part nobody else claims") << QStringList{"/a/s(2).zip"} << true;
     }
     void removingAClaimantSettlesAClash() {
-        QFETCH(QStringList, dropped);
         QFETCH(QStringList, removed);
         QFETCH(bool, stillClashing);
-        model().addFiles(files(dropped));
+        drop({"/a/s.zip", "/a/s(1).zip", "/b/s(1).zip", "/c/s(1).zip", "/a/s(2).zip"});
         model().setDestinationURL(ScriptedModel::destination());
-        QVERIFY(!model().canStartExtraction());
-
+        const QUuid before = model().selectedGroup()->id;
         for (const QUrl& location : files(removed))
             model().removeFile(location);
-        QCOMPARE(model().selectedGroup()->hasClashingParts(), stillClashing);
-        QCOMPARE(model().canStartExtraction(), !stillClashing);
-        QCOMPARE(model().selectedGroup()->files.size(), dropped.size() - removed.size());
+        QVERIFY(model().selectedGroup()->id != before); // a changed group is a new record
         QCOMPARE(model().selectedGroup(), model().groups().first());
-        // A regroup of what is left finds the same.
-        model().addFiles({});
-        QCOMPARE(model().selectedGroup()->hasClashingParts(), stillClashing);
+        QCOMPARE(model().canStartExtraction(), !stillClashing);
     }
 
     // However the files arrive, in drops of any size, with files removed
@@ -286,6 +238,96 @@ private Q_SLOTS:
             if (random() % 6 == 0 && model().selectedGroup())
                 model().removeGroup(*model().selectedGroup());
         }
+    }
+
+    void joinIsOfferedOnlyForPlainHalves_data() {
+        QTest::addColumn<QString>("drops"); // one drop after the other
+        QTest::addColumn<bool>("offered");
+        QTest::addRow("shown from the spaced half")
+            << "archive (1).zip, archive (2).zip / archive.zip" << true;
+        QTest::addRow("archive.zip's group holds more than part 0")
+            << "archive.zip, archive(1).zip / archive (2).zip" << false;
+        QTest::addRow("the spaced half has its own part 0")
+            << "archive.zip / archive (0).zip, archive (1).zip" << false;
+        QTest::addRow("two spaces") << "archive.zip / archive  (1).zip" << false;
+        QTest::addRow("letter case differs") << "Archive.zip / archive (1).zip" << false;
+        QTest::addRow("numbered parts are no half") << "archive (1).zip / archive.zip.001" << false;
+    }
+    void joinIsOfferedOnlyForPlainHalves() {
+        QFETCH(QString, drops);
+        QFETCH(bool, offered);
+        for (const QString& names : drops.split(QStringLiteral(" / ")))
+            drop(names.split(QStringLiteral(", ")));
+        QCOMPARE(model().canJoinSpaceNamedParts(), offered);
+        const qsizetype before = model().groups().size();
+        model().joinSpaceNamedParts();
+        QCOMPARE(model().groups().size(), before - (offered ? 1 : 0));
+    }
+
+    // The join is shown and checked as one archive in part order, and holds
+    // when its missing part comes later.
+    void joiningShowsOneCheckedGroupInPartOrder() {
+        drop({"archive (2).zip", "other.zip"});
+        drop({"archive.zip"});
+        model().joinSpaceNamedParts();
+        QCOMPARE(groupSummaries(model().groups()),
+                 (QStringList{"archive|archive.zip,archive (2).zip", "other|other.zip"}));
+        QCOMPARE(model().selectedGroup()->missingIndices, QList<qint64>{1});
+
+        drop({"archive (1).zip"});
+        const QList<QUrl> joined = files({"archive.zip", "archive (1).zip", "archive (2).zip"});
+        QCOMPARE(model().selectedGroup()->files, joined);
+        QVERIFY(!model().selectedGroup()->isMissingParts);
+        QCOMPARE(m_scripted->service->checks.last().parts, joined);
+    }
+
+    void aJoinEndsWhenTheHalvesNoLongerPlainlyMatch() {
+        drop({"archive.zip", "archive (1).zip"});
+        model().joinSpaceNamedParts();
+        drop({"archive(1).zip"});
+        QCOMPARE(groupSummaries(model().groups()),
+                 (QStringList{"archive|archive.zip,archive(1).zip", "archive |archive (1).zip"}));
+        // Taking the stranger away again brings back the offer, not the join.
+        model().removeFile(files({"archive(1).zip"}).first());
+        QCOMPARE(model().groups().size(), 2);
+        QVERIFY(model().canJoinSpaceNamedParts());
+    }
+
+    // A later drop does not bring an undone join back unasked.
+    void removingUndoesTheJoin_data() {
+        QTest::addColumn<QString>("removed"); // empty: the whole group
+        QTest::addColumn<QStringList>("groups");
+        QTest::addColumn<QString>("shown");
+        const QString other = QStringLiteral("other|other.zip");
+        QTest::addRow("a spaced part")
+            << "archive (1).zip"
+            << QStringList{"archive|archive.zip", "archive |archive (2).zip", other} << "archive";
+        QTest::addRow("archive.zip")
+            << "archive.zip" << QStringList{"archive |archive (1).zip,archive (2).zip", other}
+            << "archive ";
+        QTest::addRow("the joined group") << "" << QStringList{other} << "other";
+    }
+    void removingUndoesTheJoin() {
+        QFETCH(QString, removed);
+        drop({"archive.zip", "archive (1).zip", "archive (2).zip", "other.zip"});
+        model().joinSpaceNamedParts();
+        if (removed.isEmpty())
+            model().removeGroup(*model().selectedGroup());
+        else
+            model().removeFile(files({removed}).first());
+
+        QTEST(groupSummaries(model().groups()), "groups");
+        QTEST(model().selectedGroup()->baseName, "shown");
+        drop({"archive.zip", "archive (3).zip"});
+        QVERIFY(baseNames(model().groups()).contains(QStringLiteral("archive ")));
+    }
+
+    void noJoinWhileARunIsGoing() {
+        drop({"archive.zip", "archive (1).zip"});
+        model().setDestinationURL(ScriptedModel::destination());
+        model().startExtraction();
+        model().joinSpaceNamedParts();
+        QCOMPARE(model().groups().size(), 2);
     }
 };
 
