@@ -194,9 +194,12 @@ void ExtractionViewModel::removeFile(qsizetype position) {
 void ExtractionViewModel::reset() {
     if (!canRemoveFiles())
         return;
-    // Files dropped again after a reset may have changed on disk meanwhile.
+    // Files dropped again after a reset may have changed on disk meanwhile,
+    // also since a check still under way read them.
     m_inspections.clear();
     m_latestInspections.clear();
+    m_pendingInspections.clear();
+    ++m_inspectionRound;
     m_joinKeys.clear();
     Q_EMIT objectWillChange();
     m_held.clear();
@@ -466,7 +469,10 @@ void ExtractionViewModel::inspectSelectedGroup() {
     const QString parts = partsKey(m_selectedGroup->files);
     InspectionReply* reply = m_extractionBackend->inspect(m_selectedGroup->files, m_destinationURL);
     connect(reply, &InspectionReply::finished, this,
-            [this, key, parts](const std::optional<ArchiveInspection>& inspection) {
+            [this, key, parts,
+             round = m_inspectionRound](const std::optional<ArchiveInspection>& inspection) {
+                if (round != m_inspectionRound)
+                    return; // asked before a reset, of files that may have changed since
                 if (--m_pendingInspections[key] <= 0)
                     m_pendingInspections.remove(key);
                 m_inspections.insert(key, inspection);

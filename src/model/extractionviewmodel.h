@@ -198,6 +198,7 @@ private:
     // The latest finding by parts alone, shown while the destination's check runs.
     QHash<QString, ArchiveInspection> m_latestInspections;
     QHash<QString, int> m_pendingInspections; // how many checks of a key are under way
+    int m_inspectionRound = 0; // a reset starts a new one; answers of older ones are dropped
     bool m_asksBeforeReplacing = true;
 
     // The current run's password, if it has one; wiped when the run ends.

@@ -27,7 +27,7 @@ public:
     InspectionReply* inspect(const QList<QUrl>& parts,
                              const std::optional<QUrl>& destination) override {
         auto* reply = new InspectionReply(this);
-        checks << Check{parts, destination};
+        checks << Check{parts, destination, reply};
         if (answersChecks)
             reply->finish(inspection);
         return reply;
@@ -45,6 +45,7 @@ public:
     struct Check {
         QList<QUrl> parts;
         std::optional<QUrl> destination;
+        QPointer<InspectionReply> reply;
     };
     QList<Check> checks;
     bool answersChecks = true;
