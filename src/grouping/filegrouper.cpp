@@ -4,10 +4,12 @@
 #include "grouping/unicodetext.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <span>
 #include <vector>
 
 namespace {
@@ -153,15 +155,46 @@ void sortByPart(std::vector<PartName>& parts) {
     }
 }
 
+// The absent indices from firstIndex up to the highest of `present`, which
+// is ascending. Equal indices side by side need no removing: the walk steps
+// over them.
+MissingIndices missingIndicesIn(std::span<const qint64> present, qint64 firstIndex) {
+    if (present.empty() || present.back() <= firstIndex)
+        return {};
+    const auto counted = std::lower_bound(present.begin(), present.end(), firstIndex);
+    // Exact unless indices repeat; never more than are missing.
+    const qint64 expectedCount = present.back() - firstIndex - (present.end() - counted - 1);
+
+    // Walk the gaps between present indices rather than the whole range, so
+    // the work depends on how many files there are, not on their numbers.
+    QList<qint64> missing;
+    if (expectedCount > 0)
+        missing.reserve(qsizetype(std::min<qint64>(expectedCount, maxListedMissingIndices)));
+    qint64 expected = firstIndex;
+    for (auto index = counted; index != present.end(); ++index) {
+        for (; expected < *index; ++expected) {
+            if (missing.size() == maxListedMissingIndices)
+                return {missing, true};
+            missing << expected;
+        }
+        if (*index == std::numeric_limits<qint64>::max())
+            break;
+        expected = *index + 1;
+    }
+    return {missing, !missing.isEmpty()};
+}
+
 // Runs of equal indices, which lie side by side in part order.
-QList<PartClash> clashesIn(const QList<QUrl>& files, const QList<qint64>& indices) {
+QList<PartClash> clashesIn(const QList<QUrl>& files, std::span<const qint64> indices) {
     QList<PartClash> clashes;
-    for (qsizetype begin = 0, end = 0; begin < indices.size(); begin = end) {
+    const auto count = qsizetype(indices.size());
+    for (qsizetype begin = 0, end = 0; begin < count; begin = end) {
         end = begin + 1;
-        while (end < indices.size() && indices[end] == indices[begin])
+        while (end < count && indices[std::size_t(end)] == indices[std::size_t(begin)])
             ++end;
         if (end - begin > 1)
-            clashes.append(PartClash{indices[begin], files.sliced(begin, end - begin)});
+            clashes.append(
+                PartClash{indices[std::size_t(begin)], files.sliced(begin, end - begin)});
     }
     return clashes;
 }
@@ -171,7 +204,7 @@ ZipFileGroup buildGroup(const QString& baseName, PartNaming naming,
                         std::vector<PartName>::const_iterator begin,
                         std::vector<PartName>::const_iterator end) {
     QList<QUrl> files;
-    QList<qint64> indices;
+    QVarLengthArray<qint64, 64> indices;
     files.reserve(end - begin);
     indices.reserve(end - begin);
     for (auto part = begin; part != end; ++part) {
@@ -182,8 +215,9 @@ ZipFileGroup buildGroup(const QString& baseName, PartNaming naming,
     QList<PartClash> clashes;
     // A spanned set is refused whole, so its numbers need no checking.
     if (naming != PartNaming::Spanned) {
-        missing = findMissingIndices(indices, firstPartIndex(naming));
-        clashes = clashesIn(files, indices);
+        const std::span<const qint64> inPartOrder(indices.constData(), std::size_t(indices.size()));
+        missing = missingIndicesIn(inPartOrder, firstPartIndex(naming));
+        clashes = clashesIn(files, inPartOrder);
     }
     return ZipFileGroup{newGroupId(),
                         baseName,
@@ -240,41 +274,21 @@ std::optional<qint64> partIndexOf(const QUrl& location) {
 }
 
 MissingIndices findMissingIndices(const QList<qint64>& partIndices, qint64 firstIndex) {
-    if (partIndices.isEmpty())
-        return {};
-
-    // A group's indices come in part order; others are sorted first. Equal
-    // indices side by side need no removing: the walk below steps over them.
-    QList<qint64> present = partIndices;
-    if (!std::is_sorted(present.cbegin(), present.cend()))
-        std::sort(present.begin(), present.end());
-    if (present.last() <= firstIndex)
-        return {};
-
-    // Walk the gaps between present indices rather than the whole range, so
-    // the work depends on how many files there are, not on their numbers.
-    QList<qint64> missing;
-    qint64 expected = firstIndex;
-    for (qint64 index : std::as_const(present)) {
-        if (index < firstIndex)
-            continue;
-        for (; expected < index; ++expected) {
-            if (missing.size() == maxListedMissingIndices)
-                return {missing, true};
-            missing << expected;
-        }
-        if (index == std::numeric_limits<qint64>::max())
-            break;
-        expected = index + 1;
-    }
-    return {missing, !missing.isEmpty()};
+    // A group's indices come in part order; others are sorted first.
+    QList<qint64> sorted = partIndices;
+    if (!std::is_sorted(sorted.cbegin(), sorted.cend()))
+        std::sort(sorted.begin(), sorted.end());
+    return missingIndicesIn(std::span(sorted.constData(), std::size_t(sorted.size())), firstIndex);
 }
 
 PartName readPartName(const QUrl& location) {
     const QString path = decodedPath(location);
+    PartName name;
+    name.location = location;
+    name.locationHash = seededHash(path);
     const std::optional<NameParts> parts = splitFileName(path);
     if (!parts)
-        return {};
+        return name;
     PartNameView parsed{parts->partName, 0};
     switch (parts->naming) {
     case PartNaming::Parenthesised:
@@ -284,21 +298,24 @@ PartName readPartName(const QUrl& location) {
         if (const std::optional<qint64> index = numberedIndex(parts->number))
             parsed.partIndex = *index;
         else
-            return {};
+            return name;
         break;
     case PartNaming::Spanned:
         if (const std::optional<qint64> index = spannedIndex(parts->number))
             parsed.partIndex = *index;
         else
-            return {};
+            return name;
         break;
     }
-    const bool isBareZip = parts->naming == PartNaming::Parenthesised &&
-                           parsed.baseName.size() == parts->partName.size();
-    QString baseName = parsed.baseName.toString();
-    QString key = canonicalForm(baseName);
-    return {location, std::move(baseName), std::move(key), parsed.partIndex, parts->naming, true,
-            isBareZip};
+    name.baseName = parsed.baseName.toString();
+    name.key = canonicalForm(name.baseName);
+    name.keyHash = seededHash(name.key);
+    name.partIndex = parsed.partIndex;
+    name.naming = parts->naming;
+    name.isZipPart = true;
+    name.isBareZip = parts->naming == PartNaming::Parenthesised &&
+                     parsed.baseName.size() == parts->partName.size();
+    return name;
 }
 
 std::vector<PartName> readPartNames(const QList<QUrl>& locations) {
@@ -342,7 +359,7 @@ QList<PartClash> findPartClashes(const QList<QUrl>& files) {
         parts << part.location;
         indices << part.partIndex;
     }
-    return clashesIn(parts, indices);
+    return clashesIn(parts, std::span(indices.constData(), std::size_t(indices.size())));
 }
 
 ZipFileGroup groupAs(const QString& baseName, const QList<QUrl>& files) {
@@ -357,13 +374,14 @@ QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations) {
     // Each key's parts in drop order: the first file of a naming spells its
     // group's base name, and parts with equal numbers keep their order.
     std::vector<std::vector<PartName>> partsByKey;
-    QHash<QString, qsizetype> keyIndex;
+    QHash<HashedText, qsizetype> keyIndex;
     for (PartName& name : names) {
         if (!name.isZipPart)
             continue;
-        auto found = keyIndex.constFind(name.key);
+        const HashedText key{name.key, name.keyHash};
+        auto found = keyIndex.constFind(key);
         if (found == keyIndex.constEnd()) {
-            found = keyIndex.insert(name.key, qsizetype(partsByKey.size()));
+            found = keyIndex.insert(key, qsizetype(partsByKey.size()));
             partsByKey.emplace_back();
         }
         partsByKey[std::size_t(*found)].push_back(std::move(name));

@@ -5,29 +5,38 @@
 #include "grouping/unicodetext.h"
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <utility>
 
 qsizetype HeldGroups::add(const QList<QUrl>& locations, QSet<QString>& joinKeys) {
-    const QList<QUrl> added = holdNew(locations);
-    std::vector<PartName> names = readPartNames(added);
+    std::vector<PartName> names = readPartNames(locations);
     std::vector<int> touched;
     for (const int slot : std::exchange(m_staleSlots, {})) {
         m_slots[std::size_t(slot)].isStale = false;
         touch(slot, touched);
     }
-    qsizetype ignoredCount = 0;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (!names[i].isZipPart) {
-            m_knownFiles.erase(added[qsizetype(i)]);
-            ++ignoredCount;
+    // Each file counts once however often the drop holds it; those that are
+    // no zip parts are let go again once all are counted.
+    std::vector<HeldFile> ignored;
+    for (PartName& name : names) {
+        HeldFile file{name.location, name.locationHash};
+        const qsizetype heldCount = m_knownFiles.size();
+        m_knownFiles.insert(file);
+        if (m_knownFiles.size() == heldCount)
+            continue;
+        if (!name.isZipPart) {
+            ignored.push_back(std::move(file));
             continue;
         }
-        const int slot = slotFor(names[i].key);
+        const int slot = slotFor(name);
         touch(slot, touched);
         // Held parts first, in their groups' order, then the new ones as
         // dropped: the order groupFiles would see all of them in.
-        m_slots[std::size_t(slot)].parts.push_back(std::move(names[i]));
+        m_slots[std::size_t(slot)].parts.push_back(std::move(name));
     }
+    for (const HeldFile& file : ignored)
+        m_knownFiles.remove(file);
     // Both halves of a joined set are made again when either changes.
     const auto isTouched = [this](int slot) {
         return slot >= 0 && m_slots[std::size_t(slot)].touchedAt >= 0;
@@ -48,7 +57,7 @@ qsizetype HeldGroups::add(const QList<QUrl>& locations, QSet<QString>& joinKeys)
     });
     joinTouched(regrouped, joinKeys);
     place(touched, regrouped);
-    return ignoredCount;
+    return qsizetype(ignored.size());
 }
 
 void HeldGroups::regroupAll(const QList<QUrl>& files, QSet<QString>& joinKeys) {
@@ -96,28 +105,12 @@ void HeldGroups::clear() {
     *this = HeldGroups();
 }
 
-// Each location is looked up once in the set of held files, which also lets
-// a second copy within the drop in only once.
-QList<QUrl> HeldGroups::holdNew(const QList<QUrl>& locations) {
-    QList<QUrl> added;
-    added.reserve(locations.size());
-    // Grown by doubling, not to the exact need of each drop, which would
-    // rebuild the buckets every time.
-    const std::size_t needed = m_knownFiles.size() + std::size_t(locations.size());
-    if (double(needed) > double(m_knownFiles.bucket_count()) * m_knownFiles.max_load_factor())
-        m_knownFiles.reserve(std::max(needed, 2 * m_knownFiles.size()));
-    for (const QUrl& location : locations) {
-        if (m_knownFiles.insert(location).second)
-            added << location;
-    }
-    return added;
-}
-
-int HeldGroups::slotFor(const QString& key) {
+int HeldGroups::slotFor(const PartName& name) {
+    const HashedText key{name.key, name.keyHash};
     auto found = m_slotOfKey.constFind(key);
     if (found == m_slotOfKey.constEnd()) {
         found = m_slotOfKey.insert(key, int(m_slots.size()));
-        m_slots.push_back(KeySlot{key, {}});
+        m_slots.push_back(KeySlot{name.key, {}});
     }
     return *found;
 }
@@ -201,9 +194,11 @@ std::vector<HeldGroups::Change> HeldGroups::changes(const std::vector<int>& touc
     return changes;
 }
 
-// When no name loses a group, the list grows in place: from the back, every
-// group after a change moves down by what the changes before it added, and
-// those before the first change stay where they are.
+// When no name loses a group, the list grows in place: from the back, the
+// groups after each change are relocated down by what the changes before it
+// add, as one block, and those before the first change stay where they are.
+// Groups are relocatable (see zipfilegroup.h): a block moves by memmove, and
+// the places it leaves own nothing until a new group is made in them.
 void HeldGroups::spreadOut(const std::vector<int>& touched,
                            std::vector<QList<ZipFileGroup>>& regrouped) {
     const std::vector<Change> moves = changes(touched);
@@ -215,27 +210,33 @@ void HeldGroups::spreadOut(const std::vector<int>& touched,
     }
     if (m_groups.capacity() < newSize)
         m_groups.reserve(std::max(newSize, 2 * m_groups.capacity()));
-    m_groups.resize(newSize);
+    m_groups.resize(newSize); // default groups own nothing either
     m_slotAt.resize(std::size_t(newSize));
     ZipFileGroup* const groups = m_groups.data();
 
+    // [read, write) is the gap: places that own nothing.
     qsizetype read = oldSize;
     qsizetype write = newSize;
     for (auto change = moves.crbegin(); change != moves.crend(); ++change) {
         KeySlot& held = m_slots[std::size_t(change->slot)];
-        for (const qsizetype keep = change->position + held.groupCount; read > keep;) {
-            --read;
-            --write;
-            const int slot = m_slotAt[std::size_t(read)];
-            groups[write] = std::move(groups[read]);
-            m_slotAt[std::size_t(write)] = slot;
-            m_slots[std::size_t(slot)].first = write;
+        const qsizetype keep = change->position + held.groupCount;
+        const qsizetype count = read - keep;
+        std::memmove(static_cast<void*>(groups + write - count), groups + keep,
+                     std::size_t(count) * sizeof(ZipFileGroup));
+        std::memmove(m_slotAt.data() + write - count, m_slotAt.data() + keep,
+                     std::size_t(count) * sizeof(int));
+        write -= count;
+        for (qsizetype i = write; i < write + count; ++i) {
+            if (i == write || m_slotAt[std::size_t(i)] != m_slotAt[std::size_t(i - 1)])
+                m_slots[std::size_t(m_slotAt[std::size_t(i)])].first = i;
         }
+        std::destroy(groups + change->position, groups + keep);
         read = change->position;
+
         QList<ZipFileGroup>& made = regrouped[std::size_t(held.touchedAt)];
         write -= made.size();
         for (qsizetype k = 0; k < made.size(); ++k) {
-            groups[write + k] = std::move(made[k]);
+            new (groups + write + k) ZipFileGroup(std::move(made[k]));
             m_slotAt[std::size_t(write + k)] = change->slot;
         }
         held.first = write;
@@ -297,8 +298,9 @@ qsizetype HeldGroups::insertionPoint(const QString& key) const {
 }
 
 void HeldGroups::eraseFile(const QUrl& file) {
-    m_knownFiles.erase(file);
-    const int slot = slotOf(readPartName(file).key);
+    const PartName name = readPartName(file);
+    m_knownFiles.remove({file, name.locationHash});
+    const int slot = slotOf(name.key);
     if (slot < 0)
         return;
     std::erase_if(m_slots[std::size_t(slot)].parts,

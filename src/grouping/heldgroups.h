@@ -10,7 +10,6 @@
 #include <QUrl>
 #include <QUuid>
 
-#include <unordered_set>
 #include <vector>
 
 // The groups of every file dropped so far, as groupFiles makes them of all
@@ -60,13 +59,18 @@ private:
         qsizetype touchedAt = -1; // its place among the slots the drop under way regroups
         bool isStale = false;
     };
-    struct LocationHash {
-        size_t operator()(const QUrl& location) const { return qHash(location); }
+    // A held file and its hash (see HashedText).
+    struct HeldFile {
+        QUrl location;
+        size_t hash = 0;
+        friend bool operator==(const HeldFile& a, const HeldFile& b) {
+            return a.hash == b.hash && a.location == b.location;
+        }
+        friend size_t qHash(const HeldFile& file, size_t) { return file.hash; }
     };
 
-    QList<QUrl> holdNew(const QList<QUrl>& locations);
-    int slotFor(const QString& key);
-    int slotOf(const QString& key) const { return m_slotOfKey.value(key, -1); }
+    int slotFor(const PartName& name);
+    int slotOf(const QString& key) const { return m_slotOfKey.value({key, seededHash(key)}, -1); }
     void touch(int slot, std::vector<int>& touched);
     void joinTouched(std::vector<QList<ZipFileGroup>>& regrouped, QSet<QString>& joinKeys);
     // A name whose number of groups changes: where its groups go, and
@@ -87,10 +91,8 @@ private:
     QList<ZipFileGroup> m_groups;
     std::vector<int> m_slotAt; // the slot of each group, side by side with m_groups
     std::vector<KeySlot> m_slots;
-    QHash<QString, int> m_slotOfKey;
+    QHash<HashedText, int> m_slotOfKey;
     std::vector<int> m_staleSlots;
-    // Every file held, so a drop finds its new files at once. Hashing a
-    // location reads all its parts, so the set keeps each hash rather than
-    // working them all out again whenever it grows, as QSet would.
-    std::unordered_set<QUrl, LocationHash> m_knownFiles;
+    // Every file held, so a drop finds its new files at once.
+    QSet<HeldFile> m_knownFiles;
 };

@@ -2,6 +2,7 @@
 
 #include "grouping/zipfilegroup.h"
 
+#include <QHashFunctions>
 #include <QList>
 #include <QString>
 #include <QUrl>
@@ -15,6 +16,10 @@
 
 struct PartName {
     QUrl location;
+    // Worked out while the name is read, on whichever core reads it, so that
+    // looking the file and its key up later costs no hashing.
+    size_t locationHash = 0;
+    size_t keyHash = 0;
     QString baseName;
     QString key; // the canonical form of baseName (see groupingKey)
     qint64 partIndex = 0;
@@ -25,7 +30,27 @@ struct PartName {
     bool isBareZip = false;
 };
 
+// Every file's location, and its hash, are filled in; the rest only for a
+// zip part.
 PartName readPartName(const QUrl& location);
+
+// The hash the held files and keys are looked up by: Qt's, with its seed.
+inline size_t seededHash(QStringView text) {
+    return qHash(text, QHashSeed::globalSeed());
+}
+
+// A text and its seededHash, as the grouping's hash tables keep their keys:
+// growing a table reads the hash kept, not the text, and a lookup compares
+// text only when the hashes are equal.
+struct HashedText {
+    QString text;
+    size_t hash = 0;
+
+    friend bool operator==(const HashedText& a, const HashedText& b) {
+        return a.hash == b.hash && a.text == b.text;
+    }
+    friend size_t qHash(const HashedText& key, size_t) { return key.hash; }
+};
 
 // The names of all `locations`, in their order; many are read side by side.
 std::vector<PartName> readPartNames(const QList<QUrl>& locations);

@@ -65,5 +65,8 @@ size_t qHash(const ZipFileGroup& group, size_t seed = 0);
 // A fresh random (version 4) id for a new or changed group.
 QUuid newGroupId();
 
+// Its members all are, so lists of groups move them with memmove.
+Q_DECLARE_TYPEINFO(ZipFileGroup, Q_RELOCATABLE_TYPE);
+
 Q_DECLARE_METATYPE(PartNaming)
 Q_DECLARE_METATYPE(ZipFileGroup)
