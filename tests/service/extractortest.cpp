@@ -12,17 +12,13 @@ namespace {
 
 const QString fallbackError = QStringLiteral("error: Extraction failed: tool extraction failed");
 
-// Records beside itself where the password came from without ever printing
-// it (the descriptor named, whether what it held matched, whether it shows in
-// the environment or the arguments), then the report pipe's descriptor, how
-// many ends of it the tool holds and a variable of its environment, then the
-// arguments.
+// Records beside itself the password's descriptor, what it held and whether
+// the password shows in the environment or the arguments; the report pipe's
+// descriptor, how many ends of it the tool holds and a variable of its
+// environment; then the arguments.
 const QString probe = QStringLiteral(
     "fd=${KESTRUNE_PASSPHRASE_FD:-none}\n"
-    "given=none\n"
     "[ \"$fd\" != none ] && given=$(cat <&\"$fd\")\n"
-    "[ \"$given\" = 's3cret p@ss' ] && given=matched\n"
-    "[ \"$given\" != none ] && [ \"$given\" != matched ] && given=other\n"
     "pipe=$(readlink /proc/$$/fd/3)\n"
     "ends=$(for d in /proc/$$/fd/*; do readlink \"$d\"; done | grep -cF \"$pipe\")\n"
     "{ printf 'password on %s: %s, %s %s\\n' \"$fd\" \"$given\" \"$(env | grep -c s3cret)\" "
@@ -117,9 +113,9 @@ void ServiceTest::extractorGetsArgumentsReportPipeAndPassword_data() {
     QTest::addColumn<QByteArray>("password");
     QTest::addColumn<QString>("passwordSeen");
     QTest::addRow("a password arrives whole on descriptor 4, in no argument or variable")
-        << QByteArray("s3cret p@ss") << "password on 4: matched, 0 0";
+        << QByteArray("s3cret p@ss") << "password on 4: s3cret p@ss, 0 0";
     QTest::addRow("without a password, no descriptor is named")
-        << QByteArray() << "password on none: none, 0 0";
+        << QByteArray() << "password on none: , 0 0";
 }
 
 void ServiceTest::extractorGetsArgumentsReportPipeAndPassword() {

@@ -193,25 +193,3 @@ void ServiceTest::cancelStopsTheExtractor() {
     QCOMPARE(recorder.events.count(cancelledError), 1);
     QVERIFY(!QFileInfo::exists(QDir(destination).filePath("_combined_a.zip")));
 }
-
-// A run that ends by itself while the cancel is on its way ends once, either
-// way, and a cancel after its end does nothing.
-void ServiceTest::cancelRacingTheEndOfTheRunIsHarmless() {
-    Bench bench;
-    RunRecorder recorder(bench.extract());
-    ExtractionEventStream* stream = recorder.stream;
-    // The cancel leaves as the extractor starts, which ends at once.
-    connect(stream, &ExtractionEventStream::delivered, this, [&](const ExtractionProgress&) {
-        if (recorder.events.last().contains(u"Unzipping"))
-            stream->cancel();
-    });
-    // And again once it has ended.
-    connect(stream, &ExtractionEventStream::ended, this, [stream] { stream->cancel(); });
-    QVERIFY(recorder.waitForEnd());
-    QTest::qWait(100);
-
-    const QString last = recorder.events.last();
-    QVERIFY2(last == "completed" || last == cancelledError, qPrintable(last));
-    QCOMPARE(recorder.events.count("completed") + recorder.events.count(cancelledError), 1);
-    QVERIFY(!QFileInfo::exists(bench.path("_combined_a.zip")));
-}

@@ -45,7 +45,6 @@ private Q_SLOTS:
     void cancelStopsTheMerge();
     void cancelStopsTheExtractor_data();
     void cancelStopsTheExtractor();
-    void cancelRacingTheEndOfTheRunIsHarmless();
 
     // The check of parts and the space it tells a run needs (checktest.cpp).
     void spaceShortage_data();
