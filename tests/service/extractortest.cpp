@@ -129,8 +129,7 @@ void ServiceTest::extractorGetsArgumentsReportPipeAndPassword() {
     qputenv("KESTRUNE_TEST_MARK", "kept");
     const QByteArray callersCopy = password;
 
-    RunRecorder recorder(bench.service->extract(groupOf("a", bench.parts),
-                                                QUrl::fromLocalFile(destination), {}, password));
+    RunRecorder recorder(bench.extract(destination, {}, password));
     const bool hasEnded = recorder.waitForEnd();
     for (const char* name :
          {"KESTRUNE_PROGRESS_FD", "KESTRUNE_PASSPHRASE_FD", "KESTRUNE_TEST_MARK"})

@@ -52,5 +52,4 @@ private Q_SLOTS:
     void runThatCannotFitFailsBeforeItWrites();
     void checkAnswersOnceWhateverTheTool_data();
     void checkAnswersOnceWhateverTheTool();
-    void checkHandsTheToolItsParts();
 };

@@ -74,14 +74,6 @@ bool RunRecorder::waitForEnd() {
     return QTest::qWaitFor([this] { return hasEnded; }, 30000);
 }
 
-QStringList runToEnd(ExtractionService& service, const ZipFileGroup& group,
-                     const QString& destination) {
-    RunRecorder recorder(service.extract(group, QUrl::fromLocalFile(destination)));
-    if (!recorder.waitForEnd())
-        recorder.events << QStringLiteral("(the stream did not end)");
-    return recorder.events;
-}
-
 Bench::Bench(const QString& script)
     : tool(path(QStringLiteral("tool")))
     , parts{writeFile(path(QStringLiteral("a.zip")), "tiny part")}
@@ -94,12 +86,17 @@ QString Bench::path(const QString& name) const {
     return name.isEmpty() ? folder.path() : folder.filePath(name);
 }
 
-ExtractionEventStream* Bench::extract(const QString& destination) {
+ExtractionEventStream* Bench::extract(const QString& destination,
+                                      const std::optional<ArchiveInspection>& inspection,
+                                      const QByteArray& password) {
     return service->extract(groupOf(QStringLiteral("a"), parts),
-                            QUrl::fromLocalFile(destination.isEmpty() ? path() : destination));
+                            QUrl::fromLocalFile(destination.isEmpty() ? path() : destination),
+                            inspection, password);
 }
 
 QStringList Bench::run(const QString& destination) {
-    return runToEnd(*service, groupOf(QStringLiteral("a"), parts),
-                    destination.isEmpty() ? path() : destination);
+    RunRecorder recorder(extract(destination));
+    if (!recorder.waitForEnd())
+        recorder.events << QStringLiteral("(the stream did not end)");
+    return recorder.events;
 }

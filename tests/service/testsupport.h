@@ -46,17 +46,16 @@ public:
     [[nodiscard]] bool waitForEnd();
 };
 
-// Runs one extraction to its end and returns its events.
-QStringList runToEnd(ExtractionService& service, const ZipFileGroup& group,
-                     const QString& destination);
-
 // A fresh folder with one tiny part "a.zip", and a service over a stand-in
 // extractor "tool" there that runs the given shell script.
 struct Bench {
     explicit Bench(const QString& script = QStringLiteral("exit 0"));
     QString path(const QString& name = {}) const;
     // A run of the group "a" of `parts` into `destination`, or else the folder.
-    ExtractionEventStream* extract(const QString& destination = {});
+    ExtractionEventStream* extract(const QString& destination = {},
+                                   const std::optional<ArchiveInspection>& inspection = {},
+                                   const QByteArray& password = {});
+    // The same run to its end: its events.
     QStringList run(const QString& destination = {});
 
     QTemporaryDir folder;
