@@ -4,13 +4,28 @@
 #include "service/utf8streamdecoder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
 const QString fallbackError = QStringLiteral("error: Extraction failed: tool extraction failed");
+
+// Records beside itself the password's descriptor, what it held and whether
+// the password shows in the environment or the arguments; the report pipe's
+// descriptor, how many ends of it the tool holds and a variable of its
+// environment; then the arguments.
+const QString probe = QStringLiteral(
+    "fd=${KESTRUNE_PASSPHRASE_FD:-none}\n"
+    "[ \"$fd\" != none ] && given=$(cat <&\"$fd\")\n"
+    "pipe=$(readlink /proc/$$/fd/3)\n"
+    "ends=$(for d in /proc/$$/fd/*; do readlink \"$d\"; done | grep -cF \"$pipe\")\n"
+    "{ printf 'password on %s: %s, %s %s\\n' \"$fd\" \"$given\" \"$(env | grep -c s3cret)\" "
+    "\"$(printf '%s\\n' \"$@\" | grep -c s3cret)\"\n"
+    "  printf 'reports on %s: %s end(s), %s\\n' \"$KESTRUNE_PROGRESS_FD\" \"$ends\" "
+    "\"$KESTRUNE_TEST_MARK\"\n"
+    "  printf '%s\\n' \"$@\"; } > \"${0%/*}/record\"");
 
 } // namespace
 
@@ -27,24 +42,18 @@ void ServiceTest::extractorOutcome_data() {
         << "printf 'entry a: bad\\n' >&2; sleep 0.5; printf 'archive truncated\\n\\n' >&2; exit 1"
         << QStringList{"log: entry a: bad\n", "log: archive truncated\n\n"}
         << QStringList{"error: Extraction failed: archive truncated"};
-    QTest::addRow("the tool's name in front of its reason is not repeated")
-        << "printf 'tool: a.zip: bad\\ntool: the archive is truncated\\n' >&2; exit 1"
-        << QStringList{"log: tool: a.zip: bad\ntool: the archive is truncated\n"}
+    QTest::addRow("the tool's name in front of its reason, unfinished or not, is not repeated")
+        << "printf 'tool: a.zip: bad\\ntool: the archive is truncated' >&2; exit 2"
+        << QStringList{"log: tool: a.zip: bad\ntool: the archive is truncated"}
         << QStringList{"error: Extraction failed: the archive is truncated"};
-    QTest::addRow("a reason without a final line break still counts")
-        << "printf 'bad archive' >&2; exit 2" << QStringList{"log: bad archive"}
-        << QStringList{"error: Extraction failed: bad archive"};
     QTest::addRow("exit status 3 is a full disk")
         << "printf 'a.bin: No space left on device\\n' >&2; exit 3"
         << QStringList{"log: a.bin: No space left on device\n"}
         << QStringList{"error: Disk is full."};
     QTest::addRow("exit status 4 is a wrong password")
-        << "printf 'tool: a.zip: wrong password\n' >&2; exit 4"
-        << QStringList{"log: tool: a.zip: wrong password\n"}
-        << QStringList{"error: Wrong password."};
+        << "exit 4" << QStringList{} << QStringList{"error: Wrong password."};
     QTest::addRow("exit status 5 is a missing password")
-        << "printf 'tool: a.zip: the archive is protected by a password\n' >&2; exit 5"
-        << QStringList{"log: tool: a.zip: the archive is protected by a password\n"}
+        << "exit 5" << QStringList{}
         << QStringList{"error: This archive is protected by a password."};
     QTest::addRow("a tool killed by a signal names the signal")
         << "printf 'working\\n' >&2; sleep 0.5; kill -9 $$" << QStringList{"log: working\n"}
@@ -61,33 +70,25 @@ void ServiceTest::extractorOutcome_data() {
         << QStringList{"log: caf", "log: é au lait\n", "log: end\n"} << successEnding();
     QTest::addRow("a character cut off by the tool's end becomes U+FFFD")
         << "printf 'end\\342\\202'" << QStringList{"log: end", "log: \uFFFD"} << successEnding();
-    QTest::addRow("half of the data written is three quarters done")
-        << "printf '50 100\\n' >&3" << QStringList{"progress: 0.75"} << successEnding();
-    QTest::addRow("reports one after the other; none or all written moves nothing")
-        << "printf '0 200\\n' >&3; sleep 0.2; printf '100 200\\n' >&3; sleep 0.2; "
-           "printf '150 200\\n' >&3; sleep 0.2; printf '200 200\\n' >&3"
+    QTest::addRow("reports move the bar forward only; none or all written moves nothing")
+        << "for r in '0 200' '100 200' '60 200' '150 200' '200 200'; do "
+           "printf '%s\\n' \"$r\" >&3; sleep 0.2; done"
         << QStringList{"progress: 0.75", "progress: 0.875"} << successEnding();
-    QTest::addRow("a report lower than the one before does not move the bar back")
-        << "printf '60 100\\n' >&3; sleep 0.2; printf '20 100\\n' >&3; sleep 0.2; "
-           "printf '80 100\\n' >&3"
-        << QStringList{"progress: 0.8", "progress: 0.9"} << successEnding();
     QTest::addRow("a report line split between two writes counts whole")
         << "printf '3' >&3; sleep 0.2; printf '0 40\\n' >&3" << QStringList{"progress: 0.875"}
         << successEnding();
-    QTest::addRow("malformed reports after a good one are skipped")
+    QTest::addRow("malformed reports after a good one, and a last one unfinished, are skipped")
         << "printf '25 100\\nabc 100\\n90 100x\\n80\\n70 100 5\\n-60 100\\n 65 100\\n64  100\\n"
-           "99999999999999999999 100\\n0x63 100\\n\\n' >&3"
+           "99999999999999999999 100\\n0x63 100\\n\\n50 100' >&3"
         << QStringList{"progress: 0.625"} << successEnding();
     QTest::addRow("an overlong report is skipped, whether read whole or in pieces")
         << "printf '%0100d 100\\n' 60 >&3; sleep 0.2; printf '30 100\\n%0100d' 50 >&3; "
            "sleep 0.2; printf ' 100\\n' >&3"
         << QStringList{"progress: 0.65"} << successEnding();
-    QTest::addRow("a last report without its line break is none")
-        << "printf '50 100' >&3" << QStringList{} << successEnding();
-    QTest::addRow("a total of 0, or more written than the total, moves nothing")
-        << "printf '0 0\\n5 0\\n150 100\\n' >&3" << QStringList{} << successEnding();
-    QTest::addRow("a failing tool's report comes before its failure; all written is no success")
-        << "printf '40 100\\n' >&3; sleep 0.2; printf '100 100\\n' >&3; exit 1"
+    QTest::addRow("a total of 0 moves nothing; a failing tool's report comes before its "
+                  "failure, and all written is no success")
+        << "printf '0 0\\n' >&3; sleep 0.2; printf '40 100\\n' >&3; sleep 0.2; "
+           "printf '100 100\\n' >&3; exit 1"
         << QStringList{"progress: 0.7"} << QStringList{fallbackError};
 }
 
@@ -95,51 +96,68 @@ void ServiceTest::extractorOutcome() {
     QFETCH(QString, script);
     QFETCH(QStringList, toolEvents);
     QFETCH(QStringList, ending);
-    QTemporaryDir folder;
+    Bench bench(script);
 
-    const QStringList events = runTool(folder.path(), script);
-
-    QCOMPARE(events, eventsBeforeTheExtractor(folder.path()) + toolEvents + ending);
+    QCOMPARE(bench.run(), eventsBeforeTheExtractor(bench.path()) + toolEvents + ending);
     // Removed after success only.
-    QCOMPARE(QFileInfo::exists(folder.filePath("_combined_a.zip")),
+    QCOMPARE(QFileInfo::exists(bench.path("_combined_a.zip")),
              !ending.last().startsWith("completed"));
 }
 
-void ServiceTest::argumentsReachTheExtractorUnchanged() {
-    QTemporaryDir folder;
-    const QString destination =
-        folder.filePath("with blanks, 'single' and \"double\" quotes $HOME");
-    QVERIFY(QDir(folder.path()).mkdir(destination));
-    const QString record = folder.filePath("arguments");
+// The tool learns the report pipe from its environment, which keeps the
+// rest, and holds only the pipe's write end, so the pipe ends when the tool
+// does. Variables our own caller set for either descriptor do not reach it.
+// Once the tool has the password, the bytes handed over are overwritten in
+// every copy that shares them, the caller's included.
+void ServiceTest::extractorGetsArgumentsReportPipeAndPassword_data() {
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<QString>("passwordSeen");
+    QTest::addRow("a password arrives whole on descriptor 4, in no argument or variable")
+        << QByteArray("s3cret p@ss") << "password on 4: s3cret p@ss, 0 0";
+    QTest::addRow("without a password, no descriptor is named")
+        << QByteArray() << "password on none: , 0 0";
+}
 
-    const QStringList events =
-        runTool(folder.path(), "printf '%s\\n' \"$@\" > '" + record + "'", destination);
+void ServiceTest::extractorGetsArgumentsReportPipeAndPassword() {
+    QFETCH(QByteArray, password);
+    QFETCH(QString, passwordSeen);
+    Bench bench(probe);
+    const QString destination = bench.path("with blanks, 'single' and \"double\" quotes $HOME");
+    QVERIFY(QDir().mkdir(destination));
+    qputenv("KESTRUNE_PROGRESS_FD", "7");
+    qputenv("KESTRUNE_PASSPHRASE_FD", "0");
+    qputenv("KESTRUNE_TEST_MARK", "kept");
+    const QByteArray callersCopy = password;
 
-    QCOMPARE(events.last(), "completed");
-    const QStringList expected{"-x", "-k", destination + "/_combined_a.zip", destination, ""};
-    QCOMPARE(QString::fromUtf8(readFile(record)).split('\n'), expected);
+    RunRecorder recorder(bench.extract(destination, {}, password));
+    const bool hasEnded = recorder.waitForEnd();
+    for (const char* name :
+         {"KESTRUNE_PROGRESS_FD", "KESTRUNE_PASSPHRASE_FD", "KESTRUNE_TEST_MARK"})
+        qunsetenv(name);
+
+    QVERIFY(hasEnded);
+    QCOMPARE(recorder.events, eventsBeforeTheExtractor(destination) + successEnding());
+    QCOMPARE(QString::fromUtf8(readFile(bench.path("record"))),
+             passwordSeen + "\nreports on 3: 1 end(s), kept\n-x\n-k\n" + destination +
+                 "/_combined_a.zip\n" + destination + "\n");
+    QCOMPARE(callersCopy, QByteArray(password.size(), '\0'));
 }
 
 // A tool that cannot be started (here: not executable) fails the run with
 // the reason the platform gives, and the merge stays.
 void ServiceTest::extractorThatCannotBeLaunched() {
-    QTemporaryDir folder;
-    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
-    const QString tool = folder.filePath("tool");
-    writeFile(tool, "#!/bin/sh\nexit 0\n");
+    Bench bench;
+    QVERIFY(QFile::setPermissions(bench.tool, QFile::ReadOwner | QFile::WriteOwner));
     // The description the platform gives for this launch failure, started as
     // the service starts it: with an environment of its own.
     QProcess probe;
     probe.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-    probe.start(tool, {});
+    probe.start(bench.tool, {});
     QVERIFY(!probe.waitForStarted());
-    QVERIFY(!probe.errorString().isEmpty());
 
-    const QStringList events = runToEnd(tool, parts, folder.path());
-
-    QCOMPARE(events, eventsBeforeTheExtractor(folder.path()) +
-                         QStringList{"error: Extraction failed: " + probe.errorString()});
-    QVERIFY(QFileInfo::exists(folder.filePath("_combined_a.zip")));
+    QCOMPARE(bench.run(), eventsBeforeTheExtractor(bench.path()) +
+                              QStringList{"error: Extraction failed: " + probe.errorString()});
+    QVERIFY(QFileInfo::exists(bench.path("_combined_a.zip")));
 }
 
 // Pipes cut output anywhere; three reads of a text cut at any two places must
@@ -159,4 +177,46 @@ void ServiceTest::outputDecoderKeepsEveryCharacterWhereverTheBytesAreCut() {
                      qPrintable(QStringLiteral("cut at %1 and %2").arg(first).arg(second)));
         }
     }
+}
+
+// Many reports at once reach the bar a few a second, each further than the one
+// before.
+void ServiceTest::floodOfReportsIsThinned() {
+    Bench bench("i=1; while [ $i -le 4000 ]; do printf '%d 4000\\n' $i; i=$((i+1)); done >&3");
+    QElapsedTimer clock;
+    clock.start();
+    const QStringList events = bench.run();
+    const qint64 elapsed = clock.elapsed();
+
+    const QStringList before = eventsBeforeTheExtractor(bench.path());
+    QCOMPARE(events.first(before.size()), before);
+    QCOMPARE(events.last(3), successEnding());
+    const QStringList reports = events.sliced(before.size(), events.size() - before.size() - 3);
+    double previous = 0.5;
+    for (const QString& report : reports) {
+        QVERIFY2(report.startsWith("progress: "), qPrintable(report));
+        const double fraction = report.sliced(10).toDouble();
+        QVERIFY2(fraction > previous && fraction < 1.0, qPrintable(report));
+        previous = fraction;
+    }
+    QVERIFY2(reports.size() <= 5 + elapsed / 20,
+             qPrintable(QStringLiteral("%1 reports in %2 ms").arg(reports.size()).arg(elapsed)));
+}
+
+// Whatever the first run sets up once may stay; each run must give back the
+// descriptors it opened.
+void ServiceTest::runsLeaveNoDescriptorOpen() {
+    Bench bench(QStringLiteral("printf '1 2\\n' >&3"));
+    const auto openDescriptors = [] {
+        return QDir(QStringLiteral("/proc/self/fd"))
+            .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+            .size();
+    };
+    QCOMPARE(bench.run().last(), "completed");
+    const qsizetype afterOneRun = openDescriptors();
+
+    for (int run = 0; run < 3; ++run)
+        QCOMPARE(bench.run().last(), "completed");
+
+    QCOMPARE(openDescriptors(), afterOneRun);
 }

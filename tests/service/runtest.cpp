@@ -2,21 +2,27 @@
 #include "testsupport.h"
 
 #include "service/extractioneventstream.h"
-#include "service/extractionservice.h"
+#include "service/extractionrun.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QDir>
 #include <QTest>
 #include <QThread>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <csignal>
-#include <memory>
+
+namespace {
+
+const QString cancelledError = QStringLiteral("error: Extraction cancelled.");
+
+} // namespace
 
 // The tool keeps a copy of what it was given and reports one entry. Blocks
 // of 4 MiB, 2 MiB and 2 MiB: each part is read on its own; empty parts move
-// no fraction. A larger combined archive left by an earlier run leaves no
-// bytes behind.
+// no fraction. A larger combined archive left by an earlier run is replaced,
+// not emptied: another name of that file keeps its bytes.
 void ServiceTest::successfulRunReportsEveryStepInOrder_data() {
     QTest::addColumn<qint64>("firstSize");
     QTest::addColumn<qint64>("lastSize");
@@ -31,49 +37,39 @@ void ServiceTest::successfulRunReportsEveryStepInOrder() {
     QFETCH(qint64, firstSize);
     QFETCH(qint64, lastSize);
     QFETCH(QStringList, mergeProgress);
-    QTemporaryDir folder;
+    Bench bench("cp \"$3\" \"${0%/*}/seen\" && printf 'inflating: x\\n'");
     const QByteArray first = patternBytes(firstSize, 'a');
     const QByteArray last = patternBytes(lastSize, 'b');
-    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), first),
-                            writeFile(folder.filePath("a(1).zip"), {}),
-                            writeFile(folder.filePath("a(2).zip"), last)};
-    writeFile(folder.filePath("_combined_a.zip"), patternBytes(9 * mebibyte, 'z'));
-    const QString seen = folder.filePath("seen");
-    const QString tool =
-        writeTool(folder.path(), "tool", "cp \"$3\" '" + seen + "' && printf 'inflating: x\\n'");
+    bench.parts = {writeFile(bench.path("a.zip"), first), writeFile(bench.path("a(1).zip"), {}),
+                   writeFile(bench.path("a(2).zip"), last)};
+    const QByteArray stale = patternBytes(9 * mebibyte, 'z');
+    writeFile(bench.path("kept"), stale);
+    QCOMPARE(::link(QFile::encodeName(bench.path("kept")),
+                    QFile::encodeName(bench.path("_combined_a.zip"))),
+             0);
 
-    ExtractionService service(tool);
-    const QStringList events = runToEnd(service, groupOf("a", parts), folder.path());
-
-    const QStringList expected = QStringList{mergingLog(3)} + mergeProgress +
-                                 QStringList{unzippingLog(folder.path()),
-                                             "progress: 0.5",
-                                             "log: inflating: x\n",
-                                             successLog(),
-                                             "progress: 1",
-                                             "completed"};
-    QCOMPARE(events, expected);
-    QVERIFY(readFile(seen) == first + last);
-    QVERIFY(!QFileInfo::exists(folder.filePath("_combined_a.zip")));
+    const QStringList expected =
+        QStringList{mergingLog(3)} + mergeProgress +
+        QStringList{unzippingLog(bench.path()), "progress: 0.5", "log: inflating: x\n"} +
+        successEnding();
+    QCOMPARE(bench.run(), expected);
+    QVERIFY(readFile(bench.path("seen")) == first + last);
+    QVERIFY(readFile(bench.path("kept")) == stale);
+    QVERIFY(!QFileInfo::exists(bench.path("_combined_a.zip")));
 }
 
 // A consumer slower than the extractor's output, as a window appending
 // floods of console text: events pile up, yet the event loop turns between
 // deliveries, and nothing is lost or reordered.
 void ServiceTest::slowConsumerGetsEveryEventInOrderOnePerTurn() {
-    QTemporaryDir folder;
-    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
-    const QString tool = writeTool(
-        folder.path(), "tool", "for i in 1 2 3 4 5 6 7 8 9 10; do echo line $i; sleep 0.01; done");
-    ExtractionService service(tool);
-    RunRecorder recorder(service.extract(groupOf("a", parts), QUrl::fromLocalFile(folder.path())));
-
+    Bench bench("for i in 1 2 3 4 5 6 7 8 9 10; do echo line $i; sleep 0.01; done");
+    RunRecorder recorder(bench.extract());
     // Each delivery queues a marker; if the loop turns between deliveries,
     // every marker has run before the next event comes.
     int markersRun = 0;
     QList<int> markersRunAtEvent;
     QString toolText;
-    connect(recorder.stream(), &ExtractionEventStream::delivered, this,
+    connect(recorder.stream, &ExtractionEventStream::delivered, this,
             [&](const ExtractionProgress& event) {
                 markersRunAtEvent << markersRun;
                 QMetaObject::invokeMethod(
@@ -89,61 +85,111 @@ void ServiceTest::slowConsumerGetsEveryEventInOrderOnePerTurn() {
     for (int line = 1; line <= 10; ++line)
         expected += QStringLiteral("line %1\n").arg(line);
     QCOMPARE(toolText, expected);
-    QCOMPARE(recorder.events().last(), QStringLiteral("completed"));
+    QCOMPARE(recorder.events.last(), QStringLiteral("completed"));
     // One wakeup that was already queued may deliver an event ahead of a
     // marker; a batch delivered in one turn falls behind by more.
     for (qsizetype i = 0; i < markersRunAtEvent.size(); ++i)
         QVERIFY2(markersRunAtEvent[i] >= i - 1, qPrintable(QString::number(i)));
 }
 
+// Into "slow" the tool works until the test releases it.
 void ServiceTest::serviceMergesAnotherRunWhileAnExtractorRuns() {
-    QTemporaryDir folder;
-    QVERIFY(QDir(folder.path()).mkdir("slow"));
-    QVERIFY(QDir(folder.path()).mkdir("fast"));
-    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
-    const QString release = folder.filePath("release");
-    // Into "slow" the tool works until the test releases it.
-    const QString tool = writeTool(folder.path(), "tool",
-                                   "case \"$4\" in */slow)\n"
-                                   "  printf 'waiting\\n'\n"
-                                   "  while [ ! -e '" +
-                                       release +
-                                       "' ]; do sleep 0.05; done;;\n"
-                                       "esac");
-    ExtractionService service(tool);
+    Bench bench("case \"$4\" in */slow) printf 'waiting\\n'\n"
+                "  while [ ! -e \"$4/release\" ]; do sleep 0.05; done;; esac");
+    QVERIFY(QDir().mkdir(bench.path("slow")) && QDir().mkdir(bench.path("fast")));
 
-    RunRecorder slow(
-        service.extract(groupOf("a", parts), QUrl::fromLocalFile(folder.filePath("slow"))));
-    QTRY_VERIFY_WITH_TIMEOUT(slow.events().contains("log: waiting\n"), 30000);
-    RunRecorder fast(
-        service.extract(groupOf("a", parts), QUrl::fromLocalFile(folder.filePath("fast"))));
+    RunRecorder slow(bench.extract(bench.path("slow")));
+    QTRY_VERIFY_WITH_TIMEOUT(slow.events.contains("log: waiting\n"), 30000);
+    RunRecorder fast(bench.extract(bench.path("fast")));
     QVERIFY(fast.waitForEnd());
 
-    QCOMPARE(fast.events().last(), "completed");
-    QVERIFY(!slow.hasEnded());
-    writeFile(release, {});
+    QCOMPARE(fast.events.last(), "completed");
+    QVERIFY(!slow.hasEnded);
+    writeFile(bench.path("slow/release"), {});
     QVERIFY(slow.waitForEnd());
-    QCOMPARE(slow.events().last(), "completed");
+    QCOMPARE(slow.events.last(), "completed");
 }
 
+// The tool becomes a long sleep under its own process id.
 void ServiceTest::destroyingTheServiceKillsARunningExtractor() {
-    QTemporaryDir folder;
-    const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), "tiny part")};
-    const QString pidFile = folder.filePath("pid");
-    // The tool becomes a long sleep under its own process id.
-    const QString tool = writeTool(folder.path(), "tool",
-                                   "echo $$ > '" + pidFile + ".new' && mv '" + pidFile + ".new' '" +
-                                       pidFile + "'\nexec sleep 60");
-    auto service = std::make_unique<ExtractionService>(tool);
-    RunRecorder recorder(service->extract(groupOf("a", parts), QUrl::fromLocalFile(folder.path())));
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(pidFile), 30000);
-    const pid_t toolProcess = readFile(pidFile).trimmed().toInt();
+    Bench bench("echo $$ > \"$4/pid.new\" && mv \"$4/pid.new\" \"$4/pid\"\nexec sleep 60");
+    RunRecorder recorder(bench.extract());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(bench.path("pid")), 30000);
+    const pid_t toolProcess = readFile(bench.path("pid")).trimmed().toInt();
     QVERIFY(toolProcess > 0);
 
-    service.reset();
+    bench.service.reset();
 
-    QVERIFY(recorder.isStreamGone());
-    QVERIFY(!recorder.hasEnded());
+    QVERIFY(recorder.stream.isNull());
+    QVERIFY(!recorder.hasEnded);
     QCOMPARE(::kill(toolProcess, 0), -1);
     QCOMPARE(errno, ESRCH);
+}
+
+// The flag is asked before every block: a merge of three 6 MiB parts stopped
+// after its first block copies no second one, and a run cancelled while it
+// waited for its turn does not even start one; neither leaves a combined
+// archive.
+void ServiceTest::cancelStopsTheMerge_data() {
+    QTest::addColumn<bool>("cancelledBeforeTheStart");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addRow("after the first block")
+        << false << QStringList{mergingLog(3), "progress: 0.111111", cancelledError};
+    QTest::addRow("before the run starts") << true << QStringList{cancelledError};
+}
+
+void ServiceTest::cancelStopsTheMerge() {
+    QFETCH(bool, cancelledBeforeTheStart);
+    QFETCH(QStringList, expected);
+    Bench bench;
+    bench.parts.clear();
+    for (const char seed : {'a', 'b', 'c'})
+        bench.parts << writeFile(bench.path(QStringLiteral("a%1.zip").arg(seed)),
+                                 patternBytes(6 * mebibyte, seed));
+    const CancelFlag cancelled = std::make_shared<std::atomic<bool>>(cancelledBeforeTheStart);
+    ExtractionRun run(groupOf("a", bench.parts), QUrl::fromLocalFile(bench.path()), bench.tool,
+                      cancelled);
+    QStringList events;
+    connect(&run, &ExtractionRun::produced, this, [&](const ExtractionProgress& event) {
+        events << describe(event);
+        if (event.is<ExtractionProgress::Progress>())
+            cancelled->store(true);
+    });
+
+    run.start();
+
+    QCOMPARE(events, expected);
+    QVERIFY(!QFileInfo::exists(bench.path("_combined_a.zip")));
+}
+
+// The tool says it has started, then works until stopped; what it does on
+// SIGTERM is the row's.
+void ServiceTest::cancelStopsTheExtractor_data() {
+    QTest::addColumn<QString>("onTerm");
+    QTest::addColumn<QString>("summary");
+    QTest::addRow("a tool that stops when asked, saying what it extracted")
+        << "echo Extracted 3 of 10 entries into somewhere.; exit 143"
+        << "log: Cancelled. 3 of 10 files had been extracted into %1.\n";
+    QTest::addRow("a tool that ignores the request is killed")
+        << ""
+        << "log: Cancelled. Files already extracted stay in %1.\n";
+}
+
+void ServiceTest::cancelStopsTheExtractor() {
+    QFETCH(QString, onTerm);
+    QFETCH(QString, summary);
+    Bench bench(
+        QStringLiteral("trap '%1' TERM\necho started\nwhile :; do sleep 0.05; done").arg(onTerm));
+    const QString destination = bench.path("out");
+    QVERIFY(QDir().mkpath(destination));
+    RunRecorder recorder(bench.extract(destination));
+    QVERIFY(QTest::qWaitFor([&] { return recorder.events.contains("log: started\n"); }, 10000));
+
+    recorder.stream->cancel();
+    recorder.stream->cancel(); // a second click changes nothing
+    QVERIFY(recorder.waitForEnd());
+
+    QCOMPARE(recorder.events.last(2), (QStringList{summary.arg(destination), cancelledError}));
+    QCOMPARE(recorder.events.count(cancelledError), 1);
+    QVERIFY(!QFileInfo::exists(QDir(destination).filePath("_combined_a.zip")));
 }

@@ -11,8 +11,7 @@ private Q_SLOTS:
     // The merge (mergetest.cpp).
     void combinedArchiveName_data();
     void combinedArchiveName();
-    void mergeCopiesAPartFromAnotherFileSystem();
-    void mergeCopiesAPartWhoseSizeReadsAsZero();
+    void mergeCopiesPartsTheKernelCannotCopy();
     void mergeCopiesWhatAPartHoldsWhenItIsRead_data();
     void mergeCopiesWhatAPartHoldsWhenItIsRead();
     void mergeStopsWhenItsThreadIsAskedToStop();
@@ -20,33 +19,32 @@ private Q_SLOTS:
     void unreadablePart();
     void unwritableCombinedArchive_data();
     void unwritableCombinedArchive();
-    void staleCombinedArchiveWithAnotherNameIsReplacedNotEmptied();
     void partThatIsTheCombinedArchive_data();
     void partThatIsTheCombinedArchive();
     void groupThatIsNoByteSplitArchiveIsNotMerged_data();
     void groupThatIsNoByteSplitArchiveIsNotMerged();
 
-    // The extractor command, its output and its progress reports
-    // (extractortest.cpp, progresstest.cpp).
+    // The extractor command, its output, descriptors and progress reports
+    // (extractortest.cpp).
     void extractorOutcome_data();
     void extractorOutcome();
-    void argumentsReachTheExtractorUnchanged();
+    void extractorGetsArgumentsReportPipeAndPassword_data();
+    void extractorGetsArgumentsReportPipeAndPassword();
     void extractorThatCannotBeLaunched();
     void outputDecoderKeepsEveryCharacterWhereverTheBytesAreCut();
-    void extractorGetsTheReportPipeAsDescriptor3();
     void floodOfReportsIsThinned();
     void runsLeaveNoDescriptorOpen();
 
-    // The password for encrypted entries (passwordtest.cpp).
-    void passwordReachesTheExtractorOnDescriptor4Only_data();
-    void passwordReachesTheExtractorOnDescriptor4Only();
-
-    // Cancelling a run (canceltest.cpp).
+    // Whole runs, the service thread and cancelling (runtest.cpp).
+    void successfulRunReportsEveryStepInOrder_data();
+    void successfulRunReportsEveryStepInOrder();
+    void slowConsumerGetsEveryEventInOrderOnePerTurn();
+    void serviceMergesAnotherRunWhileAnExtractorRuns();
+    void destroyingTheServiceKillsARunningExtractor();
     void cancelStopsTheMerge_data();
     void cancelStopsTheMerge();
     void cancelStopsTheExtractor_data();
     void cancelStopsTheExtractor();
-    void cancelRacingTheEndOfTheRunIsHarmless();
 
     // The check of parts and the space it tells a run needs (checktest.cpp).
     void spaceShortage_data();
@@ -54,12 +52,4 @@ private Q_SLOTS:
     void runThatCannotFitFailsBeforeItWrites();
     void checkAnswersOnceWhateverTheTool_data();
     void checkAnswersOnceWhateverTheTool();
-    void checkHandsTheToolItsParts();
-
-    // Whole runs and the service thread (runtest.cpp).
-    void successfulRunReportsEveryStepInOrder_data();
-    void successfulRunReportsEveryStepInOrder();
-    void slowConsumerGetsEveryEventInOrderOnePerTurn();
-    void serviceMergesAnotherRunWhileAnExtractorRuns();
-    void destroyingTheServiceKillsARunningExtractor();
 };

@@ -1,7 +1,6 @@
 #include "testsupport.h"
 
 #include "service/extractioneventstream.h"
-#include "service/extractionservice.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,14 +26,6 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }
 
-QString writeTool(const QString& folder, const QString& name, const QString& body) {
-    const QString path = QDir(folder).filePath(name);
-    writeFile(path, QStringLiteral("#!/bin/sh\n%1\n").arg(body).toUtf8());
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                    QFile::ReadOther | QFile::ExeOther);
-    return path;
-}
-
 ZipFileGroup groupOf(const QString& baseName, const QList<QUrl>& files) {
     return ZipFileGroup{QUuid::createUuid(), baseName, files, false, {}};
 }
@@ -57,8 +48,7 @@ QString mergingLog(qsizetype parts) {
 }
 
 QString unzippingLog(const QString& destination) {
-    return QStringLiteral("log: ✔ Merge complete.\n▶ Unzipping into ") + destination +
-           QStringLiteral("…\n");
+    return QStringLiteral("log: ✔ Merge complete.\n▶ Unzipping into %1…\n").arg(destination);
 }
 
 QString successLog() {
@@ -74,35 +64,39 @@ QStringList successEnding() {
 }
 
 RunRecorder::RunRecorder(ExtractionEventStream* stream)
-    : m_stream(stream) {
+    : stream(stream) {
     connect(stream, &ExtractionEventStream::delivered, this,
-            [this](const ExtractionProgress& event) { m_events << describe(event); });
-    connect(stream, &ExtractionEventStream::ended, this, [this] { m_hasEnded = true; });
-}
-
-ExtractionEventStream* RunRecorder::stream() const {
-    return m_stream;
+            [this](const ExtractionProgress& event) { events << describe(event); });
+    connect(stream, &ExtractionEventStream::ended, this, [this] { hasEnded = true; });
 }
 
 bool RunRecorder::waitForEnd() {
-    return QTest::qWaitFor([this] { return m_hasEnded; }, 30000);
+    return QTest::qWaitFor([this] { return hasEnded; }, 30000);
 }
 
-QStringList runToEnd(ExtractionService& service, const ZipFileGroup& group,
-                     const QString& destination) {
-    RunRecorder recorder(service.extract(group, QUrl::fromLocalFile(destination)));
+Bench::Bench(const QString& script)
+    : tool(path(QStringLiteral("tool")))
+    , parts{writeFile(path(QStringLiteral("a.zip")), "tiny part")}
+    , service(std::make_unique<ExtractionService>(tool)) {
+    writeFile(tool, QStringLiteral("#!/bin/sh\n%1\n").arg(script).toUtf8());
+    QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QString Bench::path(const QString& name) const {
+    return name.isEmpty() ? folder.path() : folder.filePath(name);
+}
+
+ExtractionEventStream* Bench::extract(const QString& destination,
+                                      const std::optional<ArchiveInspection>& inspection,
+                                      const QByteArray& password) {
+    return service->extract(groupOf(QStringLiteral("a"), parts),
+                            QUrl::fromLocalFile(destination.isEmpty() ? path() : destination),
+                            inspection, password);
+}
+
+QStringList Bench::run(const QString& destination) {
+    RunRecorder recorder(extract(destination));
     if (!recorder.waitForEnd())
-        return recorder.events() + QStringList{QStringLiteral("(the stream did not end)")};
-    return recorder.events();
-}
-
-QStringList runToEnd(const QString& tool, const QList<QUrl>& parts, const QString& destination) {
-    ExtractionService service(tool);
-    return runToEnd(service, groupOf(QStringLiteral("a"), parts), destination);
-}
-
-QStringList runTool(const QString& folder, const QString& script, const QString& destination) {
-    const QList<QUrl> parts{writeFile(QDir(folder).filePath(QStringLiteral("a.zip")), "tiny part")};
-    return runToEnd(writeTool(folder, QStringLiteral("tool"), script), parts,
-                    destination.isEmpty() ? folder : destination);
+        recorder.events << QStringLiteral("(the stream did not end)");
+    return recorder.events;
 }

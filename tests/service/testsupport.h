@@ -1,17 +1,16 @@
 #pragma once
 
 #include "grouping/zipfilegroup.h"
+#include "service/extractionservice.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
-#include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QUrl>
 
-class ExtractionEventStream;
-class ExtractionProgress;
-class ExtractionService;
+#include <memory>
 
 constexpr qint64 mebibyte = 1024 * 1024;
 
@@ -21,11 +20,6 @@ QByteArray patternBytes(qint64 size, char seed);
 
 QUrl writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
-
-// Writes an executable shell script "folder/name" with the given body and
-// returns its path.
-QString writeTool(const QString& folder, const QString& name, const QString& body);
-
 ZipFileGroup groupOf(const QString& baseName, const QList<QUrl>& files);
 
 // One event as a line: "log: …", "progress: 0.25", "error: <message>" or
@@ -36,9 +30,9 @@ QString describe(const ExtractionProgress& event);
 QString mergingLog(qsizetype parts);
 QString unzippingLog(const QString& destination);
 QString successLog();
-// The events of a run over one small part up to the extractor's start.
+// The events of a run over one small part up to the extractor's start, and
+// after an extractor that succeeded.
 QStringList eventsBeforeTheExtractor(const QString& destination);
-// The events after an extractor that succeeded.
 QStringList successEnding();
 
 // Collects one run's events as described lines.
@@ -46,23 +40,26 @@ class RunRecorder : public QObject {
 public:
     explicit RunRecorder(ExtractionEventStream* stream);
 
-    const QStringList& events() const { return m_events; }
-    bool hasEnded() const { return m_hasEnded; }
-    bool isStreamGone() const { return m_stream.isNull(); }
-    ExtractionEventStream* stream() const;
+    QPointer<ExtractionEventStream> stream;
+    QStringList events;
+    bool hasEnded = false;
     [[nodiscard]] bool waitForEnd();
-
-private:
-    QPointer<ExtractionEventStream> m_stream;
-    QStringList m_events;
-    bool m_hasEnded = false;
 };
 
-// Runs one extraction to its end and returns its events.
-QStringList runToEnd(ExtractionService& service, const ZipFileGroup& group,
-                     const QString& destination);
-// The same with a service of its own over `tool`, for the group "a" of `parts`.
-QStringList runToEnd(const QString& tool, const QList<QUrl>& parts, const QString& destination);
-// A run of one tiny part "a.zip" in `folder` through a stand-in extractor
-// with the given script, into `destination` or else the folder itself.
-QStringList runTool(const QString& folder, const QString& script, const QString& destination = {});
+// A fresh folder with one tiny part "a.zip", and a service over a stand-in
+// extractor "tool" there that runs the given shell script.
+struct Bench {
+    explicit Bench(const QString& script = QStringLiteral("exit 0"));
+    QString path(const QString& name = {}) const;
+    // A run of the group "a" of `parts` into `destination`, or else the folder.
+    ExtractionEventStream* extract(const QString& destination = {},
+                                   const std::optional<ArchiveInspection>& inspection = {},
+                                   const QByteArray& password = {});
+    // The same run to its end: its events.
+    QStringList run(const QString& destination = {});
+
+    QTemporaryDir folder;
+    QString tool;
+    QList<QUrl> parts;
+    std::unique_ptr<ExtractionService> service;
+};
