@@ -2,7 +2,6 @@
 // in the role it plays, in each of the window's main states, and the
 // outcomes and warnings announced as they appear.
 
-#include "englishtexts.h"
 #include "scriptedwindow.h"
 
 #include <QAccessible>
@@ -92,7 +91,6 @@ class AccessibilityTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        useEnglishTexts();
         QGuiApplication::setApplicationDisplayName(QStringLiteral("Kestrune"));
         m_listening = listenAsAScreenReader();
     }

@@ -3,7 +3,6 @@
 // the check of the parts leads to when Start is pressed (replacing files, the
 // password of an encrypted archive).
 
-#include "englishtexts.h"
 #include "scriptedwindow.h"
 #include "ui/passwordquestion.h"
 #include "ui/quitguard.h"
@@ -54,8 +53,6 @@ class CancelAndQuitTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { useEnglishTexts(); }
-
     void cancelStopsTheRun_data() {
         QTest::addColumn<bool>("byEsc");
         QTest::addRow("by the Cancel button") << false;

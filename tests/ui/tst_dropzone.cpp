@@ -1,7 +1,6 @@
 // Files coming in: what the drop zone takes and passes on, files dropped
 // on the window becoming its groups, and parts chosen by Add Parts….
 
-#include "englishtexts.h"
 #include "scriptedwindow.h"
 #include "ui/dropzoneview.h"
 #include "ui/partspicker.h"
@@ -50,8 +49,6 @@ class DropZoneTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { useEnglishTexts(); }
-
     void dropZoneTakesLocalFilesOnly_data() {
         QTest::addColumn<Dragged>("dragged");
         QTest::addColumn<Locations>("reported"); // none: the drag is refused

@@ -1,7 +1,6 @@
 // The shown group: its header's summary and warnings, the clash sentence,
 // the part rows and their remove controls, and the switcher between groups.
 
-#include "englishtexts.h"
 #include "scriptedwindow.h"
 #include "ui/clashwarning.h"
 #include "ui/filelistmodel.h"
@@ -54,8 +53,6 @@ class GroupDetailTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { useEnglishTexts(); }
-
     // The check's verdict under the summary; a warning reads "⚠ " here.
     void headerSummarisesTheShownGroup_data() {
         QTest::addColumn<QStringList>("names");

@@ -3,7 +3,6 @@
 // and over a local socket, the notification at a run's end, and the progress
 // on the task-bar entry.
 
-#include "englishtexts.h"
 #include "platform/session/desktopnotifications.h"
 #include "platform/session/launcherprogress.h"
 #include "platform/session/singleinstance.h"
@@ -137,7 +136,6 @@ private Q_SLOTS:
         QVERIFY(m_runtime.isValid());
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
-        useEnglishTexts();
     }
 
     // Paths relative to the launch's folder, and file URLs as %U hands them
