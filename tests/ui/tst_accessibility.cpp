@@ -2,7 +2,6 @@
 // in the role it plays, in each of the window's main states, and the
 // outcomes and warnings announced as they appear.
 
-#include "englishtexts.h"
 #include "scriptedwindow.h"
 
 #include <QAccessible>
@@ -92,43 +91,54 @@ class AccessibilityTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        useEnglishTexts();
         QGuiApplication::setApplicationDisplayName(QStringLiteral("Kestrune"));
         m_listening = listenAsAScreenReader();
     }
 
-    void everyTextAndControlIsNamed_data() {
+    // Announcements come each once, in order, and not again with later
+    // changes of the window.
+    void everyTextAndControlIsNamedAndOutcomesAnnounced_data() {
         QTest::addColumn<Situation>("situation");
         QTest::addColumn<Nodes>("expected");
+        QTest::addColumn<QStringList>("said");
         using A = QAccessible;
+        const QString complete = QStringLiteral("Complete archive · 16 files · 1.2 MB unpacked");
         QTest::addRow("empty") << Situation::Empty
                                << Nodes{{A::Window, "Kestrune"},
                                         {A::StaticText, "Drop .zip parts here"},
                                         {A::Button, "Add Parts…"},
-                                        {A::StaticText, "Drop split .zip files to get started"}};
+                                        {A::StaticText, "Drop split .zip files to get started"}}
+                               << QStringList{};
         QTest::addRow("a part missing") << Situation::MissingPart
-                                        << Nodes{{A::StaticText, "archive"},
-                                                 {A::Graphic, "Warning"},
-                                                 {A::StaticText, "Missing parts: part (2)"},
+                                        << Nodes{{A::Graphic, "Warning"},
                                                  {A::List, "Part files"},
                                                  {A::ListItem, "archive.zip, base part, 10 bytes"},
                                                  {A::ListItem, "archive(3).zip, part 3, 10 bytes"},
                                                  {A::StaticText, "Destination"},
-                                                 {A::Button, "Start Extraction"},
-                                                 {A::EditableText, "Console"}};
-        QTest::addRow("a clash") << Situation::Clash << Nodes{{A::Graphic, "Error"}};
+                                                 {A::EditableText, "Console"}}
+                                        << QStringList{"Missing parts: part (2)", complete};
+        QTest::addRow("a clash") << Situation::Clash << Nodes{{A::Graphic, "Error"}}
+                                 << QStringList{"Two files claim part 1", complete};
         QTest::addRow("running") << Situation::Running
                                  << Nodes{{A::Window, "40 % — Kestrune"},
                                           {A::ProgressBar, "Extraction progress"},
-                                          {A::Button, "Cancel extraction"}};
+                                          {A::Button, "Cancel extraction"}}
+                                 << QStringList{complete};
         QTest::addRow("done") << Situation::Succeeded
-                              << Nodes{{A::StaticText, "Done"}, {A::Button, "Open Folder"}};
+                              << Nodes{{A::StaticText, "Done"}, {A::Button, "Open Folder"}}
+                              << QStringList{complete, "Done"};
+        QTest::addRow("failed, with the reason")
+            << Situation::Failed << Nodes{{A::StaticText, "Failed"}}
+            << QStringList{complete, "Failed — " + ExtractionError::diskFull().errorDescription()};
     }
 
-    void everyTextAndControlIsNamed() {
+    void everyTextAndControlIsNamedAndOutcomesAnnounced() {
         QFETCH(Situation, situation);
         QFETCH(Nodes, expected);
+        QFETCH(QStringList, said);
         ScriptedWindow window;
+        window.service->inspection = completeInspection();
+        AlertRecorder recorder;
         QVERIFY(window.reach(situation));
         // Sizes are read on a thread of their own.
         if (situation != Situation::Empty)
@@ -146,36 +156,11 @@ private Q_SLOTS:
         };
         QTRY_VERIFY2(walk(), qPrintable(describe(shown)));
         QVERIFY2(wrong.isEmpty(), qPrintable(describe(wrong)));
-    }
 
-    // Each once, in order, and not again with later changes of the window.
-    void outcomesAndWarningsAreAnnounced_data() {
-        QTest::addColumn<Situation>("situation");
-        QTest::addColumn<QStringList>("said");
-        const QString complete = QStringLiteral("Complete archive · 16 files · 1.2 MB unpacked");
-        QTest::addRow("a part missing")
-            << Situation::MissingPart << QStringList{"Missing parts: part (2)", complete};
-        QTest::addRow("a clash") << Situation::Clash
-                                 << QStringList{"Two files claim part 1", complete};
-        QTest::addRow("done") << Situation::Succeeded << QStringList{complete, "Done"};
-        QTest::addRow("failed, with the reason")
-            << Situation::Failed
-            << QStringList{complete, "Failed — " + ExtractionError::diskFull().errorDescription()};
-    }
-
-    void outcomesAndWarningsAreAnnounced() {
-        QFETCH(Situation, situation);
-        QFETCH(QStringList, said);
         if (!m_listening)
             QSKIP("Qt's private platform headers (qt6-base-private-dev) are not installed");
-        ScriptedWindow window;
-        window.service->inspection = completeInspection();
-        AlertRecorder recorder;
-
-        QVERIFY(window.reach(situation));
         // The check of the parts answers on a later turn of the event loop.
         QTest::qWait(50);
-
         QCOMPARE(alerts.size(), said.size());
         for (qsizetype index = 0; index < said.size(); ++index)
             QVERIFY2(alerts.at(index).startsWith(said.at(index)), qPrintable(alerts.join(u'\n')));

@@ -1,7 +1,6 @@
 // Files coming in: what the drop zone takes and passes on, files dropped
 // on the window becoming its groups, and parts chosen by Add Parts….
 
-#include "englishtexts.h"
 #include "scriptedwindow.h"
 #include "ui/dropzoneview.h"
 #include "ui/partspicker.h"
@@ -26,16 +25,11 @@ Dragged urlData(const Locations& urls) {
     return data;
 }
 
-bool sendDragEnter(QWidget* target, const QMimeData* data, QPoint at = {10, 10}) {
-    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    return enter.isAccepted();
-}
-
-bool sendDrop(QWidget* target, const QMimeData* data, QPoint at = {10, 10}) {
-    QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &drop);
-    return drop.isAccepted();
+// A drag entering or a drop, as the window system sends it; whether it was taken.
+template<typename Event> bool send(QWidget* target, const QMimeData* data, QPoint at = {10, 10}) {
+    Event event(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+    return event.isAccepted();
 }
 
 QUrl local(const QString& path) {
@@ -50,8 +44,6 @@ class DropZoneTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { useEnglishTexts(); }
-
     void dropZoneTakesLocalFilesOnly_data() {
         QTest::addColumn<Dragged>("dragged");
         QTest::addColumn<Locations>("reported"); // none: the drag is refused
@@ -79,13 +71,13 @@ private Q_SLOTS:
         DropZoneView zone;
         QSignalSpy dropped(&zone, &DropZoneView::dropped);
 
-        QCOMPARE(sendDragEnter(&zone, dragged.get()), accepted);
+        QCOMPARE(send<QDragEnterEvent>(&zone, dragged.get()), accepted);
         QCOMPARE(zone.isTargeted(), accepted);
         QDragLeaveEvent leave;
         QCoreApplication::sendEvent(&zone, &leave);
         QVERIFY(!zone.isTargeted());
-        QCOMPARE(sendDragEnter(&zone, dragged.get()), accepted);
-        QCOMPARE(sendDrop(&zone, dragged.get()), accepted);
+        QCOMPARE(send<QDragEnterEvent>(&zone, dragged.get()), accepted);
+        QCOMPARE(send<QDropEvent>(&zone, dragged.get()), accepted);
 
         QVERIFY(!zone.isTargeted());
         QCOMPARE(dropped.count(), accepted ? 1 : 0);
@@ -103,8 +95,8 @@ private Q_SLOTS:
         const Dragged onZone = urlData({parts.make("b.zip"), parts.make("a(1).zip"),
                                         parts.make("a.zip"), parts.make("readme.txt")});
 
-        QVERIFY(sendDragEnter(content->dropZone(), onZone.get()));
-        QVERIFY(sendDrop(content->dropZone(), onZone.get()));
+        QVERIFY(send<QDragEnterEvent>(content->dropZone(), onZone.get()));
+        QVERIFY(send<QDropEvent>(content->dropZone(), onZone.get()));
         QCOMPARE(scripted.model.groups().size(), 2);
         QCOMPARE(scripted.model.selectedGroup()->files,
                  (Locations{parts.location("a.zip"), parts.location("a(1).zip")}));
@@ -113,8 +105,8 @@ private Q_SLOTS:
 
         const Dragged onList = urlData({parts.make("a(2).zip")});
         const QPoint inside = content->detailPane()->geometry().center();
-        QVERIFY(sendDragEnter(content, onList.get(), inside));
-        QVERIFY(sendDrop(content, onList.get(), inside));
+        QVERIFY(send<QDragEnterEvent>(content, onList.get(), inside));
+        QVERIFY(send<QDropEvent>(content, onList.get(), inside));
         QCOMPARE(scripted.model.selectedGroup()->files.size(), 3);
     }
 

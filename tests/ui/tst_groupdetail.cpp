@@ -1,7 +1,6 @@
 // The shown group: its header's summary and warnings, the clash sentence,
 // the part rows and their remove controls, and the switcher between groups.
 
-#include "englishtexts.h"
 #include "scriptedwindow.h"
 #include "ui/clashwarning.h"
 #include "ui/filelistmodel.h"
@@ -43,7 +42,6 @@ struct ShownView : ScriptedWindow {
 
     QUrl make(const QString& name, qint64 size = 0) { return parts.make(name, size); }
 
-    DetailPane* detail = window.contentView()->detailPane();
     GroupHeaderView* header = detail->header();
     FileListView* list = detail->fileList();
 };
@@ -54,12 +52,10 @@ class GroupDetailTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { useEnglishTexts(); }
-
     // The check's verdict under the summary; a warning reads "⚠ " here.
     void headerSummarisesTheShownGroup_data() {
         QTest::addColumn<QStringList>("names");
-        QTest::addColumn<Sizes>("sizes");
+        QTest::addColumn<qint64>("size"); // of each part
         QTest::addColumn<std::optional<ArchiveInspection>>("found");
         QTest::addColumn<QString>("summary");
         QTest::addColumn<QString>("check");
@@ -70,33 +66,33 @@ private Q_SLOTS:
         broken.complete = false;
         broken.problem = QStringLiteral("archive(3).zip does not continue archive(1).zip.");
         QTest::addRow("one part, complete")
-            << QStringList{"archive.zip"} << Sizes{2'100'000} << std::optional(completeInspection())
-            << "1 part · 2.1 MB"
+            << QStringList{"archive.zip"} << qint64(2'100'000)
+            << std::optional(completeInspection()) << "1 part · 2.1 MB"
             << "Complete archive · 16 files · 1.2 MB unpacked" << QString() << false;
         QTest::addRow("a gap is warned about, the check's sentence too, and the sizes add up")
-            << QStringList{"archive.zip", "archive(1).zip", "archive(3).zip"}
-            << Sizes{2'100'000, 2'100'000, 2'100'000} << std::optional(broken) << "3 parts · 6.3 MB"
+            << QStringList{"archive.zip", "archive(1).zip", "archive(3).zip"} << qint64(2'100'000)
+            << std::optional(broken) << "3 parts · 6.3 MB"
             << "⚠ " + broken.problem << "Missing parts: part (2)" << false;
         QTest::addRow("numbered parts say so and are missed by file name; no check, no line")
-            << QStringList{"archive.zip.001", "archive.zip.003"} << Sizes{1'000'000, 1'100'000}
+            << QStringList{"archive.zip.001", "archive.zip.003"} << qint64(1'050'000)
             << std::optional<ArchiveInspection>() << "2 parts (.001, .002, …) · 2.1 MB" << QString()
             << "Missing parts: archive.zip.002" << false;
         QTest::addRow("a spanned set is refused")
-            << QStringList{"archive.z01", "archive.zip"} << Sizes{1'000'000, 1'100'000}
+            << QStringList{"archive.z01", "archive.zip"} << qint64(1'050'000)
             << std::optional<ArchiveInspection>() << "2 parts · 2.1 MB" << QString() << QString()
             << true;
     }
 
     void headerSummarisesTheShownGroup() {
         QFETCH(QStringList, names);
-        QFETCH(Sizes, sizes);
+        QFETCH(qint64, size);
         QFETCH(QString, summary);
         QFETCH(bool, refused);
-        QFETCH(std::optional<ArchiveInspection>, found);
         ShownView shown;
         QList<QUrl> locations;
-        for (qsizetype index = 0; index < names.size(); ++index)
-            locations << shown.otherFolder.make(names.at(index), sizes.at(index));
+        for (const QString& name : std::as_const(names))
+            locations << shown.otherFolder.make(name, size);
+        QFETCH(std::optional<ArchiveInspection>, found);
         shown.service->inspection = found;
 
         shown.model.addFiles(locations);
@@ -108,22 +104,6 @@ private Q_SLOTS:
         QCOMPARE(shown.header->refusalText(),
                  shown.model.selectedGroup()->refusalDescription().value_or(QString()));
         QCOMPARE(!shown.header->refusalText().isEmpty(), refused);
-    }
-
-    // The header makes room for all three lines, the rest in the tooltip.
-    void longMissingPartListStaysWithinThreeLines() {
-        ShownView shown;
-        shown.model.addFiles({QUrl::fromLocalFile("/downloads/huge(5000).zip")});
-
-        TextLabel* warning = shown.header->warningLabel();
-        QVERIFY(
-            warning->text().startsWith(QStringLiteral("Missing parts: base (huge.zip), part (1)")));
-        QCOMPARE(warning->toolTip(), warning->text());
-        const QStringList lines = warning->displayedLines();
-        QCOMPARE(lines.size(), 3);
-        QVERIFY(lines.last().endsWith(QChar(0x2026)));
-        QCOMPARE(warning->heightForWidth(warning->width()), 3 * warning->sizeHint().height());
-        QTRY_VERIFY(warning->height() >= warning->heightForWidth(warning->width()));
     }
 
     void joinOfferJoinsTheHalves() {
@@ -146,10 +126,7 @@ private Q_SLOTS:
         shown.model.addFiles(
             {shown.make("s.zip"), shown.make("s(1).zip"), shown.make("s(2).zip"), copy});
 
-        QCOMPARE(
-            shown.header->clashText(),
-            QStringLiteral("Two files claim part 1: %1/s(1).zip and %2/s(1).zip — remove one.")
-                .arg(QDir(shown.parts.path()).dirName(), QDir(shown.otherFolder.path()).dirName()));
+        QVERIFY(shown.header->clashText().contains(QDir(shown.otherFolder.path()).dirName()));
         QCOMPARE(shown.header->warningText(), QString());
         QCOMPARE(shown.list->fileModel()->rowCount(), 4);
 
@@ -159,66 +136,53 @@ private Q_SLOTS:
         QVERIFY(shown.detail->extractionPanel()->mainButton()->isEnabled());
     }
 
-    void clashLabelsTellTheFilesApart_data() {
-        QTest::addColumn<QStringList>("paths");
-        QTest::addColumn<QStringList>("labels");
-
-        const QString longA = QString(40, u'a');
-        const QString longB = QString(40, u'b');
-        const QString shortA = QString(15, u'a') + QChar(0x2026) + QString(15, u'a');
-        const QString shortB = QString(15, u'b') + QChar(0x2026) + QString(15, u'b');
-
-        QTest::addRow("parents of one name: their parents tell")
-            << QStringList{"/home/u/dl/s.zip", "/media/usb/dl/s.zip"}
-            << QStringList{"u/dl/s.zip", "usb/dl/s.zip"};
-        QTest::addRow("a long shared run of folders is shortened")
-            << QStringList{"/m/a/1/2/3/s.zip", "/m/b/1/2/3/s.zip"}
-            << QStringList{"a/…/s.zip", "b/…/s.zip"};
-        QTest::addRow("long folder names keep both ends")
-            << QStringList{"/x/" + longA + "/s.zip", "/x/" + longB + "/s.zip"}
-            << QStringList{shortA + "/s.zip", shortB + "/s.zip"};
-        QTest::addRow("one location twice: the whole path, and no endless search")
-            << QStringList{"/x/a/s.zip", "/x/a/s.zip"} << QStringList{"/x/a/s.zip", "/x/a/s.zip"};
-    }
-
-    void clashLabelsTellTheFilesApart() {
-        QFETCH(QStringList, paths);
-        QList<QUrl> files;
-        for (const QString& path : std::as_const(paths))
-            files << QUrl::fromLocalFile(path);
-        QTEST(ClashWarning::fileLabels(files), "labels");
-    }
-
+    // Each file is named by as many of its folders as tell it apart.
     void clashWarningSpellsOutEachClash_data() {
         QTest::addColumn<int>("clashes");
-        QTest::addColumn<QStringList>("folders");
+        QTest::addColumn<QStringList>("paths"); // %1 is the part number
         QTest::addColumn<QString>("text");
 
-        const QString partOne = "Two files claim part 1: a/s(1).zip and b/s(1).zip — remove one. ";
+        const QString longA = QString(40, u'a');
+        const QString shortA = QString(15, u'a') + QChar(0x2026) + QString(15, u'a');
+        const auto two = [](const QString& first, const QString& second) {
+            return "Two files claim part 1: " + first + " and " + second + " — remove one.";
+        };
+        QTest::addRow("parents of one name: their parents tell")
+            << 1 << QStringList{"/home/u/dl/s(%1).zip", "/media/usb/dl/s(%1).zip"}
+            << two("u/dl/s(1).zip", "usb/dl/s(1).zip");
+        QTest::addRow("a long shared run of folders is shortened")
+            << 1 << QStringList{"/m/a/1/2/3/s(%1).zip", "/m/b/1/2/3/s(%1).zip"}
+            << two("a/…/s(1).zip", "b/…/s(1).zip");
+        QTest::addRow("long folder names keep both ends")
+            << 1 << QStringList{"/x/" + longA + "/s(%1).zip", "/x/b/s(%1).zip"}
+            << two(shortA + "/s(1).zip", "b/s(1).zip");
+        QTest::addRow("one location twice: the whole path, and no endless search")
+            << 1 << QStringList{"/x/a/s(%1).zip", "/x/a/s(%1).zip"}
+            << two("/x/a/s(1).zip", "/x/a/s(1).zip");
+        QTest::addRow("three files")
+            << 1 << QStringList{"/x/a/s(%1).zip", "/x/b/s(%1).zip", "/x/c/s(%1).zip"}
+            << "3 files claim part 1: a/s(1).zip, b/s(1).zip and c/s(1).zip — keep one and "
+               "remove the others.";
         const QString threeSpelledOut =
-            partOne + "Two files claim part 2: a/s(2).zip and b/s(2).zip — remove "
-                      "one. Two files claim part 3: a/s(3).zip and b/s(3).zip — "
-                      "remove one.";
-        QTest::addRow("three files") << 1 << QStringList{"a", "b", "c"}
-                                     << "3 files claim part 1: a/s(1).zip, b/s(1).zip and "
-                                        "c/s(1).zip — keep one and remove the others.";
+            two("a/s(1).zip", "b/s(1).zip") +
+            " Two files claim part 2: a/s(2).zip and b/s(2).zip — remove one. Two files claim "
+            "part 3: a/s(3).zip and b/s(3).zip — remove one.";
         QTest::addRow("four clashes are all spelled out")
-            << 4 << QStringList{"a", "b"}
+            << 4 << QStringList{"/x/a/s(%1).zip", "/x/b/s(%1).zip"}
             << threeSpelledOut + " Two files claim part 4: a/s(4).zip and b/s(4).zip — remove one.";
         QTest::addRow("past four the rest are counted")
-            << 9 << QStringList{"a", "b"}
+            << 9 << QStringList{"/x/a/s(%1).zip", "/x/b/s(%1).zip"}
             << threeSpelledOut + " 6 more part numbers are claimed by more than one file.";
     }
 
     void clashWarningSpellsOutEachClash() {
         QFETCH(int, clashes);
-        QFETCH(QStringList, folders);
+        QFETCH(QStringList, paths);
         QList<PartClash> found;
         for (qint64 index = 1; index <= clashes; ++index) {
             found << PartClash{index, {}};
-            for (const QString& folder : std::as_const(folders))
-                found.last().files << QUrl::fromLocalFile(
-                    QStringLiteral("/x/%1/s(%2).zip").arg(folder).arg(index));
+            for (const QString& path : std::as_const(paths))
+                found.last().files << QUrl::fromLocalFile(path.arg(index));
         }
         QTEST(ClashWarning::text(found), "text");
     }
@@ -239,7 +203,6 @@ private Q_SLOTS:
         QCOMPARE(column(shown.list, Qt::DisplayRole),
                  (QStringList{"set.zip", "set(1).zip", "set(3).zip", "set(4).zip"}));
         QCOMPARE(column(shown.list, FileListModel::FolderRole).first(), shown.parts.path());
-        QCOMPARE(column(shown.list, FileListModel::SizeRole), QStringList(4));
         QCOMPARE(shown.header->summaryText(), QStringLiteral("4 parts"));
         QTRY_COMPARE(shown.header->summaryText(), QStringLiteral("4 parts · 2.1 MB"));
         QCOMPARE(column(shown.list, FileListModel::SizeRole),
@@ -274,10 +237,21 @@ private Q_SLOTS:
         QVERIFY(!shown.detail->isShowingGroup());
     }
 
-    void thousandsOfPartsAddNoWidgets() {
+    // Rows are painted, not widgets; a long list of missing parts keeps to the
+    // header's three lines, the rest in the tooltip.
+    void thousandsOfPartsAddNoWidgetsNorLines() {
         ShownView shown;
-        shown.model.addFiles({QUrl::fromLocalFile("/downloads/big.zip")});
+        shown.model.addFiles({QUrl::fromLocalFile("/downloads/big(5000).zip")});
         const qsizetype widgetsForOne = shown.window.findChildren<QWidget*>().size();
+        TextLabel* warning = shown.header->warningLabel();
+        QVERIFY(
+            warning->text().startsWith(QStringLiteral("Missing parts: base (big.zip), part (1)")));
+        QCOMPARE(warning->toolTip(), warning->text());
+        const QStringList lines = warning->displayedLines();
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines.last().endsWith(QChar(0x2026)));
+        QCOMPARE(warning->heightForWidth(warning->width()), 3 * warning->sizeHint().height());
+        QTRY_VERIFY(warning->height() >= warning->heightForWidth(warning->width()));
 
         QList<QUrl> parts;
         for (int part = 1; part < 5000; ++part)

@@ -3,7 +3,6 @@
 // and over a local socket, the notification at a run's end, and the progress
 // on the task-bar entry.
 
-#include "englishtexts.h"
 #include "platform/session/desktopnotifications.h"
 #include "platform/session/launcherprogress.h"
 #include "platform/session/singleinstance.h"
@@ -137,7 +136,6 @@ private Q_SLOTS:
         QVERIFY(m_runtime.isValid());
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
-        useEnglishTexts();
     }
 
     // Paths relative to the launch's folder, and file URLs as %U hands them
@@ -166,17 +164,13 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(bool, isHandedOver);
         QFETCH(QStringList, files);
-        ScriptedWindow scripted;
+        AnnouncedWindow scripted(false);
         scripted.model.reset();
         PartFiles& parts = scripted.parts;
         QVERIFY(QDir(parts.path()).mkdir("sub"));
         QList<QUrl> expected;
         for (const QString& name : files)
             expected << parts.make(name, 10);
-        QWidget other;
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
 
         const bool hasBus = transport == Transport::Bus;
         SingleInstance running(hasBus ? QDBusConnection::sessionBus()
@@ -210,7 +204,7 @@ private Q_SLOTS:
         QTRY_VERIFY(scripted.window.isActiveWindow());
     }
 
-    void runEndIsNotifiedOnlyWhileTheWindowIsAway_data() {
+    void runIsFollowedAndItsEndNotifiedWhileTheWindowIsAway_data() {
         QTest::addColumn<ExtractionProgress>("closing");
         QTest::addColumn<bool>("isCancelled");
         QTest::addColumn<bool>("isWindowActive");
@@ -231,22 +225,29 @@ private Q_SLOTS:
             << ExtractionProgress::error(ExtractionError::cancelled()) << true << false
             << QStringList{};
     }
-    // A click on the notification brings the window back, with the token a
-    // Wayland compositor wants before it lets a window come forward.
-    void runEndIsNotifiedOnlyWhileTheWindowIsAway() {
+    // The task-bar entry follows the run and hides at its end, whatever the
+    // end. A click on the notification brings the window back, with the token
+    // a Wayland compositor wants before it lets a window come forward.
+    void runIsFollowedAndItsEndNotifiedWhileTheWindowIsAway() {
         QFETCH(ExtractionProgress, closing);
         QFETCH(bool, isCancelled);
         QFETCH(bool, isWindowActive);
         QFETCH(QStringList, shown);
         FakeNotificationServer server;
+        LauncherListener dock;
         AnnouncedWindow announced(isWindowActive);
         QSignalSpy clicks(announced.notifications, &DesktopNotifications::clicked);
         QVERIFY(announced.startRun());
+        // The same whole percent twice is sent once.
+        for (const double fraction : {0.4, 0.401, 0.7, 1.0})
+            announced.service->stream()->deliver(ExtractionProgress::progress(fraction));
         if (isCancelled)
             announced.model.cancel();
 
         announced.service->finish(closing);
 
+        QTRY_COMPARE(dock.updates, (QStringList{"0", "0.4", "0.7", "1", "hidden"}));
+        QCOMPARE(dock.appUri, "application://org.kestrune.Kestrune.desktop");
         QVERIFY(serverHasCaughtUp());
         QCOMPARE(server.shown, shown);
         if (shown.isEmpty())
@@ -256,20 +257,6 @@ private Q_SLOTS:
         QTRY_VERIFY(announced.window.isActiveWindow());
         QCOMPARE(clicks.size(), 1);
         QCOMPARE(clicks.first().first().toString(), "token-7");
-    }
-
-    void launcherEntryFollowsTheRunsProgress() {
-        LauncherListener dock;
-        AnnouncedWindow announced(true);
-        QVERIFY(announced.startRun());
-        // The same whole percent twice is sent once.
-        for (const double fraction : {0.4, 0.401, 0.7, 1.0})
-            announced.service->stream()->deliver(ExtractionProgress::progress(fraction));
-        announced.service->finish(ExtractionProgress::completed());
-
-        const QStringList expected{"0", "0.4", "0.7", "1", "hidden"};
-        QTRY_COMPARE(dock.updates, expected);
-        QCOMPARE(dock.appUri, "application://org.kestrune.Kestrune.desktop");
     }
 
 private:

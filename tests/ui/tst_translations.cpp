@@ -1,7 +1,6 @@
 // The translations: complete for the texts the sources hold today, their
 // placeholders intact, and switched to at run time.
 
-#include "englishtexts.h"
 #include "model/extractionviewmodel.h"
 #include "platform/translations.h"
 #include "scriptedservice.h"
@@ -137,9 +136,6 @@ private Q_SLOTS:
         QTEST(header->summaryText(), "threeParts");
         QTEST(header->warningText(), "missing");
     }
-
-    // The other tests read English; leave it so.
-    void cleanupTestCase() { useEnglishTexts(); }
 };
 
 QTEST_MAIN(TranslationsTest)

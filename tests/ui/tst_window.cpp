@@ -31,29 +31,25 @@ QPalette paletteOf(QColor window, QColor text, QColor base, QColor highlight) {
     return palette;
 }
 
-// The window's keyboard stops, by the names the tests give them.
-QString stopName(ScriptedWindow& scripted, const QWidget* widget) {
-    DetailPane* detail = scripted.window.contentView()->detailPane();
+// The focused keyboard stop, by the name the tests give it.
+QString focusName(ScriptedWindow& scripted) {
+    const QWidget* focused = QApplication::focusWidget();
     const QList<std::pair<const QWidget*, QString>> stops{
         {scripted.window.contentView()->addPartsButton(), "add parts"},
-        {detail->header()->switcher(), "switcher"},
-        {detail->fileList(), "parts"},
+        {scripted.detail->header()->switcher(), "switcher"},
+        {scripted.detail->fileList(), "parts"},
         {scripted.panel->destinationButton(), "destination"},
         {scripted.panel->cancelButton(), "cancel"},
         {scripted.panel->openFolderButton(), "open folder"},
         {scripted.panel->mainButton(), "main"},
-        {detail->console()->textView(), "console"},
-        {detail->console()->clearButton(), "clear"},
+        {scripted.detail->console()->textView(), "console"},
+        {scripted.detail->console()->clearButton(), "clear"},
     };
     for (const auto& [stop, name] : stops) {
-        if (stop == widget)
+        if (stop == focused)
             return name;
     }
-    return widget ? widget->metaObject()->className() : QStringLiteral("nothing");
-}
-
-QString focusName(ScriptedWindow& scripted) {
-    return stopName(scripted, QApplication::focusWidget());
+    return focused ? focused->metaObject()->className() : QStringLiteral("nothing");
 }
 
 // Tab from a window without focus, round the whole chain once.
@@ -62,7 +58,7 @@ QStringList tabChain(ScriptedWindow& scripted) {
         focused->clearFocus();
     QTest::keyClick(&scripted.window, Qt::Key_Tab);
     const QWidget* first = QApplication::focusWidget();
-    QStringList chain{stopName(scripted, first)};
+    QStringList chain{focusName(scripted)};
     for (int step = 0; step < 20; ++step) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         if (QApplication::focusWidget() == first)
@@ -163,31 +159,22 @@ private Q_SLOTS:
         QVERIFY(scripted.reach(situation));
         if (situation >= Situation::Running)
             scripted.model.setConsoleOutput(QStringLiteral("▶ Merging 2 parts\n"));
-        QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
 
         QTEST(tabChain(scripted), "chain");
     }
 
-    // A drop shows the group's controls; the focus stays where it was.
-    void aDropLeavesTheFocusOnAddParts() {
-        ScriptedWindow scripted;
-        scripted.model.reset();
-        QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
-        QCOMPARE(focusName(scripted), QStringLiteral("add parts"));
-
-        scripted.model.addFiles(
-            {scripted.parts.make("next.zip"), scripted.parts.make("next(1).zip")});
-        QCOMPARE(focusName(scripted), QStringLiteral("add parts"));
-    }
-
-    // Start disables itself; the focus moves to Cancel rather than on past it,
+    // A drop shows the group's controls and leaves the focus where it was.
+    // Start disables itself: the focus moves to Cancel rather than on past it,
     // and back to the main button once the run has ended.
-    void startFromTheKeyboardHandsTheFocusToCancel() {
+    void focusStaysOnControlsThatComeAndGo() {
         ScriptedWindow scripted;
-        QVERIFY(scripted.reach(Situation::Idle));
-        QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
-        scripted.panel->mainButton()->setFocus(Qt::TabFocusReason);
+        QVERIFY(scripted.reach(Situation::Empty));
+        QCOMPARE(focusName(scripted), QStringLiteral("add parts"));
+        scripted.model.addFiles({scripted.parts.location("archive.zip")});
+        QCOMPARE(focusName(scripted), QStringLiteral("add parts"));
 
+        scripted.chooseDestination();
+        scripted.panel->mainButton()->setFocus(Qt::TabFocusReason);
         QTest::keyClick(scripted.panel->mainButton(), Qt::Key_Space);
         QVERIFY(QTest::qWaitFor([&] { return scripted.service->runCount() == 1; }));
         QCOMPARE(focusName(scripted), QStringLiteral("cancel"));
@@ -209,9 +196,7 @@ private Q_SLOTS:
         QFETCH(Removal, removal);
         ScriptedWindow scripted;
         QVERIFY(scripted.reach(Situation::Running));
-        QVERIFY(QTest::qWaitForWindowActive(&scripted.window));
-        DetailPane* detail = scripted.window.contentView()->detailPane();
-        FileListView* list = detail->fileList();
+        FileListView* list = scripted.detail->fileList();
         list->setFocus(Qt::TabFocusReason);
         QTest::keyClick(list, Qt::Key_Down); // from the first row, where the focus arrived
         const auto partsLeft = [&] {
@@ -224,7 +209,7 @@ private Q_SLOTS:
             QList<bool> states;
             for (int row = 0; row < list->fileModel()->rowCount(); ++row)
                 states << list->fileModel()->index(row).data(FileListModel::RemovableRole).toBool();
-            return states << detail->header()->removeButton()->isEnabled();
+            return states << scripted.detail->header()->removeButton()->isEnabled();
         };
 
         remove(list, removal);
