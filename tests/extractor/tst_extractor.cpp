@@ -8,32 +8,9 @@
 
 #include <sys/stat.h>
 
-#include <filesystem>
-
 using namespace ZipFixture;
 
 namespace {
-
-// Everything below root, one line per item: "file=content", "folder/",
-// "link->target". Links are listed, never followed.
-QStringList tree(const QString& root) {
-    namespace fs = std::filesystem;
-    QStringList items;
-    const fs::path base(root.toStdString());
-    for (const auto& item : fs::recursive_directory_iterator(base)) {
-        const QString name = QString::fromStdString(item.path().lexically_relative(base).string());
-        if (item.is_symlink())
-            items << name + "->" + QString::fromStdString(fs::read_symlink(item.path()).string());
-        else if (item.is_directory())
-            items << name + "/";
-        else if (item.is_regular_file())
-            items << name + "=" + QString::fromUtf8(readFile(QString::fromStdString(item.path())));
-        else
-            items << name + " (special file)";
-    }
-    items.sort();
-    return items;
-}
 
 struct stat statusOf(const QString& path) {
     struct stat status {};

@@ -7,6 +7,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -51,8 +52,8 @@ QByteArray commonFields(const ZipEntry& entry, quint32 extraLength) {
 
 } // namespace
 
-quint32 ZipFixture::crc32(const QByteArray& data) {
-    quint32 crc = 0xFFFFFFFF;
+quint32 ZipFixture::crc32(const QByteArray& data, quint32 previous) {
+    quint32 crc = ~previous;
     for (const char byte : data) {
         crc ^= quint8(byte);
         for (int bit = 0; bit < 8; ++bit)
@@ -146,6 +147,25 @@ QByteArray ZipFixture::readFile(const QString& path) {
 bool ZipFixture::writeFile(const QString& path, const QByteArray& data) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+QStringList ZipFixture::tree(const QString& root) {
+    namespace fs = std::filesystem;
+    QStringList items;
+    const fs::path base(root.toStdString());
+    for (const auto& item : fs::recursive_directory_iterator(base)) {
+        const QString name = QString::fromStdString(item.path().lexically_relative(base).string());
+        if (item.is_symlink())
+            items << name + "->" + QString::fromStdString(fs::read_symlink(item.path()).string());
+        else if (item.is_directory())
+            items << name + "/";
+        else if (item.is_regular_file())
+            items << name + "=" + QString::fromUtf8(readFile(QString::fromStdString(item.path())));
+        else
+            items << name + " (special file)";
+    }
+    items.sort();
+    return items;
 }
 
 QStringList ZipFixture::namesIn(const QString& folder) {

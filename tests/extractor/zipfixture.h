@@ -30,7 +30,8 @@ ZipEntry folderEntry(const QByteArray& name, quint32 permissions = 0755);
 ZipEntry linkEntry(const QByteArray& name, const QByteArray& target);
 
 QByteArray buildZip(const QList<ZipEntry>& entries);
-quint32 crc32(const QByteArray& data);
+// zlib's crc32(): `previous` is the CRC of the bytes before.
+quint32 crc32(const QByteArray& data, quint32 previous = 0);
 
 struct Item {
     QString name;
@@ -52,9 +53,12 @@ constexpr qint64 mebibyte = 1024 * 1024;
 
 // Files, as the tests write and read them; readFile gives nothing for a
 // file it cannot read, namesIn every name in a folder, hidden ones too.
+// tree lists everything below root, sorted, one line per item:
+// "file=content", "folder/", "link->target"; links are never followed.
 QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& data);
 QStringList namesIn(const QString& folder);
+QStringList tree(const QString& root);
 // Bytes that differ everywhere, the same for the same seed.
 QByteArray randomBytes(qsizetype size, quint32 seed);
 // Cuts bytes into `count` parts of equal size, the last one shorter, named as
