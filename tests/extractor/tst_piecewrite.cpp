@@ -79,10 +79,6 @@ private slots:
         QTest::addColumn<int>("offset");
         QTest::addColumn<int>("expectedError");
         const int piece = int(maximumPiece);
-        QTest::addRow("nothing") << Kernel::TakesAll << 0 << 0 << 0;
-        QTest::addRow("less than a piece") << Kernel::TakesAll << 100 << 0 << 0;
-        QTest::addRow("exactly a piece") << Kernel::TakesAll << piece << 0 << 0;
-        QTest::addRow("one byte more than a piece") << Kernel::TakesAll << piece + 1 << 0 << 0;
         QTest::addRow("many pieces, past the start")
             << Kernel::TakesAll << 5 * piece + 17 << 4093 << 0;
         QTest::addRow("short writes") << Kernel::TakesLittle << 2 * piece + 5 << 7 << 0;
@@ -114,7 +110,7 @@ private slots:
         QFile written(file.path);
         QVERIFY(written.open(QIODevice::ReadOnly));
         const QByteArray contents = written.readAll();
-        QCOMPARE(contents.size(), size == 0 ? 0 : offset + size);
+        QCOMPARE(contents.size(), offset + size);
         QCOMPARE(contents.mid(offset), data);
     }
 };
