@@ -63,13 +63,14 @@ ZipEntry encryptedEntry(const QByteArray& name, const QByteArray& data,
 CommandRun extractWithPassword(const ExtractionFolder& folder,
                                const std::optional<QByteArray>& password,
                                const QString& variable = QStringLiteral("4")) {
-    CommandSetup setup{{{QStringLiteral("KESTRUNE_PASSPHRASE_FD"), variable}}, {}};
+    CommandSetup setup{QStringLiteral("KESTRUNE_PASSPHRASE_FD"), variable};
     int ends[2] = {-1, -1};
     if (password && ::pipe2(ends, O_CLOEXEC) == 0) {
         [[maybe_unused]] const ssize_t written =
             ::write(ends[1], password->constData(), std::size_t(password->size()));
         ::close(ends[1]);
-        setup.descriptors = {{4, ends[0]}};
+        setup.theirs = 4;
+        setup.ours = ends[0];
     }
     const CommandRun run = folder.extract(setup);
     if (ends[0] >= 0)
@@ -82,12 +83,8 @@ CommandRun extractWithPassword(const ExtractionFolder& folder,
 CommandRun extractWithReport(const ExtractionFolder& folder, int reportFd = -1,
                              const QString& value = QString()) {
     QDir(folder.destination()).removeRecursively();
-    CommandSetup setup;
-    if (!value.isNull())
-        setup.environment = {{QStringLiteral("KESTRUNE_PROGRESS_FD"), value}};
-    if (reportFd >= 0)
-        setup.descriptors = {{3, reportFd}};
-    return folder.extract(setup);
+    return folder.extract(
+        {value.isNull() ? QString() : QStringLiteral("KESTRUNE_PROGRESS_FD"), value, 3, reportFd});
 }
 
 // Workers finish entries in any order.

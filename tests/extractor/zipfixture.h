@@ -17,16 +17,15 @@ struct ZipEntry {
     quint32 mode = 0100644;
     quint16 flags = 0;
     quint16 method = 0;
-    qint64 modified = 1600000000; // seconds since the epoch
-    std::optional<quint32> crc;   // the real CRC-32 when empty
+    std::optional<quint32> crc; // the real CRC-32 when empty
     std::optional<quint32> declaredSize;
 };
 Q_DECLARE_METATYPE(ZipEntry)
 
 namespace ZipFixture {
 
-ZipEntry fileEntry(const QByteArray& name, const QByteArray& data, quint32 permissions = 0644);
-ZipEntry folderEntry(const QByteArray& name, quint32 permissions = 0755);
+ZipEntry fileEntry(const QByteArray& name, const QByteArray& data, quint32 mode = 0100644);
+ZipEntry folderEntry(const QByteArray& name);
 ZipEntry linkEntry(const QByteArray& name, const QByteArray& target);
 
 QByteArray buildZip(const QList<ZipEntry>& entries);
