@@ -1,7 +1,6 @@
 #include "extractorcommand.h"
 #include "zipfixture.h"
 
-#include <QDir>
 #include <QProcess>
 #include <QTest>
 
@@ -13,7 +12,8 @@ using namespace ZipFixture;
 // An extraction ended from outside: by a signal that asks it to stop, or by
 // SIGKILL, which nothing can catch. Either way no entry is left half written
 // under its name and no temporary stays behind; asked, it also says what it
-// had done, and ends by the signal it was sent.
+// had done, and ends by the signal it was sent. What the next extraction
+// does with the temporaries of an ended one is in tst_extractor.
 
 namespace {
 
@@ -103,41 +103,6 @@ private Q_SLOTS:
             QVERIFY2(output.endsWith(summary), output.constData());
             QVERIFY(!output.contains("huge.bin"));
         }
-    }
-
-    // A temporary whose process is gone is debris of that process; one of
-    // a running process, or anything else of similar name, is not ours to take.
-    void removesOnlyTemporariesOfEndedExtractions_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("isRemoved");
-        const QString living = QString::number(QCoreApplication::applicationPid());
-        QTest::addRow("a writer's temporary of an ended process")
-            << ".kestrune-2147483646-3-17" << true;
-        QTest::addRow("the main writer's temporary of an ended process")
-            << ".kestrune-2147483646-main-0" << true;
-        QTest::addRow("with an attempt number") << ".kestrune-2147483646-1-main-4" << true;
-        QTest::addRow("a temporary of a running process")
-            << ".kestrune-" + living + "-0-1" << false;
-        QTest::addRow("a user's file of a similar name") << ".kestrune-notes" << false;
-        QTest::addRow("a name with a word where a number goes")
-            << ".kestrune-2147483646-x-1" << false;
-        QTest::addRow("no leading dot") << "kestrune-2147483646-0-1" << false;
-    }
-    void removesOnlyTemporariesOfEndedExtractions() {
-        QFETCH(QString, name);
-        QFETCH(bool, isRemoved);
-        ExtractionFolder folder;
-        const QString destination = folder.destination();
-        QVERIFY(QDir().mkpath(destination + "/folder"));
-        QVERIFY(writeFile(destination + "/" + name, "debris") &&
-                writeFile(destination + "/folder/" + name, "debris"));
-        QVERIFY(folder.writeArchive({fileEntry("folder/new.txt", "new")}));
-
-        QCOMPARE(folder.extract().exitCode, 0);
-
-        QCOMPARE(QFileInfo::exists(destination + "/" + name), !isRemoved);
-        QCOMPARE(QFileInfo::exists(destination + "/folder/" + name), !isRemoved);
-        QVERIFY(QFileInfo::exists(destination + "/folder/new.txt"));
     }
 
 private:
