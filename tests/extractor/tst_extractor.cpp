@@ -12,19 +12,9 @@ using namespace ZipFixture;
 
 namespace {
 
-struct stat statusOf(const QString& path) {
-    struct stat status {};
-    ::lstat(QFile::encodeName(path).constData(), &status);
-    return status;
-}
-
 const QByteArray outsideMarker = "@OUTSIDE@";
 
-enum class Writer {
-    Fixture,
-    LibarchiveZip64,
-    InfoZipFromStandardInput,
-};
+enum class Writer { Fixture, LibarchiveZip64, InfoZipFromStandardInput };
 using Entries = QList<ZipEntry>;
 
 } // namespace
@@ -71,8 +61,11 @@ private Q_SLOTS:
                                                  "data/big.bin=" + QString::fromLatin1(big),
                                                  "docs/", "docs/readme.txt=read me\n", "empty="}));
         for (const Item& item : items) {
-            QCOMPARE(qint64(statusOf(destination + "/" + item.name).st_mtime), item.modified);
-            QCOMPARE(statusOf(destination + "/" + item.name).st_mode & 07777, item.mode & 0750);
+            struct stat status {};
+            QCOMPARE(::lstat(QFile::encodeName(destination + "/" + item.name).constData(), &status),
+                     0);
+            QCOMPARE(qint64(status.st_mtime), item.modified);
+            QCOMPARE(status.st_mode & 07777, item.mode & 0750);
         }
         const QStringList lines = run.output.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), items.size() + 1);

@@ -25,13 +25,11 @@ enum class Shape {
     Comment,
     DataDescriptors,
     OffsetsPastTheEnd,
-    AbsurdEntryCount,
+    AbsurdEntryCount
 };
 
 constexpr int partCount = 4;
 constexpr int entryCount = 40;
-const QString endMissing =
-    "The end of the archive is missing: the last part, or more than one, was not dropped.";
 
 QList<Item> items(quint32 seed) {
     QList<Item> items;
@@ -66,8 +64,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("problem");
         const QString elsewhere = ": it may be a different download or in the wrong place.";
         QTest::addRow("a whole set") << Shape::Whole << true << -1 << QString();
-        QTest::addRow("the last part missing")
-            << Shape::LastPartMissing << false << -1 << endMissing;
+        QTest::addRow("the last part missing") << Shape::LastPartMissing << false << -1
+                                               << "The end of the archive is missing: the last "
+                                                  "part, or more than one, was not dropped.";
         QTest::addRow("two parts swapped") << Shape::TwoPartsSwapped << false << 1
                                            << "s(2).zip does not continue s.zip" + elsewhere;
         QTest::addRow("a part of another archive with the right name")
