@@ -156,11 +156,6 @@ QStringList ZipFixture::tree(const QString& root) {
     return items;
 }
 
-QStringList ZipFixture::namesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
-
 QByteArray ZipFixture::randomBytes(qsizetype size, quint32 seed) {
     QByteArray bytes(size, Qt::Uninitialized);
     QRandomGenerator generator(seed);

@@ -51,12 +51,11 @@ bool writeWithLibarchive(const QString& path, const QList<Item>& items, const ch
 constexpr qint64 mebibyte = 1024 * 1024;
 
 // Files, as the tests write and read them; readFile gives nothing for a
-// file it cannot read, namesIn every name in a folder, hidden ones too.
-// tree lists everything below root, sorted, one line per item:
-// "file=content", "folder/", "link->target"; links are never followed.
+// file it cannot read. tree lists everything below root, hidden items too,
+// sorted, one line per item: "file=content", "folder/", "link->target";
+// links are never followed.
 QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& data);
-QStringList namesIn(const QString& folder);
 QStringList tree(const QString& root);
 // Bytes that differ everywhere, the same for the same seed.
 QByteArray randomBytes(qsizetype size, quint32 seed);
