@@ -134,9 +134,10 @@ private Q_SLOTS:
                                fileEntry("empty", {}), linkEntry("docs/link", "a"),
                                fileEntry("b", QByteArray(70000, 'b'))}
             << "3" << Report::File << qint64(75000);
-        QTest::addRow("an entry replaced by a later one of the same name counts once")
-            << QList<ZipEntry>{fileEntry("x", QByteArray(100, 'x')), fileEntry("x", "later")} << "3"
-            << Report::File << qint64(5);
+        QTest::addRow("entries replaced by a later one of the same name count once")
+            << QList<ZipEntry>{fileEntry("x", QByteArray(100, 'x')), fileEntry("x", "second"),
+                               fileEntry("x", "later")}
+            << "3" << Report::File << qint64(5);
         QTest::addRow("an archive without files counts up to 0")
             << QList<ZipEntry>{folderEntry("only/")} << "3" << Report::File << qint64(0);
         QList<ZipEntry> large{fileEntry("small", "small")};
