@@ -79,7 +79,7 @@ private Q_SLOTS:
     // data, and no temporary file stays behind. A temporary whose process is
     // gone is debris of that process; one of a running process, or anything
     // else of similar name, is not ours to take.
-    void survivesHostileEntries_data() {
+    void whatTheDestinationHoldsAfterwards_data() {
         QTest::addColumn<QList<ZipEntry>>("entries");
         // Made beforehand: "name->target", "name=content", "folder/".
         QTest::addColumn<QStringList>("existing");
@@ -207,7 +207,7 @@ private Q_SLOTS:
         debris("a name with a word where a number goes", ended + "x-1", false);
         debris("no leading dot", "kestrune-2147483646-0-1", false);
     }
-    void survivesHostileEntries() {
+    void whatTheDestinationHoldsAfterwards() {
         QFETCH(QList<ZipEntry>, entries);
         QFETCH(QStringList, existing);
         QFETCH(int, failures);

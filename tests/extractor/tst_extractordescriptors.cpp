@@ -124,7 +124,7 @@ private Q_SLOTS:
     // only grows, and the lines come a few a second. A value that names no
     // descriptor of ours, or a reader that does not read, changes nothing:
     // the extraction goes on as without a report, and never waits.
-    void aReportChangesNothingElse_data() {
+    void reportsProgressWithoutChangingTheRun_data() {
         QTest::addColumn<QList<ZipEntry>>("entries");
         QTest::addColumn<QString>("value");
         QTest::addColumn<Report>("report");
@@ -154,7 +154,7 @@ private Q_SLOTS:
         QTest::addRow("a pipe whose reader has gone")
             << two << "3" << Report::ReaderGone << qint64(-1);
     }
-    void aReportChangesNothingElse() {
+    void reportsProgressWithoutChangingTheRun() {
         QFETCH(QList<ZipEntry>, entries);
         QFETCH(QString, value);
         QFETCH(Report, report);
