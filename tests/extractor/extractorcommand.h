@@ -18,7 +18,8 @@ struct CommandRun {
 };
 
 // A descriptor handed over as the service does: `ours` becomes the
-// command's `theirs`, and `variable` names it, where given.
+// command's `theirs`, and the environment variable `variable`, where given,
+// is set to `value`.
 struct CommandSetup {
     QString variable;
     QString value;

@@ -38,11 +38,8 @@ struct Item {
     quint32 mode = 0100644; // with the file type
     qint64 modified = 1600000000;
 };
-enum class Sizes {
-    Declared,
-    // Sizes unknown up front: the writer puts them in data descriptors.
-    Streamed,
-};
+// Streamed: sizes unknown up front, so the writer puts them in data descriptors.
+enum class Sizes { Declared, Streamed };
 // Writes a zip with libarchive's writer; options as for
 // archive_write_set_options, e.g. "zip:compression=deflate,zip:zip64".
 bool writeWithLibarchive(const QString& path, const QList<Item>& items, const char* options,
