@@ -18,18 +18,15 @@ CommandRun runExtractor(const QStringList& arguments, const CommandSetup& setup)
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C"));
     environment.remove(QStringLiteral("KESTRUNE_PROGRESS_FD"));
     environment.remove(QStringLiteral("KESTRUNE_PASSPHRASE_FD"));
-    for (const auto& [name, value] : setup.environment)
-        environment.insert(name, value);
+    if (!setup.variable.isEmpty())
+        environment.insert(setup.variable, setup.value);
     process.setProcessEnvironment(environment);
-    const QList<std::pair<int, int>> descriptors = setup.descriptors;
-    process.setChildProcessModifier([descriptors] {
-        for (const auto& [theirs, ours] : descriptors) {
-            // dup2() onto itself would leave close-on-exec set.
-            if (theirs == ours)
-                ::fcntl(ours, F_SETFD, 0);
-            else
-                ::dup2(ours, theirs);
-        }
+    process.setChildProcessModifier([setup] {
+        // dup2() onto itself would leave close-on-exec set.
+        if (setup.ours >= 0 && setup.theirs == setup.ours)
+            ::fcntl(setup.ours, F_SETFD, 0);
+        else if (setup.ours >= 0)
+            ::dup2(setup.ours, setup.theirs);
     });
     process.start(extractorPath(), arguments);
     if (!process.waitForStarted())
@@ -48,6 +45,12 @@ CommandRun runExtractor(const QStringList& arguments, const CommandSetup& setup)
 
 ExtractionFolder::ExtractionFolder() {
     QDir(m_root.path()).mkpath(QStringLiteral("destination"));
+    QDir(m_root.path()).mkpath(QStringLiteral("outside"));
+    ZipFixture::writeFile(outside() + "/victim", "precious");
+}
+
+bool ExtractionFolder::outsideIsUntouched() const {
+    return ZipFixture::tree(outside()) == QStringList{"victim=precious"};
 }
 
 bool ExtractionFolder::writeArchive(const QList<ZipEntry>& entries) const {

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-
-#include <utility>
 
 struct ZipEntry;
 
@@ -20,22 +17,29 @@ struct CommandRun {
     QString errors;
 };
 
+// A descriptor handed over as the service does: `ours` becomes the
+// command's `theirs`, and the environment variable `variable`, where given,
+// is set to `value`.
 struct CommandSetup {
-    QList<std::pair<QString, QString>> environment;
-    // (the command's descriptor, ours): open descriptors it gets.
-    QList<std::pair<int, int>> descriptors;
+    QString variable;
+    QString value;
+    int theirs = -1;
+    int ours = -1;
 };
 
 QString extractorPath();
 CommandRun runExtractor(const QStringList& arguments, const CommandSetup& setup = {});
 
-// A fresh folder with archive.zip and the folder destination in it.
+// A fresh folder with archive.zip and the folder destination in it, beside
+// "outside", a folder holding one precious file that no archive may touch.
 class ExtractionFolder {
 public:
     ExtractionFolder();
     QString filePath(const QString& name) const { return m_root.filePath(name); }
     QString archive() const { return filePath(QStringLiteral("archive.zip")); }
     QString destination() const { return filePath(QStringLiteral("destination")); }
+    QString outside() const { return filePath(QStringLiteral("outside")); }
+    bool outsideIsUntouched() const;
     bool writeArchive(const QList<ZipEntry>& entries) const;
     CommandRun extract(const CommandSetup& setup = {}) const;
 

@@ -19,20 +19,17 @@ enum class Shape {
     LastPartMissing,
     TwoPartsSwapped,
     PartOfAnotherArchive,
-    PartRepeatedInPlaceOfTheNext,
     MiddlePartShortened,
     LeadingBytes,
     Zip64,
     Comment,
     DataDescriptors,
     OffsetsPastTheEnd,
-    AbsurdEntryCount,
+    AbsurdEntryCount
 };
 
 constexpr int partCount = 4;
 constexpr int entryCount = 40;
-const QString endMissing =
-    "The end of the archive is missing: the last part, or more than one, was not dropped.";
 
 QList<Item> items(quint32 seed) {
     QList<Item> items;
@@ -67,15 +64,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("problem");
         const QString elsewhere = ": it may be a different download or in the wrong place.";
         QTest::addRow("a whole set") << Shape::Whole << true << -1 << QString();
-        QTest::addRow("the last part missing")
-            << Shape::LastPartMissing << false << -1 << endMissing;
+        QTest::addRow("the last part missing") << Shape::LastPartMissing << false << -1
+                                               << "The end of the archive is missing: the last "
+                                                  "part, or more than one, was not dropped.";
         QTest::addRow("two parts swapped") << Shape::TwoPartsSwapped << false << 1
                                            << "s(2).zip does not continue s.zip" + elsewhere;
         QTest::addRow("a part of another archive with the right name")
             << Shape::PartOfAnotherArchive << false << 2
-            << "s(2).zip does not continue s(1).zip" + elsewhere;
-        QTest::addRow("a part repeated in place of the next")
-            << Shape::PartRepeatedInPlaceOfTheNext << false << 2
             << "s(2).zip does not continue s(1).zip" + elsewhere;
         QTest::addRow("a middle part cut short")
             << Shape::MiddlePartShortened << false << 2
@@ -131,8 +126,6 @@ private Q_SLOTS:
                     writeWithLibarchive(other + "/o.zip", items(500), "zip:compression=store"));
             parts[2] = writeParts(readFile(other + "/o.zip"), other, "s", partCount).value(2);
         }
-        if (shape == Shape::PartRepeatedInPlaceOfTheNext)
-            QVERIFY(QFile::remove(parts[2]) && QFile::copy(parts[1], parts[2]));
         if (shape == Shape::MiddlePartShortened)
             QVERIFY(QFile::resize(parts[1], QFileInfo(parts[1]).size() - 3000));
 

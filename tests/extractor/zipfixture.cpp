@@ -7,6 +7,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -20,19 +21,8 @@ void put32(QByteArray& out, quint32 value) {
     put16(out, value >> 16);
 }
 
-// An extended timestamp field, so times do not depend on the time zone the
-// way the DOS date and time fields do.
-QByteArray timestampField(qint64 modified) {
-    QByteArray field;
-    put16(field, 0x5455);
-    put16(field, 5);
-    field.append(char(1));
-    put32(field, quint32(modified));
-    return field;
-}
-
 // The fields local and central headers share, from "version needed" on.
-QByteArray commonFields(const ZipEntry& entry, quint32 extraLength) {
+QByteArray commonFields(const ZipEntry& entry) {
     const quint32 crc = entry.crc.value_or(ZipFixture::crc32(entry.data));
     const quint32 size = quint32(entry.data.size());
     QByteArray fields;
@@ -45,14 +35,14 @@ QByteArray commonFields(const ZipEntry& entry, quint32 extraLength) {
     put32(fields, size);
     put32(fields, entry.declaredSize.value_or(size));
     put16(fields, quint32(entry.name.size()));
-    put16(fields, extraLength);
+    put16(fields, 0); // extra field length
     return fields;
 }
 
 } // namespace
 
-quint32 ZipFixture::crc32(const QByteArray& data) {
-    quint32 crc = 0xFFFFFFFF;
+quint32 ZipFixture::crc32(const QByteArray& data, quint32 previous) {
+    quint32 crc = ~previous;
     for (const char byte : data) {
         crc ^= quint8(byte);
         for (int bit = 0; bit < 8; ++bit)
@@ -61,17 +51,16 @@ quint32 ZipFixture::crc32(const QByteArray& data) {
     return ~crc;
 }
 
-ZipEntry ZipFixture::fileEntry(const QByteArray& name, const QByteArray& data,
-                               quint32 permissions) {
+ZipEntry ZipFixture::fileEntry(const QByteArray& name, const QByteArray& data, quint32 mode) {
     ZipEntry entry;
     entry.name = name;
     entry.data = data;
-    entry.mode = 0100000 | permissions;
+    entry.mode = mode;
     return entry;
 }
 
-ZipEntry ZipFixture::folderEntry(const QByteArray& name, quint32 permissions) {
-    return fileEntry(name.endsWith('/') ? name : name + '/', {}, 040000 | permissions);
+ZipEntry ZipFixture::folderEntry(const QByteArray& name) {
+    return fileEntry(name.endsWith('/') ? name : name + '/', {}, 040755);
 }
 
 ZipEntry ZipFixture::linkEntry(const QByteArray& name, const QByteArray& target) {
@@ -83,18 +72,17 @@ QByteArray ZipFixture::buildZip(const QList<ZipEntry>& entries) {
     QByteArray directory;
     for (const ZipEntry& entry : entries) {
         const quint32 offset = quint32(out.size());
-        const QByteArray extra = timestampField(entry.modified);
         put32(out, 0x04034b50);
-        out += commonFields(entry, quint32(extra.size())) + entry.name + extra + entry.data;
+        out += commonFields(entry) + entry.name + entry.data;
         put32(directory, 0x02014b50);
         put16(directory, 0x0314); // made by Unix, so the mode counts
-        directory += commonFields(entry, quint32(extra.size()));
+        directory += commonFields(entry);
         put16(directory, 0); // comment length
         put16(directory, 0); // disk number
         put16(directory, 0); // internal attributes
         put32(directory, entry.mode << 16);
         put32(directory, offset);
-        directory += entry.name + extra;
+        directory += entry.name;
     }
     const quint32 directoryOffset = quint32(out.size());
     out += directory;
@@ -148,9 +136,24 @@ bool ZipFixture::writeFile(const QString& path, const QByteArray& data) {
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
-QStringList ZipFixture::namesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+QStringList ZipFixture::tree(const QString& root) {
+    namespace fs = std::filesystem;
+    QStringList items;
+    const fs::path base(root.toStdString());
+    for (const auto& item : fs::recursive_directory_iterator(base)) {
+        const QString name = QString::fromStdString(item.path().lexically_relative(base).string());
+        if (item.is_symlink())
+            items << name + "->" + QString::fromStdString(fs::read_symlink(item.path()).string());
+        else if (item.is_directory())
+            items << name + "/";
+        else if (item.is_regular_file())
+            items << name + "=" +
+                         QString::fromLatin1(readFile(QString::fromStdString(item.path())));
+        else
+            items << name + " (special file)";
+    }
+    items.sort();
+    return items;
 }
 
 QByteArray ZipFixture::randomBytes(qsizetype size, quint32 seed) {

@@ -17,20 +17,20 @@ struct ZipEntry {
     quint32 mode = 0100644;
     quint16 flags = 0;
     quint16 method = 0;
-    qint64 modified = 1600000000; // seconds since the epoch
-    std::optional<quint32> crc;   // the real CRC-32 when empty
+    std::optional<quint32> crc; // the real CRC-32 when empty
     std::optional<quint32> declaredSize;
 };
 Q_DECLARE_METATYPE(ZipEntry)
 
 namespace ZipFixture {
 
-ZipEntry fileEntry(const QByteArray& name, const QByteArray& data, quint32 permissions = 0644);
-ZipEntry folderEntry(const QByteArray& name, quint32 permissions = 0755);
+ZipEntry fileEntry(const QByteArray& name, const QByteArray& data, quint32 mode = 0100644);
+ZipEntry folderEntry(const QByteArray& name);
 ZipEntry linkEntry(const QByteArray& name, const QByteArray& target);
 
 QByteArray buildZip(const QList<ZipEntry>& entries);
-quint32 crc32(const QByteArray& data);
+// zlib's crc32(): `previous` is the CRC of the bytes before.
+quint32 crc32(const QByteArray& data, quint32 previous = 0);
 
 struct Item {
     QString name;
@@ -38,11 +38,8 @@ struct Item {
     quint32 mode = 0100644; // with the file type
     qint64 modified = 1600000000;
 };
-enum class Sizes {
-    Declared,
-    // Sizes unknown up front: the writer puts them in data descriptors.
-    Streamed,
-};
+// Streamed: sizes unknown up front, so the writer puts them in data descriptors.
+enum class Sizes { Declared, Streamed };
 // Writes a zip with libarchive's writer; options as for
 // archive_write_set_options, e.g. "zip:compression=deflate,zip:zip64".
 bool writeWithLibarchive(const QString& path, const QList<Item>& items, const char* options,
@@ -51,10 +48,12 @@ bool writeWithLibarchive(const QString& path, const QList<Item>& items, const ch
 constexpr qint64 mebibyte = 1024 * 1024;
 
 // Files, as the tests write and read them; readFile gives nothing for a
-// file it cannot read, namesIn every name in a folder, hidden ones too.
+// file it cannot read. tree lists everything below root, hidden items too,
+// sorted, one line per item: "file=content", "folder/", "link->target";
+// links are never followed.
 QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& data);
-QStringList namesIn(const QString& folder);
+QStringList tree(const QString& root);
 // Bytes that differ everywhere, the same for the same seed.
 QByteArray randomBytes(qsizetype size, quint32 seed);
 // Cuts bytes into `count` parts of equal size, the last one shorter, named as
