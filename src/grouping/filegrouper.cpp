@@ -281,11 +281,12 @@ MissingIndices findMissingIndices(const QList<qint64>& partIndices, qint64 first
     return missingIndicesIn(std::span(sorted.constData(), std::size_t(sorted.size())), firstIndex);
 }
 
-PartName readPartName(const QUrl& location) {
+PartName readPartName(const QUrl& location, LocationHashing hashing) {
     const QString path = decodedPath(location);
     PartName name;
     name.location = location;
-    name.locationHash = seededHash(path);
+    if (hashing == LocationHashing::Include)
+        name.locationHash = seededHash(path);
     const std::optional<NameParts> parts = splitFileName(path);
     if (!parts)
         return name;
@@ -318,12 +319,13 @@ PartName readPartName(const QUrl& location) {
     return name;
 }
 
-std::vector<PartName> readPartNames(const QList<QUrl>& locations) {
+std::vector<PartName> readPartNames(const QList<QUrl>& locations, LocationHashing hashing) {
     std::vector<PartName> names(static_cast<std::size_t>(locations.size()));
-    inShares(locations.size(), [&locations, read = names.data()](qsizetype begin, qsizetype end) {
-        for (qsizetype i = begin; i < end; ++i)
-            read[i] = readPartName(locations[i]);
-    });
+    inShares(locations.size(),
+             [&locations, hashing, read = names.data()](qsizetype begin, qsizetype end) {
+                 for (qsizetype i = begin; i < end; ++i)
+                     read[i] = readPartName(locations[i], hashing);
+             });
     return names;
 }
 

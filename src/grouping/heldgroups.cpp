@@ -10,7 +10,7 @@
 #include <utility>
 
 qsizetype HeldGroups::add(const QList<QUrl>& locations, QSet<QString>& joinKeys) {
-    std::vector<PartName> names = readPartNames(locations);
+    std::vector<PartName> names = readPartNames(locations, LocationHashing::Include);
     std::vector<int> touched;
     for (const int slot : std::exchange(m_staleSlots, {})) {
         m_slots[std::size_t(slot)].isStale = false;
@@ -298,7 +298,7 @@ qsizetype HeldGroups::insertionPoint(const QString& key) const {
 }
 
 void HeldGroups::eraseFile(const QUrl& file) {
-    const PartName name = readPartName(file);
+    const PartName name = readPartName(file, LocationHashing::Include);
     m_knownFiles.remove({file, name.locationHash});
     const int slot = slotOf(name.key);
     if (slot < 0)

@@ -30,9 +30,13 @@ struct PartName {
     bool isBareZip = false;
 };
 
-// Every file's location, and its hash, are filled in; the rest only for a
-// zip part.
-PartName readPartName(const QUrl& location);
+// Whether reading a name also hashes the file's whole location, which only
+// the set of held files looks files up by.
+enum class LocationHashing { Skip, Include };
+
+// The location, and its hash when asked for, are filled in for every file;
+// the rest only for a zip part.
+PartName readPartName(const QUrl& location, LocationHashing hashing = LocationHashing::Skip);
 
 // The hash the held files and keys are looked up by: Qt's, with its seed.
 inline size_t seededHash(QStringView text) {
@@ -53,7 +57,8 @@ struct HashedText {
 };
 
 // The names of all `locations`, in their order; many are read side by side.
-std::vector<PartName> readPartNames(const QList<QUrl>& locations);
+std::vector<PartName> readPartNames(const QList<QUrl>& locations,
+                                    LocationHashing hashing = LocationHashing::Skip);
 
 // The groups that the parts of one key make, in PartNaming order. `parts`,
 // given in the order the files came, is left in the groups' file order, so
