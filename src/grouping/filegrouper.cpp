@@ -376,11 +376,11 @@ QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations) {
     // Each key's parts in drop order: the first file of a naming spells its
     // group's base name, and parts with equal numbers keep their order.
     std::vector<std::vector<PartName>> partsByKey;
-    QHash<HashedText, qsizetype> keyIndex;
+    QHash<Hashed<QString>, qsizetype> keyIndex;
     for (PartName& name : names) {
         if (!name.isZipPart)
             continue;
-        const HashedText key{name.key, name.keyHash};
+        const Hashed<QString> key{name.key, name.keyHash};
         auto found = keyIndex.constFind(key);
         if (found == keyIndex.constEnd()) {
             found = keyIndex.insert(key, qsizetype(partsByKey.size()));

@@ -18,9 +18,9 @@ qsizetype HeldGroups::add(const QList<QUrl>& locations, QSet<QString>& joinKeys)
     }
     // Each file counts once however often the drop holds it; those that are
     // no zip parts are let go again once all are counted.
-    std::vector<HeldFile> ignored;
+    std::vector<Hashed<QUrl>> ignored;
     for (PartName& name : names) {
-        HeldFile file{name.location, name.locationHash};
+        Hashed<QUrl> file{name.location, name.locationHash};
         const qsizetype heldCount = m_knownFiles.size();
         m_knownFiles.insert(file);
         if (m_knownFiles.size() == heldCount)
@@ -35,7 +35,7 @@ qsizetype HeldGroups::add(const QList<QUrl>& locations, QSet<QString>& joinKeys)
         // dropped: the order groupFiles would see all of them in.
         m_slots[std::size_t(slot)].parts.push_back(std::move(name));
     }
-    for (const HeldFile& file : ignored)
+    for (const Hashed<QUrl>& file : ignored)
         m_knownFiles.remove(file);
     // Both halves of a joined set are made again when either changes.
     const auto isTouched = [this](int slot) {
@@ -106,7 +106,7 @@ void HeldGroups::clear() {
 }
 
 int HeldGroups::slotFor(const PartName& name) {
-    const HashedText key{name.key, name.keyHash};
+    const Hashed<QString> key{name.key, name.keyHash};
     auto found = m_slotOfKey.constFind(key);
     if (found == m_slotOfKey.constEnd()) {
         found = m_slotOfKey.insert(key, int(m_slots.size()));

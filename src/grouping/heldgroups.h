@@ -59,15 +59,6 @@ private:
         qsizetype touchedAt = -1; // its place among the slots the drop under way regroups
         bool isStale = false;
     };
-    // A held file and its hash (see HashedText).
-    struct HeldFile {
-        QUrl location;
-        size_t hash = 0;
-        friend bool operator==(const HeldFile& a, const HeldFile& b) {
-            return a.hash == b.hash && a.location == b.location;
-        }
-        friend size_t qHash(const HeldFile& file, size_t) { return file.hash; }
-    };
 
     int slotFor(const PartName& name);
     int slotOf(const QString& key) const { return m_slotOfKey.value({key, seededHash(key)}, -1); }
@@ -91,8 +82,8 @@ private:
     QList<ZipFileGroup> m_groups;
     std::vector<int> m_slotAt; // the slot of each group, side by side with m_groups
     std::vector<KeySlot> m_slots;
-    QHash<HashedText, int> m_slotOfKey;
+    QHash<Hashed<QString>, int> m_slotOfKey;
     std::vector<int> m_staleSlots;
     // Every file held, so a drop finds its new files at once.
-    QSet<HeldFile> m_knownFiles;
+    QSet<Hashed<QUrl>> m_knownFiles;
 };

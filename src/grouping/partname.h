@@ -43,17 +43,17 @@ inline size_t seededHash(QStringView text) {
     return qHash(text, QHashSeed::globalSeed());
 }
 
-// A text and its seededHash, as the grouping's hash tables keep their keys:
-// growing a table reads the hash kept, not the text, and a lookup compares
-// text only when the hashes are equal.
-struct HashedText {
-    QString text;
+// A key and its seededHash, as the grouping's hash tables keep their keys:
+// growing a table reads the hash kept, not the key, and a lookup compares
+// keys only when the hashes are equal.
+template<typename Key> struct Hashed {
+    Key key;
     size_t hash = 0;
 
-    friend bool operator==(const HashedText& a, const HashedText& b) {
-        return a.hash == b.hash && a.text == b.text;
+    friend bool operator==(const Hashed& a, const Hashed& b) {
+        return a.hash == b.hash && a.key == b.key;
     }
-    friend size_t qHash(const HashedText& key, size_t) { return key.hash; }
+    friend size_t qHash(const Hashed& hashed, size_t) { return hashed.hash; }
 };
 
 // The names of all `locations`, in their order; many are read side by side.
