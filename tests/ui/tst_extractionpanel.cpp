@@ -50,8 +50,8 @@ private Q_SLOTS:
         const QString start = QStringLiteral("Start Extraction");
         QTest::addRow("no destination: Start is off")
             << Situation::NoDestination << start << false << "" << false << false << false;
-        QTest::addRow("ready: Start is on")
-            << Situation::Idle << start << true << "" << false << false << false;
+        QTest::addRow("ready, though a part is missing: Start is on")
+            << Situation::MissingPart << start << true << "" << false << false << false;
         QTest::addRow("running: the bar and Cancel, Start off")
             << Situation::Running << "Running…" << false << "" << true << true << false;
         QTest::addRow("succeeded: Done, the bar kept, Open Folder and Clear")
