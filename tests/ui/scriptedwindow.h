@@ -12,17 +12,7 @@
 #include <QLocale>
 #include <QTest>
 
-enum class Situation {
-    Empty,
-    NoDestination,
-    Idle,
-    MissingPart,
-    Clash,
-    Refused,
-    Running,
-    Succeeded,
-    Failed
-};
+enum class Situation { NoDestination, Idle, MissingPart, Running, Succeeded, Failed };
 
 // The window as an English user reads it: sizes formatted the US way, and
 // the plural forms of "%n parts" from the English translation, without
@@ -57,18 +47,10 @@ struct ScriptedWindow {
     // Every situation past NoDestination has one chosen; a run stands at 40 %.
     // The window ends active, as for a user at the keyboard.
     bool reach(Situation situation) {
-        if (situation == Situation::Empty)
-            model.reset();
         if (situation > Situation::NoDestination)
             chooseDestination();
         if (situation == Situation::MissingPart)
             model.addFiles({parts.make("archive(3).zip", 10)});
-        if (situation == Situation::Clash)
-            model.addFiles({otherFolder.make("archive(1).zip", 10)});
-        if (situation == Situation::Refused) {
-            model.reset();
-            model.addFiles({parts.make("archive.z01", 10), parts.location("archive.zip")});
-        }
         if (situation >= Situation::Running) {
             if (!startRun())
                 return false;
