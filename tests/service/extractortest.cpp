@@ -1,11 +1,7 @@
 #include "servicetest.h"
 #include "testsupport.h"
 
-#include "service/utf8streamdecoder.h"
-
 #include <QDir>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QTest>
 
 namespace {
@@ -42,10 +38,6 @@ void ServiceTest::extractorOutcome_data() {
         << "printf 'entry a: bad\\n' >&2; sleep 0.5; printf 'archive truncated\\n\\n' >&2; exit 1"
         << QStringList{"log: entry a: bad\n", "log: archive truncated\n\n"}
         << QStringList{"error: Extraction failed: archive truncated"};
-    QTest::addRow("the tool's name in front of its reason, unfinished or not, is not repeated")
-        << "printf 'tool: a.zip: bad\\ntool: the archive is truncated' >&2; exit 2"
-        << QStringList{"log: tool: a.zip: bad\ntool: the archive is truncated"}
-        << QStringList{"error: Extraction failed: the archive is truncated"};
     QTest::addRow("exit status 3 is a full disk")
         << "printf 'a.bin: No space left on device\\n' >&2; exit 3"
         << QStringList{"log: a.bin: No space left on device\n"}
@@ -58,33 +50,23 @@ void ServiceTest::extractorOutcome_data() {
     QTest::addRow("a tool killed by a signal names the signal")
         << "printf 'working\\n' >&2; sleep 0.5; kill -9 $$" << QStringList{"log: working\n"}
         << QStringList{"error: Extraction failed: tool was stopped by signal 9"};
+    QTest::addRow("both channels in order; a character cut by a read or by the end")
+        << "printf 'one\\n' >&2; sleep 0.5; printf 'caf\\303'; sleep 0.5; printf "
+           "'\\251\\n\\342\\202'"
+        << QStringList{"log: one\n", "log: caf", "log: é\n", "log: \uFFFD"} << successEnding();
     QTest::addRow("success carries the count of the tool's summary")
         << "printf 'Extracted 16 of 16 entries into x.\\n'"
         << QStringList{"log: Extracted 16 of 16 entries into x.\n"}
         << QStringList{successLog(), "progress: 1", "completed: 16 extracted"};
-    QTest::addRow("output of both channels arrives in order and unchanged")
-        << "printf 'one é\\n'; sleep 0.5; printf '  two\\r\\n' >&2; sleep 0.5; printf 'three'"
-        << QStringList{"log: one é\n", "log:   two\r\n", "log: three"} << successEnding();
-    QTest::addRow("a character split between two reads arrives whole with the second")
-        << "printf 'caf\\303'; sleep 0.5; printf '\\251 au lait\\n'; sleep 0.5; printf 'end\\n'"
-        << QStringList{"log: caf", "log: é au lait\n", "log: end\n"} << successEnding();
-    QTest::addRow("a character cut off by the tool's end becomes U+FFFD")
-        << "printf 'end\\342\\202'" << QStringList{"log: end", "log: \uFFFD"} << successEnding();
     QTest::addRow("reports move the bar forward only; none or all written moves nothing")
         << "for r in '0 200' '100 200' '60 200' '150 200' '200 200'; do "
            "printf '%s\\n' \"$r\" >&3; sleep 0.2; done"
         << QStringList{"progress: 0.75", "progress: 0.875"} << successEnding();
-    QTest::addRow("a report line split between two writes counts whole")
-        << "printf '3' >&3; sleep 0.2; printf '0 40\\n' >&3" << QStringList{"progress: 0.875"}
-        << successEnding();
-    QTest::addRow("malformed reports after a good one, and a last one unfinished, are skipped")
-        << "printf '25 100\\nabc 100\\n90 100x\\n80\\n70 100 5\\n-60 100\\n 65 100\\n64  100\\n"
-           "99999999999999999999 100\\n0x63 100\\n\\n50 100' >&3"
+    QTest::addRow("a report split between writes counts; malformed and unfinished ones do not")
+        << "printf '2' >&3; sleep 0.2; printf '5 100\\nabc 100\\n90 100x\\n80\\n70 100 5\\n-60 "
+           "100\\n"
+           " 65 100\\n64  100\\n99999999999999999999 100\\n0x63 100\\n\\n50 100' >&3"
         << QStringList{"progress: 0.625"} << successEnding();
-    QTest::addRow("an overlong report is skipped, whether read whole or in pieces")
-        << "printf '%0100d 100\\n' 60 >&3; sleep 0.2; printf '30 100\\n%0100d' 50 >&3; "
-           "sleep 0.2; printf ' 100\\n' >&3"
-        << QStringList{"progress: 0.65"} << successEnding();
     QTest::addRow("a total of 0 moves nothing; a failing tool's report comes before its "
                   "failure, and all written is no success")
         << "printf '0 0\\n' >&3; sleep 0.2; printf '40 100\\n' >&3; sleep 0.2; "
@@ -143,64 +125,15 @@ void ServiceTest::extractorGetsArgumentsReportPipeAndPassword() {
     QCOMPARE(callersCopy, QByteArray(password.size(), '\0'));
 }
 
-// A tool that cannot be started (here: not executable) fails the run with
-// the reason the platform gives, and the merge stays.
+// A tool that cannot be started (here: not executable) fails the run, and
+// the merge stays.
 void ServiceTest::extractorThatCannotBeLaunched() {
     Bench bench;
     QVERIFY(QFile::setPermissions(bench.tool, QFile::ReadOwner | QFile::WriteOwner));
-    // The description the platform gives for this launch failure, started as
-    // the service starts it: with an environment of its own.
-    QProcess probe;
-    probe.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-    probe.start(bench.tool, {});
-    QVERIFY(!probe.waitForStarted());
-
-    QCOMPARE(bench.run(), eventsBeforeTheExtractor(bench.path()) +
-                              QStringList{"error: Extraction failed: " + probe.errorString()});
-    QVERIFY(QFileInfo::exists(bench.path("_combined_a.zip")));
-}
-
-// Pipes cut output anywhere; three reads of a text cut at any two places must
-// give back exactly the text that one read of it gives.
-void ServiceTest::outputDecoderKeepsEveryCharacterWhereverTheBytesAreCut() {
-    const QByteArray bytes = "a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80 \xff\xc3(\xe2\x82\n";
-    const QString whole = QString::fromUtf8(bytes);
-    QVERIFY(whole.startsWith(QStringLiteral("aé€😀 \uFFFD")));
-    for (qsizetype first = 0; first <= bytes.size(); ++first) {
-        for (qsizetype second = first; second <= bytes.size(); ++second) {
-            Utf8StreamDecoder decoder;
-            QString text = decoder.decode(bytes.first(first));
-            text += decoder.decode(bytes.sliced(first, second - first));
-            text += decoder.decode(bytes.sliced(second));
-            text += decoder.finish();
-            QVERIFY2(text == whole,
-                     qPrintable(QStringLiteral("cut at %1 and %2").arg(first).arg(second)));
-        }
-    }
-}
-
-// Many reports at once reach the bar a few a second, each further than the one
-// before.
-void ServiceTest::floodOfReportsIsThinned() {
-    Bench bench("i=1; while [ $i -le 4000 ]; do printf '%d 4000\\n' $i; i=$((i+1)); done >&3");
-    QElapsedTimer clock;
-    clock.start();
     const QStringList events = bench.run();
-    const qint64 elapsed = clock.elapsed();
-
-    const QStringList before = eventsBeforeTheExtractor(bench.path());
-    QCOMPARE(events.first(before.size()), before);
-    QCOMPARE(events.last(3), successEnding());
-    const QStringList reports = events.sliced(before.size(), events.size() - before.size() - 3);
-    double previous = 0.5;
-    for (const QString& report : reports) {
-        QVERIFY2(report.startsWith("progress: "), qPrintable(report));
-        const double fraction = report.sliced(10).toDouble();
-        QVERIFY2(fraction > previous && fraction < 1.0, qPrintable(report));
-        previous = fraction;
-    }
-    QVERIFY2(reports.size() <= 5 + elapsed / 20,
-             qPrintable(QStringLiteral("%1 reports in %2 ms").arg(reports.size()).arg(elapsed)));
+    QCOMPARE(events.first(events.size() - 1), eventsBeforeTheExtractor(bench.path()));
+    QVERIFY2(events.last().startsWith("error: Extraction failed: "), qPrintable(events.last()));
+    QVERIFY(QFileInfo::exists(bench.path("_combined_a.zip")));
 }
 
 // Whatever the first run sets up once may stay; each run must give back the

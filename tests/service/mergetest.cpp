@@ -17,8 +17,8 @@
 
 namespace {
 
-enum class PartFault { Missing, Folder, LinkToEndlessDevice, NamedPipe };
-enum class TakenName { MissingFolder, LinkToAFileOutside, LinkToNowhere, NamedPipe };
+enum class PartFault { Missing, LinkToEndlessDevice, NamedPipe };
+enum class TakenName { LinkToAFileOutside, LinkToNowhere, NamedPipe };
 
 std::optional<ExtractionError> merge(
     const QList<QUrl>& parts, const QString& combined,
@@ -31,20 +31,12 @@ std::optional<ExtractionError> merge(
 void ServiceTest::combinedArchiveName_data() {
     QTest::addColumn<QString>("baseName");
     QTest::addColumn<QString>("expected");
-    QTest::addRow("each blank, sign and bracket becomes one underscore")
-        << "a+b (final)"
-        << "_combined_a_b__final_.zip";
-    QTest::addRow("letters, digits, marks of any script and -_. stay")
-        << "Ärger-名前_καλό.٣e\u0301"
-        << "_combined_Ärger-名前_καλό.٣e\u0301.zip";
     QTest::addRow("folder separators cannot lead out of the destination")
         << "../up/x"
         << "_combined_.._up_x.zip";
     // File names take at most 255 bytes: "_combined_" and ".zip" leave 241.
     QTest::addRow("a 246-character base name is cut to fit")
         << QString(246, u'a') << "_combined_" + QString(241, u'a') + ".zip";
-    QTest::addRow("a letter above U+FFFF is kept whole or not at all")
-        << QString("𝐀").repeated(70) << "_combined_" + QString("𝐀").repeated(60) + ".zip";
 }
 
 void ServiceTest::combinedArchiveName() {
@@ -77,17 +69,9 @@ void ServiceTest::mergeCopiesPartsTheKernelCannotCopy() {
     QVERIFY(readFile(folder.filePath("_combined_a.zip")) == expected);
 }
 
-// A part that changes while the merge copies: the one being copied is read
-// to its end through the descriptor the merge holds; one cut short before it
-// is opened gives only the bytes it still has, neither its old size nor zeros.
-void ServiceTest::mergeCopiesWhatAPartHoldsWhenItIsRead_data() {
-    QTest::addColumn<bool>("deleteTheFirst");
-    QTest::addRow("the part being copied is deleted") << true;
-    QTest::addRow("the next part is cut short") << false;
-}
-
+// A part cut short before the merge opens it gives only the bytes it still
+// has, neither its old size nor zeros.
 void ServiceTest::mergeCopiesWhatAPartHoldsWhenItIsRead() {
-    QFETCH(bool, deleteTheFirst);
     QTemporaryDir folder;
     const QByteArray first = patternBytes(6 * mebibyte, 'a');
     const QByteArray second = patternBytes(6 * mebibyte, 'b');
@@ -97,17 +81,14 @@ void ServiceTest::mergeCopiesWhatAPartHoldsWhenItIsRead() {
 
     bool isChanged = false;
     QVERIFY(!merge(parts, combined, [&](double) {
-        if (std::exchange(isChanged, true))
-            return;
-        QVERIFY(deleteTheFirst ? QFile::remove(folder.filePath("a.zip"))
-                               : QFile::resize(folder.filePath("a(1).zip"), mebibyte));
+        if (!std::exchange(isChanged, true))
+            QVERIFY(QFile::resize(folder.filePath("a(1).zip"), mebibyte));
     }));
-    QVERIFY(isChanged);
-    QVERIFY(readFile(combined) == first + (deleteTheFirst ? second : second.left(mebibyte)));
+    QVERIFY(readFile(combined) == first + second.left(mebibyte));
 }
 
-// Nor does a merge stopped before its first block hold disk space for the
-// parts it did not copy.
+// A merge stopped (the service quits) before its first block holds no disk
+// space for the parts it did not copy.
 void ServiceTest::mergeStopsWhenItsThreadIsAskedToStop() {
     QTemporaryDir folder;
     const QList<QUrl> parts{writeFile(folder.filePath("a.zip"), patternBytes(mebibyte, 'a'))};
@@ -133,7 +114,6 @@ void ServiceTest::unreadablePart_data() {
     QTest::addColumn<int>("faultyPart");
     QTest::addRow("a missing first part ends the run right after the merging message")
         << PartFault::Missing << 0;
-    QTest::addRow("a folder in place of the third part cannot be read") << PartFault::Folder << 2;
     QTest::addRow("a link to an endless device is refused, not read") // it would fill the disk
         << PartFault::LinkToEndlessDevice << 1;
     QTest::addRow("a named pipe is refused, not merged as an empty part")
@@ -155,8 +135,6 @@ void ServiceTest::unreadablePart() {
     }
     const QString faulty = bench.path(names[faultyPart]);
     QFile::remove(faulty);
-    if (fault == PartFault::Folder)
-        QVERIFY(QDir().mkdir(faulty));
     if (fault == PartFault::LinkToEndlessDevice)
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), faulty));
     if (fault == PartFault::NamedPipe)
@@ -176,7 +154,6 @@ void ServiceTest::unreadablePart() {
 // extracted before) is neither written through nor removed.
 void ServiceTest::unwritableCombinedArchive_data() {
     QTest::addColumn<TakenName>("taken");
-    QTest::addRow("a destination folder that does not exist") << TakenName::MissingFolder;
     QTest::addRow("a link to a file outside the destination") << TakenName::LinkToAFileOutside;
     QTest::addRow("a link to nothing, which would create its target") << TakenName::LinkToNowhere;
     QTest::addRow("a named pipe") << TakenName::NamedPipe;
@@ -189,15 +166,13 @@ void ServiceTest::unwritableCombinedArchive() {
     const QString combined = destination + "/_combined_a.zip";
     const QString outside = bench.path("outside");
     writeFile(outside, "the user's own file");
-    if (taken != TakenName::MissingFolder)
-        QVERIFY(QDir().mkdir(destination));
+    QVERIFY(QDir().mkdir(destination));
     if (taken == TakenName::LinkToAFileOutside)
         QVERIFY(QFile::link(outside, combined));
     if (taken == TakenName::LinkToNowhere)
         QVERIFY(QFile::link(bench.path("created-through-link"), combined));
     if (taken == TakenName::NamedPipe)
         QCOMPARE(::mkfifo(QFile::encodeName(combined).constData(), 0600), 0);
-    const QFileInfo before(combined);
 
     const QStringList events = bench.run(destination);
 
@@ -206,9 +181,8 @@ void ServiceTest::unwritableCombinedArchive() {
     QCOMPARE(events, expected);
     QCOMPARE(readFile(outside), "the user's own file");
     QVERIFY(!QFileInfo::exists(bench.path("created-through-link")));
-    const QFileInfo after(combined);
-    QCOMPARE(after.isSymLink(), before.isSymLink());
-    QCOMPARE(after.exists() || after.isSymLink(), before.exists() || before.isSymLink());
+    const QFileInfo after(combined); // neither removed nor replaced
+    QVERIFY(taken == TakenName::NamedPipe ? after.exists() && !after.isFile() : after.isSymLink());
 }
 
 // A part that is the combined archive under another name would be destroyed

@@ -12,7 +12,6 @@ private Q_SLOTS:
     void combinedArchiveName_data();
     void combinedArchiveName();
     void mergeCopiesPartsTheKernelCannotCopy();
-    void mergeCopiesWhatAPartHoldsWhenItIsRead_data();
     void mergeCopiesWhatAPartHoldsWhenItIsRead();
     void mergeStopsWhenItsThreadIsAskedToStop();
     void unreadablePart_data();
@@ -31,15 +30,11 @@ private Q_SLOTS:
     void extractorGetsArgumentsReportPipeAndPassword_data();
     void extractorGetsArgumentsReportPipeAndPassword();
     void extractorThatCannotBeLaunched();
-    void outputDecoderKeepsEveryCharacterWhereverTheBytesAreCut();
-    void floodOfReportsIsThinned();
     void runsLeaveNoDescriptorOpen();
 
     // Whole runs, the service thread and cancelling (runtest.cpp).
-    void successfulRunReportsEveryStepInOrder_data();
     void successfulRunReportsEveryStepInOrder();
     void slowConsumerGetsEveryEventInOrderOnePerTurn();
-    void serviceMergesAnotherRunWhileAnExtractorRuns();
     void destroyingTheServiceKillsARunningExtractor();
     void cancelStopsTheMerge_data();
     void cancelStopsTheMerge();
