@@ -11,8 +11,7 @@ private Q_SLOTS:
     // The merge (mergetest.cpp).
     void combinedArchiveName_data();
     void combinedArchiveName();
-    void mergeCopiesPartsTheKernelCannotCopy();
-    void mergeCopiesWhatAPartHoldsWhenItIsRead();
+    void mergeCopiesWhatEachPartHolds();
     void mergeStopsWhenItsThreadIsAskedToStop();
     void unreadablePart_data();
     void unreadablePart();
