@@ -26,7 +26,6 @@ private Q_SLOTS:
     // (extractortest.cpp).
     void extractorOutcome_data();
     void extractorOutcome();
-    void extractorGetsArgumentsReportPipeAndPassword_data();
     void extractorGetsArgumentsReportPipeAndPassword();
     void extractorThatCannotBeLaunched();
     void runsLeaveNoDescriptorOpen();
