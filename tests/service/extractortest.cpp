@@ -57,7 +57,7 @@ void ServiceTest::extractorOutcome_data() {
     QTest::addRow("success carries the count of the tool's summary")
         << "printf 'Extracted 16 of 16 entries into x.\\n'"
         << QStringList{"log: Extracted 16 of 16 entries into x.\n"}
-        << QStringList{successLog(), "progress: 1", "completed: 16 extracted"};
+        << successEnding().first(2) + QStringList{"completed: 16 extracted"};
     QTest::addRow("reports move the bar forward only; none or all written moves nothing")
         << "for r in '0 200' '100 200' '60 200' '150 200' '200 200'; do "
            "printf '%s\\n' \"$r\" >&3; sleep 0.2; done"
