@@ -59,7 +59,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("removed");
         QTest::addColumn<bool>("hasDestination");
         QTest::addColumn<bool>("checked");
-        QTest::addRow("nothing dropped") << QStringList{} << "" << true << false;
         QTest::addRow("no destination") << QStringList{"c.zip"} << "" << false << true;
         QTest::addRow("two files claim one part")
             << QStringList{"/x/c.zip", "/x/c(1).zip", "/y/c(1).zip"} << "" << true << true;

@@ -9,8 +9,7 @@ class ServiceTest : public QObject {
 
 private Q_SLOTS:
     // The merge (mergetest.cpp).
-    void combinedArchiveName_data();
-    void combinedArchiveName();
+    void combinedArchiveNameFitsAFileName();
     void mergeCopiesWhatEachPartHolds();
     void mergeStopsWhenItsThreadIsAskedToStop();
     void unreadablePart_data();
@@ -32,7 +31,6 @@ private Q_SLOTS:
 
     // Whole runs, the service thread and cancelling (runtest.cpp).
     void successfulRunReportsEveryStepInOrder();
-    void slowConsumerGetsEveryEventInOrderOnePerTurn();
     void destroyingTheServiceKillsARunningExtractor();
     void cancelStopsTheMerge_data();
     void cancelStopsTheMerge();
