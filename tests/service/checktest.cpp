@@ -65,27 +65,19 @@ void ServiceTest::runThatCannotFitFailsBeforeItWrites() {
 }
 
 // The extractor's verdicts on whole and broken sets are read in the
-// end-to-end test; here, what is no verdict or no count. The tool gets the
-// parts in order, and the destination.
+// end-to-end test; here, that the tool gets the parts in order and the
+// destination, and that what is no verdict counts as none.
 void ServiceTest::checkAnswersOnceWhateverTheTool_data() {
     QTest::addColumn<QString>("script"); // empty: no such program
-    QTest::addColumn<bool>("isChecked");
-    QTest::addColumn<qint64>("entries"); // -1: not known
-    QTest::addColumn<QString>("problem");
     QTest::addRow("a tool that answers, here with its arguments")
-        << R"(printf '{"complete":false,"entries":2,"problem":"%s"}' "$*")" << true << qint64(2)
-        << "--inspect --json --destination <folder>/out <folder>/a.zip <folder>/a(1).zip";
-    QTest::addRow("an answer without a verdict")
-        << R"(printf '{"entries":3}')" << false << qint64(-1) << QString();
-    QTest::addRow("a tool that answers but fails")
-        << R"(printf '{"complete":true}'; exit 1)" << false << qint64(-1) << QString();
-    QTest::addRow("no such program") << QString() << false << qint64(-1) << QString();
+        << R"(printf '{"complete":false,"problem":"%s"}' "$*")";
+    QTest::addRow("an answer without a verdict") << R"(printf '{"entries":3}')";
+    QTest::addRow("a tool that answers but fails") << R"(printf '{"complete":true}'; exit 1)";
+    QTest::addRow("no such program") << QString();
 }
 
 void ServiceTest::checkAnswersOnceWhateverTheTool() {
     QFETCH(QString, script);
-    QFETCH(bool, isChecked);
-    QFETCH(QString, problem);
     Bench bench(script);
     if (script.isEmpty())
         QFile::remove(bench.tool);
@@ -94,9 +86,9 @@ void ServiceTest::checkAnswersOnceWhateverTheTool() {
     const std::optional<ArchiveInspection> inspection =
         awaitCheck(bench.service->inspect(bench.parts, QUrl::fromLocalFile(bench.path("out"))));
 
-    QCOMPARE(inspection.has_value(), isChecked);
-    if (inspection) {
-        QTEST(inspection->entries.value_or(-1), "entries");
-        QCOMPARE(inspection->problem, problem.replace("<folder>", bench.path()));
-    }
+    QCOMPARE(inspection.has_value(), script.contains("problem"));
+    if (inspection)
+        QCOMPARE(inspection->problem,
+                 QStringLiteral("--inspect --json --destination %1/out %1/a.zip %1/a(1).zip")
+                     .arg(bench.path()));
 }

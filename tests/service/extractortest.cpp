@@ -8,10 +8,8 @@ namespace {
 
 const QString fallbackError = QStringLiteral("error: Extraction failed: tool extraction failed");
 
-// Records beside itself the password's descriptor, what it held and whether
-// the password shows in the environment or the arguments; the report pipe's
-// descriptor, how many ends of it the tool holds and a variable of its
-// environment; then the arguments.
+// Records beside itself what it got of the password and where, what of the
+// report pipe, a variable of its environment, then the arguments.
 const QString probe = QStringLiteral(
     "fd=${KESTRUNE_PASSPHRASE_FD:-none}\n"
     "[ \"$fd\" != none ] && given=$(cat <&\"$fd\")\n"
@@ -123,17 +121,4 @@ void ServiceTest::extractorThatCannotBeLaunched() {
     QCOMPARE(events.first(events.size() - 1), eventsBeforeTheExtractor(bench.path()));
     QVERIFY2(events.last().startsWith("error: Extraction failed: "), qPrintable(events.last()));
     QVERIFY(QFileInfo::exists(bench.path("_combined_a.zip")));
-}
-
-// Whatever the first run sets up once may stay; each run must give back the
-// descriptors it opened.
-void ServiceTest::runsLeaveNoDescriptorOpen() {
-    Bench bench(QStringLiteral("printf '1 2\\n' >&3"));
-    const QDir descriptors(QStringLiteral("/proc/self/fd"));
-    const auto filter = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
-    QCOMPARE(bench.run().last(), "completed");
-    const qsizetype afterOneRun = descriptors.entryList(filter).size();
-    QCOMPARE(bench.run().last(), "completed");
-    QCOMPARE(bench.run().last(), "completed");
-    QCOMPARE(descriptors.entryList(filter).size(), afterOneRun);
 }

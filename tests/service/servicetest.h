@@ -27,7 +27,6 @@ private Q_SLOTS:
     void extractorOutcome();
     void extractorGetsArgumentsReportPipeAndPassword();
     void extractorThatCannotBeLaunched();
-    void runsLeaveNoDescriptorOpen();
 
     // Whole runs, the service thread and cancelling (runtest.cpp).
     void successfulRunReportsEveryStepInOrder();
