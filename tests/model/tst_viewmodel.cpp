@@ -26,10 +26,9 @@ QList<ZipFileGroup> withoutIds(QList<ZipFileGroup> groups) {
     return groups;
 }
 
-// Names that meet in all the ways the grouping knows: several namings of
-// one name, a spanned set taking its archive.zip, a browser's spaced half,
-// one name composed and decomposed, clashing parts in two folders, and
-// files that are no part.
+// Names that meet in all the ways the grouping knows: several namings of one
+// name, a spanned set taking its archive.zip, a browser's spaced half, one
+// name composed and decomposed, clashing parts in two folders, no parts.
 QList<QUrl> mixedLocations() {
     QList<QUrl> locations;
     for (const QString& folder : {QStringLiteral("/x/"), QStringLiteral("/y/")}) {
@@ -112,10 +111,9 @@ private Q_SLOTS:
     }
 
     // However the files arrive, in drops of any size, with files removed
-    // between them, the groups after a drop are those that grouping all
-    // held and dropped files at once gives: held files before new ones, a
-    // file dropped twice where it first came, files that claim one part in
-    // that order.
+    // between them, the groups after a drop are those that grouping all held
+    // and dropped files at once gives: held files before new ones, a file
+    // dropped twice where it first came, claimants of one part in that order.
     void dropsEndAsGroupingEverythingAtOnce_data() {
         QTest::addColumn<int>("seed");
         for (int seed = 1; seed <= 20; ++seed)

@@ -64,9 +64,8 @@ void ServiceTest::runThatCannotFitFailsBeforeItWrites() {
     QVERIFY(!QFileInfo::exists(bench.path("ran")));
 }
 
-// The extractor's verdicts on whole and broken sets are read in the
-// end-to-end test; here, that the tool gets the parts in order and the
-// destination, and that what is no verdict counts as none.
+// Verdicts are read in the end-to-end test; here, that the tool gets the
+// parts in order and the destination, and that what is no verdict is none.
 void ServiceTest::checkAnswersOnceWhateverTheTool_data() {
     QTest::addColumn<QString>("script"); // empty: no such program
     QTest::addRow("a tool that answers, here with its arguments")

@@ -33,10 +33,9 @@ void ServiceTest::combinedArchiveNameFitsAFileName() {
     QCOMPARE(::combinedArchiveName(QString(246, u'a')), "_combined_" + QString(241, u'a') + ".zip");
 }
 
-// The merge copies what each part holds when it is read: the kernel's file
-// copy fails between file systems and reports the end of a file whose size
-// reads as 0 at once, and a part cut short before it is opened gives only the
-// bytes it still has, neither its old size nor zeros.
+// The merge copies what each part holds when it is read, where the kernel's
+// copy fails (between file systems, or a size that reads as 0), and of a part
+// cut short before it is opened, neither its old size nor zeros.
 void ServiceTest::mergeCopiesWhatEachPartHolds() {
     QTemporaryDir folder;
     QTemporaryDir otherFolder(QStringLiteral("/dev/shm/kestrune-XXXXXX"));

@@ -18,10 +18,9 @@ const QString cancelledError = QStringLiteral("error: Extraction cancelled.");
 
 } // namespace
 
-// The tool keeps a copy of what it was given and reports one entry. Blocks
-// of 4 MiB, 2 MiB and 2 MiB: each part is read on its own; an empty part
-// moves no fraction. A larger combined archive left by an earlier run is
-// replaced, not emptied: another name of that file keeps its bytes.
+// The tool keeps a copy of what it got. Blocks of 4, 2 and 2 MiB: each part
+// is read on its own; an empty part moves no fraction. A combined archive
+// left by an earlier run is replaced, not emptied: its other name keeps it.
 void ServiceTest::successfulRunReportsEveryStepInOrder() {
     Bench bench("cp \"$3\" \"${0%/*}/seen\" && printf 'inflating: x\\n'");
     const QByteArray first = patternBytes(6 * mebibyte, 'a');
@@ -61,10 +60,9 @@ void ServiceTest::destroyingTheServiceKillsARunningExtractor() {
     QCOMPARE(errno, ESRCH);
 }
 
-// The flag is asked before every block: a merge of three 6 MiB parts stopped
-// after its first block copies no second one, and a run cancelled while it
-// waited for its turn does not even start one; neither leaves a combined
-// archive.
+// The flag is asked before every block: a merge of 6 MiB parts stopped after
+// its first block copies no second one, and a run cancelled while it waited
+// for its turn starts none; neither leaves a combined archive.
 void ServiceTest::cancelStopsTheMerge_data() {
     QTest::addColumn<bool>("cancelledBeforeTheStart");
     QTest::addColumn<QStringList>("expected");
