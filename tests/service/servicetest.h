@@ -9,11 +9,8 @@ class ServiceTest : public QObject {
 
 private Q_SLOTS:
     // The merge (mergetest.cpp).
-    void combinedArchiveName_data();
-    void combinedArchiveName();
-    void mergeCopiesPartsTheKernelCannotCopy();
-    void mergeCopiesWhatAPartHoldsWhenItIsRead_data();
-    void mergeCopiesWhatAPartHoldsWhenItIsRead();
+    void combinedArchiveNameFitsAFileName();
+    void mergeCopiesWhatEachPartHolds();
     void mergeStopsWhenItsThreadIsAskedToStop();
     void unreadablePart_data();
     void unreadablePart();
@@ -28,18 +25,11 @@ private Q_SLOTS:
     // (extractortest.cpp).
     void extractorOutcome_data();
     void extractorOutcome();
-    void extractorGetsArgumentsReportPipeAndPassword_data();
     void extractorGetsArgumentsReportPipeAndPassword();
     void extractorThatCannotBeLaunched();
-    void outputDecoderKeepsEveryCharacterWhereverTheBytesAreCut();
-    void floodOfReportsIsThinned();
-    void runsLeaveNoDescriptorOpen();
 
     // Whole runs, the service thread and cancelling (runtest.cpp).
-    void successfulRunReportsEveryStepInOrder_data();
     void successfulRunReportsEveryStepInOrder();
-    void slowConsumerGetsEveryEventInOrderOnePerTurn();
-    void serviceMergesAnotherRunWhileAnExtractorRuns();
     void destroyingTheServiceKillsARunningExtractor();
     void cancelStopsTheMerge_data();
     void cancelStopsTheMerge();

@@ -51,16 +51,13 @@ QString unzippingLog(const QString& destination) {
     return QStringLiteral("log: ✔ Merge complete.\n▶ Unzipping into %1…\n").arg(destination);
 }
 
-QString successLog() {
-    return QStringLiteral("log: ✔ Extraction finished successfully.\n");
-}
-
 QStringList eventsBeforeTheExtractor(const QString& destination) {
     return {mergingLog(1), "progress: 0.5", unzippingLog(destination), "progress: 0.5"};
 }
 
 QStringList successEnding() {
-    return {successLog(), "progress: 1", "completed"};
+    return {QStringLiteral("log: ✔ Extraction finished successfully.\n"), "progress: 1",
+            "completed"};
 }
 
 RunRecorder::RunRecorder(ExtractionEventStream* stream)

@@ -29,7 +29,6 @@ QString describe(const ExtractionProgress& event);
 // The texts the service itself logs.
 QString mergingLog(qsizetype parts);
 QString unzippingLog(const QString& destination);
-QString successLog();
 // The events of a run over one small part up to the extractor's start, and
 // after an extractor that succeeded.
 QStringList eventsBeforeTheExtractor(const QString& destination);
