@@ -96,10 +96,8 @@ private slots:
             QVERIFY2(calls < 10, "a failing write is not retried");
             return;
         }
-        QVERIFY(file.seek(0));
-        const QByteArray contents = file.readAll();
-        QCOMPARE(contents.size(), offset + size);
-        QCOMPARE(contents.mid(offset), data);
+        QVERIFY(file.seek(offset));
+        QCOMPARE(file.readAll(), data);
     }
 };
 
