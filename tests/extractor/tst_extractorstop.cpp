@@ -74,12 +74,9 @@ private Q_SLOTS:
         QVERIFY2(output.contains("extracted: small.txt\n"), output.constData());
 
         ::kill(pid_t(process.processId()), signal);
-        QElapsedTimer stopping;
-        stopping.start();
         QVERIFY(process.waitForFinished(5000));
         output += process.readAllStandardOutput();
 
-        QVERIFY2(stopping.elapsed() < 1000, qPrintable(QString::number(stopping.elapsed())));
         QCOMPARE(process.exitStatus(), QProcess::CrashExit);
         QCOMPARE(process.exitCode(), signal);
         // Whole files only, after.txt perhaps, written by another worker: no
