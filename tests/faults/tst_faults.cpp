@@ -9,6 +9,7 @@
 #include "service/extractionservice.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,27 +19,6 @@
 #include <cstring>
 
 using namespace ZipFixture;
-
-namespace {
-
-// A tmpfs of one mebibyte on a folder while it lives; mounting needs root.
-// Detached, so that a file some process still holds open there cannot keep
-// the mount, and the folder under it, in place after the test.
-struct SmallDisk {
-    explicit SmallDisk(const QString& folder)
-        : path(QFile::encodeName(folder)) {
-        if (::mount("tmpfs", path.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=1048576"))
-            error = errno;
-    }
-    ~SmallDisk() {
-        if (error == 0)
-            ::umount2(path.constData(), MNT_DETACH);
-    }
-    const QByteArray path;
-    int error = 0;
-};
-
-} // namespace
 
 class FaultsTest : public QObject {
     Q_OBJECT
@@ -54,10 +34,15 @@ private Q_SLOTS:
         QTemporaryDir root;
         const QString destination = root.filePath("out");
         QVERIFY(QDir().mkpath(destination));
-        const SmallDisk disk(destination);
-        if (disk.error == EPERM || disk.error == EACCES)
-            QSKIP("filling a file system needs the right to mount a small tmpfs; run as root");
-        QVERIFY2(disk.error == 0, std::strerror(disk.error));
+        // A tmpfs of one mebibyte; mounting needs root. Detached at the end, so
+        // that a file some process still holds open there cannot keep it.
+        const QByteArray disk = QFile::encodeName(destination);
+        if (::mount("tmpfs", disk.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=1048576")) {
+            if (errno == EPERM || errno == EACCES)
+                QSKIP("filling a file system needs the right to mount a small tmpfs; run as root");
+            QFAIL(std::strerror(errno));
+        }
+        const auto unmount = qScopeGuard([&] { ::umount2(disk.constData(), MNT_DETACH); });
         QByteArray archive = randomBytes(3 * mebibyte, 1);
         if (partsFit) {
             // Deflates to kilobytes, inflates to megabytes.
