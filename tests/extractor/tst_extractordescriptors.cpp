@@ -164,8 +164,6 @@ private Q_SLOTS:
         QTest::addRow("wrong for ZipCrypto") << false << wrong << "4" << wrongPasswordStatus;
         QTest::addRow("wrong for AES-256") << true << wrong << "4" << wrongPasswordStatus;
         QTest::addRow("none") << false << none << "4" << passwordRequiredStatus;
-        QTest::addRow("empty") << true << std::optional<QByteArray>("") << "4"
-                               << passwordRequiredStatus;
         QTest::addRow("a password past the limit")
             << false << std::optional(QByteArray(5000, 'p')) << "4" << passwordRequiredStatus;
         QTest::addRow("standard input") << false << none << "0" << passwordRequiredStatus;
