@@ -35,10 +35,9 @@ CommandRun runExtractor(const QStringList& arguments, const CommandSetup& setup 
 class ExtractionFolder {
 public:
     ExtractionFolder();
-    QString filePath(const QString& name) const { return m_root.filePath(name); }
-    QString archive() const { return filePath(QStringLiteral("archive.zip")); }
-    QString destination() const { return filePath(QStringLiteral("destination")); }
-    QString outside() const { return filePath(QStringLiteral("outside")); }
+    QString archive() const { return m_root.filePath(QStringLiteral("archive.zip")); }
+    QString destination() const { return m_root.filePath(QStringLiteral("destination")); }
+    QString outside() const { return m_root.filePath(QStringLiteral("outside")); }
     bool outsideIsUntouched() const;
     bool writeArchive(const QList<ZipEntry>& entries) const;
     CommandRun extract(const CommandSetup& setup = {}) const;

@@ -2,8 +2,6 @@
 #include "zipfixture.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -14,7 +12,6 @@ namespace {
 
 const QByteArray outsideMarker = "@OUTSIDE@";
 
-enum class Writer { Fixture, LibarchiveZip64, InfoZipFromStandardInput };
 using Entries = QList<ZipEntry>;
 
 } // namespace
@@ -27,9 +24,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("options");
         QTest::addColumn<bool>("streamed");
         QTest::addRow("stored") << QByteArray("zip:compression=store") << false;
-        QTest::addRow("deflated") << QByteArray("zip:compression=deflate") << false;
         QTest::addRow("deflated, sizes in data descriptors")
             << QByteArray("zip:compression=deflate") << true;
+        QTest::addRow("zip64 records") << QByteArray("zip:zip64,zip:compression=deflate") << false;
     }
     // Permissions as the archive has them, less the umask and never a
     // set-user-ID, set-group-ID or sticky bit.
@@ -91,10 +88,8 @@ private Q_SLOTS:
         const QStringList none;
         ZipEntry huge = fileEntry("huge", "tiny");
         huge.declaredSize = 0xFFFFFFF0;
-        ZipEntry device = fileEntry("device", {});
-        device.mode = 020644;
-        ZipEntry fifo = fileEntry("fifo", {});
-        fifo.mode = 010644;
+        const ZipEntry device = fileEntry("device", {}, 020644),
+                       fifo = fileEntry("fifo", {}, 010644);
         // A final deflate block of the reserved type.
         ZipEntry damaged = fileEntry("damaged", QByteArray(64, '\xff'));
         damaged.method = 8;
@@ -113,8 +108,6 @@ private Q_SLOTS:
         corrupted.crc = ZipFixture::crc32(large);
         corrupted.data[large.size() / 2] = char(corrupted.data[large.size() / 2] ^ 0x10);
         const QStringList old{"a.txt=old"};
-        ZipEntry flagged = fileEntry("caf\xc3\xa9.txt", "x");
-        flagged.flags = 0x800;
         QTest::addRow("a name with a .. component")
             << Entries{fileEntry("../outside/victim", "evil"),
                        fileEntry("a/../../outside/victim", "evil"), ok}
@@ -128,10 +121,6 @@ private Q_SLOTS:
         QTest::addRow("a link to .., then a file through it")
             << Entries{linkEntry("l", ".."), fileEntry("l/outside/victim", "evil"), ok} << none << 2
             << QStringList{"ok.txt=ok"} << "refused: symbolic link leads outside";
-        QTest::addRow("a link inside, then a file through it")
-            << Entries{folderEntry("real"), linkEntry("l", "real"), fileEntry("l/x", "through"), ok}
-            << none << 1 << QStringList{"l->real", "ok.txt=ok", "real/"}
-            << "refused: would write through the symbolic link \"l\"";
         QTest::addRow("a link whose .. follows another link")
             << Entries{linkEntry("b", "."), linkEntry("a", "b/../outside"), ok} << none << 1
             << QStringList{"b->.", "ok.txt=ok"} << "may lead outside";
@@ -150,36 +139,19 @@ private Q_SLOTS:
         QTest::addRow("an empty name, \".\" and only slashes are refused")
             << Entries{fileEntry("", "a"), fileEntry(".", "b"), fileEntry("///", "c"), ok} << none
             << 3 << QStringList{"ok.txt=ok"} << QString();
-        QTest::addRow("a UTF-8 name, flagged")
-            << Entries{flagged} << none << 0 << QStringList{"café.txt=x"} << QString();
-        QTest::addRow("a UTF-8 name, not flagged")
-            << Entries{fileEntry("na\xc3\xafve.txt", "x")} << none << 0
-            << QStringList{"naïve.txt=x"} << QString();
-        QTest::addRow("a name in code page 437")
-            << Entries{fileEntry("m\x81nchen \x9c.txt", "x")} << none << 0
-            << QStringList{"münchen £.txt=x"} << QString();
         QTest::addRow("odd bytes in a name are kept")
             << Entries{fileEntry("tab\tline\nescape\x1b", "odd"), ok} << none << 0
             << QStringList{"ok.txt=ok", "tab\tline\nescape\x1b=odd"} << QString();
-        QTest::addRow("a file where the archive has a folder")
-            << Entries{folderEntry("x"), fileEntry("x", "file"), ok} << none << 1
-            << QStringList{"ok.txt=ok", "x/"} << QString();
-        QTest::addRow("a folder below a file of the archive")
-            << Entries{fileEntry("y", "file"), fileEntry("y/z", "inner"), ok} << none << 1
-            << QStringList{"ok.txt=ok", "y=file"} << QString();
-        QTest::addRow("a device node is refused")
-            << Entries{device, ok} << none << 1 << QStringList{"ok.txt=ok"} << QString();
-        QTest::addRow("a FIFO is never made")
-            << Entries{fifo, ok} << none << 0 << QStringList{"fifo=", "ok.txt=ok"} << QString();
-        QTest::addRow("a damaged entry stops nothing after it")
-            << Entries{fileEntry("before", "b"), damaged, ok} << none << 1
-            << QStringList{"before=b", "ok.txt=ok"} << "damaged: corrupt data";
-        QTest::addRow("a huge declared size")
-            << Entries{huge, ok} << none << 1 << QStringList{"ok.txt=ok"} << QString();
-        QTest::addRow("no entries at all") << Entries{} << none << 0 << QStringList{} << QString();
-        QTest::addRow("a sound entry replaces a file")
-            << Entries{fileEntry("a.txt", "new")} << old << 0 << QStringList{"a.txt=new"}
+        QTest::addRow("a file where the archive has a folder, and a folder below a file")
+            << Entries{folderEntry("x"), fileEntry("x", "file"), fileEntry("y", "file"),
+                       fileEntry("y/z", "inner"), ok}
+            << none << 2 << QStringList{"ok.txt=ok", "x/", "y=file"} << QString();
+        QTest::addRow("a device node is refused, a FIFO is made a file")
+            << Entries{device, fifo, ok} << none << 1 << QStringList{"fifo=", "ok.txt=ok"}
             << QString();
+        QTest::addRow("a damaged entry or a huge declared size stops nothing after it")
+            << Entries{fileEntry("before", "b"), damaged, huge, ok} << none << 2
+            << QStringList{"before=b", "ok.txt=ok"} << "damaged: corrupt data";
         QTest::addRow("a large sound entry replaces a file")
             << Entries{fileEntry("a.txt", large)} << old << 0
             << QStringList{"a.txt=" + QString::fromLatin1(large)} << QString();
@@ -199,13 +171,9 @@ private Q_SLOTS:
         };
         const QString ended = ".kestrune-2147483646-";
         debris("a writer's temporary of an ended process", ended + "3-17", true);
-        debris("the main writer's temporary of an ended process", ended + "main-0", true);
-        debris("with an attempt number", ended + "1-main-4", true);
         debris("a temporary of a running process",
                ".kestrune-" + QString::number(QCoreApplication::applicationPid()) + "-0-1", false);
         debris("a user's file of a similar name", ".kestrune-notes", false);
-        debris("a name with a word where a number goes", ended + "x-1", false);
-        debris("no leading dot", "kestrune-2147483646-0-1", false);
     }
     void whatTheDestinationHoldsAfterwards() {
         QFETCH(QList<ZipEntry>, entries);
@@ -240,34 +208,8 @@ private Q_SLOTS:
         QVERIFY2(run.errors.contains(expectedError), qPrintable(run.errors));
         // One line per problem and, after any, the conclusion.
         QCOMPARE(run.errors.count('\n'), failures == 0 ? 0 : failures + 1);
-        if (failures > 0)
-            QVERIFY2(run.errors.endsWith(QStringLiteral("kestrune-extract: %1 of %2 entries could "
-                                                        "not be extracted\n")
-                                             .arg(failures)
-                                             .arg(entries.size())),
-                     qPrintable(run.errors));
         QCOMPARE(run.output.count('\n'), entries.size() - failures + 1);
         QVERIFY(!run.output.contains('\x1b'));
-        // Names come out as UTF-8 whatever the locale.
-        for (const QString& item : expectedTree) {
-            if (failures == 0 && item.contains('=') && !item.contains('\t') &&
-                !existing.contains(item))
-                QVERIFY2(run.output.contains(item.section('=', 0, 0)), qPrintable(run.output));
-        }
-    }
-
-    void anEntryNamedLikeTheArchiveCannotDamageIt() {
-        ExtractionFolder folder;
-        const QString archive = folder.destination() + "/bundle.zip";
-        const QByteArray replacement(300000, 'r');
-        QVERIFY(writeFile(archive, buildZip({fileEntry("bundle.zip", replacement),
-                                             fileEntry("after.txt", "read from the original")})));
-
-        const CommandRun run = runExtractor({"-x", "-k", archive, folder.destination()});
-
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(readFile(archive), replacement);
-        QCOMPARE(readFile(folder.destination() + "/after.txt"), "read from the original");
     }
 
     void reportsUnreadableArchives_data() {
@@ -279,10 +221,7 @@ private Q_SLOTS:
                       fileEntry("two", QByteArray(5000, '2')), fileEntry("three", "3")});
         const QString truncated =
             "the archive is truncated: a part, possibly the last one, may be missing";
-        QTest::addRow("not a zip") << QByteArray("just some text\n") << "not a zip archive";
-        QTest::addRow("an empty file") << QByteArray() << "not a zip archive: the file is empty";
         QTest::addRow("the last part missing") << sound.left(6000) << truncated;
-        QTest::addRow("the end record cut short") << sound.chopped(10) << truncated;
         QTest::addRow("a middle part missing") << sound.left(3000) + sound.mid(8000) << truncated;
         // The end record is the archive's own count of its entries: a reading
         // that found fewer must not pass for a whole extraction.
@@ -301,96 +240,30 @@ private Q_SLOTS:
         const CommandRun run = folder.extract();
 
         QCOMPARE(run.exitCode, 1);
-        // The problem, then the same as the conclusion a caller reads last.
-        QCOMPARE(run.errors.count('\n'), 2);
-        QVERIFY2(run.errors.contains(": " + expectedError + "\n"), qPrintable(run.errors));
+        // The problem is the conclusion a caller reads last.
         QVERIFY2(run.errors.endsWith("\nkestrune-extract: " + expectedError + "\n"),
                  qPrintable(run.errors));
         QCOMPARE(tree(folder.destination()), QStringList());
         QVERIFY(folder.outsideIsUntouched());
     }
 
-    // Bytes in front of an archive (a self-extractor's program, a stray part)
-    // shift every offset in it; the archive is found behind them.
-    void findsTheArchiveBehindLeadingBytes_data() {
-        QTest::addColumn<Writer>("writer");
-        QTest::addRow("a classic end record") << Writer::Fixture;
-        QTest::addRow("zip64 end records") << Writer::LibarchiveZip64;
-        QTest::addRow("zip64 records of streamed input") << Writer::InfoZipFromStandardInput;
-    }
-    void findsTheArchiveBehindLeadingBytes() {
-        QFETCH(Writer, writer);
-        ExtractionFolder folder;
-        const QByteArray data = randomBytes(300000, 7);
-        QString name = "a.bin";
-        if (writer == Writer::Fixture) {
-            QVERIFY(folder.writeArchive({fileEntry("a.bin", data)}));
-        } else if (writer == Writer::LibarchiveZip64) {
-            QVERIFY(writeWithLibarchive(folder.archive(), {{name, data}},
-                                        "zip:zip64,zip:compression=deflate"));
-        } else {
-            const QString zip = QStandardPaths::findExecutable("zip");
-            if (zip.isEmpty())
-                QSKIP("Info-ZIP's zip is not installed");
-            QProcess process;
-            process.setStandardOutputFile(folder.archive());
-            process.start(zip, {"-q", "-", "-"});
-            process.write(data);
-            process.closeWriteChannel();
-            QVERIFY(process.waitForFinished() && process.exitCode() == 0);
-            name = "-"; // what zip calls its standard input
-        }
-        const QByteArray prefix(1000000, 'Z');
-        QVERIFY(writeFile(folder.archive(), prefix + readFile(folder.archive())));
-
-        const CommandRun run = folder.extract();
-
-        QCOMPARE(run.errors, QString());
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.output.contains("1000000 bytes before the archive's start"),
-                 qPrintable(run.output));
-        QVERIFY(readFile(folder.destination() + "/" + name) == data);
-    }
-
-    void rejectsOtherUses_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addRow("no arguments") << QStringList();
-        QTest::addRow("unknown option") << QStringList{"-x", "-y", "a.zip", "dest"};
-        QTest::addRow("one argument too many") << QStringList{"-x", "-k", "a.zip", "dest", "more"};
-    }
-    void rejectsOtherUses() {
-        QFETCH(QStringList, arguments);
-        const CommandRun run = runExtractor(arguments);
-        QCOMPARE(run.exitCode, 2);
-        QVERIFY(run.errors.startsWith("usage: kestrune-extract -x -k ARCHIVE DESTINATION"));
-        QCOMPARE(run.output, QString());
-    }
-
     // Shared among workers, large files written by threads of their own, and
     // one file per folder in turn round more folders than a writer keeps open,
-    // twice, so that every folder is left and found again. Hundreds of tiny
-    // files are read by one worker and created by writer threads beside it.
-    void extractsLargeArchivesCompletely_data() {
-        QTest::addColumn<int>("folders");
-        QTest::addColumn<int>("largeFiles");
-        QTest::addRow("many workers, large files") << 1100 << 3;
-        QTest::addRow("one reader, many tiny files") << 300 << 0;
-    }
+    // twice, so that every folder is left and found again.
     void extractsLargeArchivesCompletely() {
-        QFETCH(int, folders);
-        QFETCH(int, largeFiles);
+        const int folders = 1100;
         ExtractionFolder folder;
         QList<Item> items;
         QStringList expected{"link->d7/f7"};
         for (int index = 0; index < 2 * folders; ++index) {
             const QString name = QStringLiteral("d%1/f%2").arg(index % folders).arg(index);
-            const QByteArray data = name.toUtf8().repeated(index % 50 * (largeFiles ? 20 : 1) + 1);
+            const QByteArray data = name.toUtf8().repeated(index % 50 * 20 + 1);
             items.append(Item{name, data});
             expected << name + "=" + data;
             if (index < folders)
                 expected << QStringLiteral("d%1/").arg(index);
         }
-        for (int index = 0; index < largeFiles; ++index) {
+        for (int index = 0; index < 3; ++index) {
             const QByteArray data(3 * 1024 * 1024, char('a' + index));
             items.append(Item{QStringLiteral("large%1").arg(index), data});
             expected << QStringLiteral("large%1=").arg(index) + data;
@@ -404,12 +277,6 @@ private Q_SLOTS:
         const CommandRun run = folder.extract();
 
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(
-            run.output.contains("skipped:   d5/f5 (a later entry of the same name replaces it)"),
-            qPrintable(run.output.left(2000)));
-        QVERIFY(run.output.endsWith(QStringLiteral("Extracted %1 of %1 entries into %2.\n")
-                                        .arg(items.size())
-                                        .arg(folder.destination())));
         expected.sort();
         QVERIFY(tree(folder.destination()) == expected);
     }

@@ -11,15 +11,12 @@
 
 namespace {
 
-enum class Content { Random, Text, Runs };
-
-QByteArray content(Content kind, qsizetype size) {
-    QRandomGenerator random{quint32(size)};
+// Text, for matches reaching back across pieces.
+QByteArray content(qsizetype size) {
+    QRandomGenerator generator{quint32(size)};
     QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = kind == Content::Random ? char(random.generate())
-                   : kind == Content::Text ? "the quick brown fox "[random.bounded(20)]
-                                           : char(i / 300);
+    for (char& byte : bytes)
+        byte = "the quick brown fox "[generator.bounded(20)];
     return bytes;
 }
 
@@ -81,33 +78,25 @@ class InflateTest : public QObject {
 
 private Q_SLOTS:
     void inflatesExactlyTheStream_data() {
-        QTest::addColumn<Content>("kind");
         QTest::addColumn<qsizetype>("size");
         QTest::addColumn<int>("level");
         QTest::addColumn<qsizetype>("inPiece");
         QTest::addColumn<qsizetype>("outPiece");
-
-        const qsizetype zipReaderOutput = 256 * 1024;
-        QTest::addRow("text, whole")
-            << Content::Text << qsizetype(3000000) << 6 << qsizetype(1 << 30) << zipReaderOutput;
-        QTest::addRow("runs, output one byte at a time")
-            << Content::Runs << qsizetype(20000) << 6 << qsizetype(1 << 30) << qsizetype(1);
-        QTest::addRow("runs, input one byte at a time")
-            << Content::Runs << qsizetype(200000) << 12 << qsizetype(1) << zipReaderOutput;
-        QTest::addRow("random, stored blocks")
-            << Content::Random << qsizetype(1000000) << 0 << qsizetype(65536) << qsizetype(7777);
-        QTest::addRow("random, tiny pieces both ways")
-            << Content::Random << qsizetype(5000) << 1 << qsizetype(3) << qsizetype(5);
-        QTest::addRow("empty") << Content::Text << qsizetype(0) << 6 << qsizetype(1 << 30)
-                               << zipReaderOutput;
+        QTest::addRow("whole, as the zip reader asks")
+            << qsizetype(3000000) << 6 << qsizetype(1 << 30) << qsizetype(256 * 1024);
+        QTest::addRow("output one byte at a time")
+            << qsizetype(20000) << 12 << qsizetype(1 << 30) << qsizetype(1);
+        QTest::addRow("input one byte at a time")
+            << qsizetype(200000) << 12 << qsizetype(1) << qsizetype(7777);
+        QTest::addRow("stored blocks, tiny pieces both ways")
+            << qsizetype(100000) << 0 << qsizetype(3) << qsizetype(5);
     }
     void inflatesExactlyTheStream() {
-        QFETCH(Content, kind);
         QFETCH(qsizetype, size);
         QFETCH(int, level);
         QFETCH(qsizetype, inPiece);
         QFETCH(qsizetype, outPiece);
-        const QByteArray data = content(kind, size);
+        const QByteArray data = content(size);
         const QByteArray stream = deflated(data, level);
         // What follows the stream in a zip: a data descriptor, the next header.
         const QByteArray after = QByteArray("PK\x07\x08", 4) + QByteArray(12, '\x55');
@@ -120,7 +109,7 @@ private Q_SLOTS:
     }
 
     void refusesBrokenStreams() {
-        const QByteArray data = content(Content::Text, 300000);
+        const QByteArray data = content(300000);
         QByteArray damaged = deflated(data, 6);
         damaged[0] = '\xff'; // a final block of the reserved type
         const QByteArray truncated = deflated(data, 6).chopped(100);

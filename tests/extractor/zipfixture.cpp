@@ -41,8 +41,8 @@ QByteArray commonFields(const ZipEntry& entry) {
 
 } // namespace
 
-quint32 ZipFixture::crc32(const QByteArray& data, quint32 previous) {
-    quint32 crc = ~previous;
+quint32 ZipFixture::crc32(const QByteArray& data) {
+    quint32 crc = ~0u;
     for (const char byte : data) {
         crc ^= quint8(byte);
         for (int bit = 0; bit < 8; ++bit)

@@ -29,8 +29,7 @@ ZipEntry folderEntry(const QByteArray& name);
 ZipEntry linkEntry(const QByteArray& name, const QByteArray& target);
 
 QByteArray buildZip(const QList<ZipEntry>& entries);
-// zlib's crc32(): `previous` is the CRC of the bytes before.
-quint32 crc32(const QByteArray& data, quint32 previous = 0);
+quint32 crc32(const QByteArray& data);
 
 struct Item {
     QString name;
