@@ -18,15 +18,14 @@ qsizetype HeldGroups::add(const QList<QUrl>& locations, QSet<QString>& joinKeys)
     }
     // Each file counts once however often the drop holds it; those that are
     // no zip parts are let go again once all are counted.
-    std::vector<Hashed<QUrl>> ignored;
+    std::vector<const PartName*> ignored;
     for (PartName& name : names) {
-        Hashed<QUrl> file{name.location, name.locationHash};
         const qsizetype heldCount = m_knownFiles.size();
-        m_knownFiles.insert(file);
+        m_knownFiles.insert({name.location, name.locationHash});
         if (m_knownFiles.size() == heldCount)
             continue;
         if (!name.isZipPart) {
-            ignored.push_back(std::move(file));
+            ignored.push_back(&name);
             continue;
         }
         const int slot = slotFor(name);
@@ -35,8 +34,8 @@ qsizetype HeldGroups::add(const QList<QUrl>& locations, QSet<QString>& joinKeys)
         // dropped: the order groupFiles would see all of them in.
         m_slots[std::size_t(slot)].parts.push_back(std::move(name));
     }
-    for (const Hashed<QUrl>& file : ignored)
-        m_knownFiles.remove(file);
+    for (const PartName* name : ignored)
+        m_knownFiles.remove({name->location, name->locationHash});
     // Both halves of a joined set are made again when either changes.
     const auto isTouched = [this](int slot) {
         return slot >= 0 && m_slots[std::size_t(slot)].touchedAt >= 0;
