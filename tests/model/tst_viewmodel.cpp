@@ -66,6 +66,35 @@ private Q_SLOTS:
         QCOMPARE(model().groups()[2], before[1]);
     }
 
+    // Files that are no parts are counted once a drop, and never held, so
+    // dropping them again counts them again; a held part is not counted.
+    void dropsCountTheFilesTheyIgnore_data() {
+        QTest::addColumn<QStringList>("first");
+        QTest::addColumn<QStringList>("second");
+        QTest::addColumn<QList<qint64>>("counts");
+        QTest::addRow("parts and others")
+            << QStringList{"a.txt", "b.zip", "c.zip.01"} << QStringList{} << QList<qint64>{2};
+        QTest::addRow("one file twice in a drop")
+            << QStringList{"a.txt", "a.txt", "b.zip", "b.zip"} << QStringList{} << QList<qint64>{1};
+        QTest::addRow("dropped again") << QStringList{"a.txt", "b.zip"}
+                                       << QStringList{"a.txt", "b.zip"} << QList<qint64>{1, 1};
+    }
+    void dropsCountTheFilesTheyIgnore() {
+        QFETCH(QStringList, first);
+        QFETCH(QStringList, second);
+        QFETCH(QList<qint64>, counts);
+        QSignalSpy ignored(&model(), &ExtractionViewModel::filesIgnored);
+        drop(first);
+        if (!second.isEmpty())
+            drop(second);
+        QList<qint64> reported;
+        for (const QList<QVariant>& signal : std::as_const(ignored))
+            reported << signal.first().toLongLong();
+        QCOMPARE(reported, counts);
+        QCOMPARE(model().groups().size(), 1);
+        QCOMPARE(model().groups().first().files.size(), 1);
+    }
+
     // Positions and files that are not in the shown group change nothing.
     void removeFileIgnoresWhatIsNotShown() {
         QSignalSpy willChange(&model(), &ExtractionViewModel::objectWillChange);
