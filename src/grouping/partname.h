@@ -1,8 +1,8 @@
 #pragma once
 
+#include "grouping/hashedkey.h"
 #include "grouping/zipfilegroup.h"
 
-#include <QHashFunctions>
 #include <QList>
 #include <QString>
 #include <QUrl>
@@ -37,24 +37,6 @@ enum class LocationHashing { Skip, Include };
 // The location, and its hash when asked for, are filled in for every file;
 // the rest only for a zip part.
 PartName readPartName(const QUrl& location, LocationHashing hashing = LocationHashing::Skip);
-
-// The hash the held files and keys are looked up by: Qt's, with its seed.
-inline size_t seededHash(QStringView text) {
-    return qHash(text, QHashSeed::globalSeed());
-}
-
-// A key and its seededHash, as the grouping's hash tables keep their keys:
-// growing a table reads the hash kept, not the key, and a lookup compares
-// keys only when the hashes are equal.
-template<typename Key> struct Hashed {
-    Key key;
-    size_t hash = 0;
-
-    friend bool operator==(const Hashed& a, const Hashed& b) {
-        return a.hash == b.hash && a.key == b.key;
-    }
-    friend size_t qHash(const Hashed& hashed, size_t) { return hashed.hash; }
-};
 
 // The names of all `locations`, in their order; many are read side by side.
 std::vector<PartName> readPartNames(const QList<QUrl>& locations,
