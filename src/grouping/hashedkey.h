@@ -3,39 +3,32 @@
 #include <QHashFunctions>
 #include <QStringView>
 
-#include <cstdint>
-#include <cstring>
+#if defined(__x86_64__) || defined(__i386__)
+// Where the CPU has AES, qHash hashes text with 256-bit vector instructions
+// and returns with the upper halves of the vector registers still in use;
+// the plain SSE code that runs after it is then slowed many times over
+// until the next vzeroupper. Reading a drop's names spent most of its time
+// there (70 ms for 100,000 names, 24 ms with this).
+[[gnu::target("avx")]] inline void clearUpperVectorHalves() {
+    __builtin_ia32_vzeroupper();
+}
+inline bool cpuHasAvx() {
+    static const bool hasAvx = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx") != 0;
+    }();
+    return hasAvx;
+}
+#endif
 
-// A hash of a text's UTF-16 units, eight bytes at a time (MurmurHash64A),
-// seeded with Qt's per-process seed so that names cannot be chosen to
-// collide. Not qHash: where the CPU has AES, Qt's hash leaves the upper
-// halves of the vector registers in use, and the plain SSE code that runs
-// after it until the next vzeroupper is slowed down many times over;
-// reading a drop's names spent most of its time there.
+// Qt's hash of a text, seeded per process so that names cannot be chosen to
+// collide, leaving the vector registers as plain code expects them.
 inline size_t seededHash(QStringView text) {
-    constexpr std::uint64_t multiplier = 0xc6a4a7935bd1e995ULL;
-    constexpr int shift = 47;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.utf16());
-    std::size_t length = std::size_t(text.size()) * sizeof(char16_t);
-    std::uint64_t hash = QHashSeed::globalSeed() ^ (length * multiplier);
-    for (; length >= 8; bytes += 8, length -= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes, 8);
-        word *= multiplier;
-        word ^= word >> shift;
-        word *= multiplier;
-        hash ^= word;
-        hash *= multiplier;
-    }
-    if (length > 0) {
-        std::uint64_t tail = 0;
-        std::memcpy(&tail, bytes, length);
-        hash ^= tail;
-        hash *= multiplier;
-    }
-    hash ^= hash >> shift;
-    hash *= multiplier;
-    hash ^= hash >> shift;
+    const size_t hash = qHash(text, QHashSeed::globalSeed());
+#if defined(__x86_64__) || defined(__i386__)
+    if (cpuHasAvx())
+        clearUpperVectorHalves();
+#endif
     return hash;
 }
 
