@@ -291,22 +291,15 @@ PartName readPartName(const QUrl& location, LocationHashing hashing) {
     if (!parts)
         return name;
     PartNameView parsed{parts->partName, 0};
-    switch (parts->naming) {
-    case PartNaming::Parenthesised:
+    if (parts->naming == PartNaming::Parenthesised) {
         parsed = splitPartName(parts->partName);
-        break;
-    case PartNaming::Numbered:
-        if (const std::optional<qint64> index = numberedIndex(parts->number))
-            parsed.partIndex = *index;
-        else
+    } else {
+        const std::optional<qint64> index = parts->naming == PartNaming::Numbered
+                                                ? numberedIndex(parts->number)
+                                                : spannedIndex(parts->number);
+        if (!index)
             return name;
-        break;
-    case PartNaming::Spanned:
-        if (const std::optional<qint64> index = spannedIndex(parts->number))
-            parsed.partIndex = *index;
-        else
-            return name;
-        break;
+        parsed.partIndex = *index;
     }
     name.baseName = parsed.baseName.toString();
     name.key = canonicalForm(name.baseName);
