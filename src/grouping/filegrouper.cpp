@@ -199,16 +199,21 @@ QList<PartClash> clashesIn(const QList<QUrl>& files, std::span<const qint64> ind
     return clashes;
 }
 
-// One group of parts already in merge order, all of one naming.
+// One group of parts already in merge order, all of one naming. The files
+// of grouped parts are taken from `lent`, in order, when it is given.
 ZipFileGroup buildGroup(const QString& baseName, PartNaming naming,
                         std::vector<PartName>::const_iterator begin,
-                        std::vector<PartName>::const_iterator end) {
+                        std::vector<PartName>::const_iterator end, QList<QUrl> lent = {}) {
     QList<QUrl> files;
     QVarLengthArray<qint64, 64> indices;
     files.reserve(end - begin);
     indices.reserve(end - begin);
+    auto nextLent = lent.begin(); // detaches a shared list: copies it once
     for (auto part = begin; part != end; ++part) {
-        files << part->location;
+        if (part->isGrouped && nextLent != lent.end())
+            files << std::move(*nextLent++);
+        else
+            files << part->location;
         indices << part->partIndex;
     }
     MissingIndices missing;
@@ -322,17 +327,30 @@ std::vector<PartName> readPartNames(const QList<QUrl>& locations, LocationHashin
     return names;
 }
 
-QList<ZipFileGroup> groupKeyParts(std::vector<PartName>& parts) {
+QList<ZipFileGroup> groupKeyParts(std::vector<PartName>& parts, std::span<ZipFileGroup> previous) {
     assignLastSegments(parts);
     // Each naming's group is spelled as its first file in the order given.
     std::array<QString, 3> spellings;
     std::array<bool, 3> isSpelled{};
+    std::array<qsizetype, 3> groupedCounts{};
     for (const PartName& part : parts) {
         const auto naming = std::size_t(part.naming);
         if (!isSpelled[naming]) {
             spellings[naming] = part.baseName;
             isSpelled[naming] = true;
         }
+        groupedCounts[naming] += part.isGrouped ? 1 : 0;
+    }
+    // A previous group lends its files when it holds as many as this
+    // naming has grouped parts: then they are those parts' files in their
+    // order, which the stable sort keeps. Only a bare archive.zip changes
+    // naming, which changes both namings' counts, and a joined group also
+    // holds the other half's files.
+    std::array<QList<QUrl>, 3> lent;
+    for (ZipFileGroup& group : previous) {
+        const auto naming = std::size_t(group.naming);
+        if (group.files.size() == groupedCounts[naming])
+            lent[naming] = std::move(group.files);
     }
     sortByPart(parts);
     QList<ZipFileGroup> groups;
@@ -340,9 +358,12 @@ QList<ZipFileGroup> groupKeyParts(std::vector<PartName>& parts) {
         const PartNaming naming = begin->naming;
         const auto end = std::find_if(
             begin, parts.cend(), [naming](const PartName& part) { return part.naming != naming; });
-        groups.append(buildGroup(spellings[std::size_t(naming)], naming, begin, end));
+        groups.append(buildGroup(spellings[std::size_t(naming)], naming, begin, end,
+                                 std::move(lent[std::size_t(naming)])));
         begin = end;
     }
+    for (PartName& part : parts)
+        part.isGrouped = true;
     return groups;
 }
 

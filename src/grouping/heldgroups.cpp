@@ -16,26 +16,20 @@ qsizetype HeldGroups::add(const QList<QUrl>& locations, QSet<QString>& joinKeys)
         m_slots[std::size_t(slot)].isStale = false;
         touch(slot, touched);
     }
-    // Each file counts once however often the drop holds it; those that are
-    // no zip parts are let go again once all are counted.
-    std::vector<const PartName*> ignored;
+    // Each file that is no zip part counts once however often the drop
+    // holds it.
+    QSet<Hashed<QUrl>> ignored;
     for (PartName& name : names) {
-        const qsizetype heldCount = m_knownFiles.size();
-        m_knownFiles.insert({name.location, name.locationHash});
-        if (m_knownFiles.size() == heldCount)
-            continue;
         if (!name.isZipPart) {
-            ignored.push_back(&name);
+            ignored.insert({name.location, name.locationHash});
             continue;
         }
         const int slot = slotFor(name);
-        touch(slot, touched);
         // Held parts first, in their groups' order, then the new ones as
         // dropped: the order groupFiles would see all of them in.
-        m_slots[std::size_t(slot)].parts.push_back(std::move(name));
+        if (m_slots[std::size_t(slot)].hold(std::move(name)))
+            touch(slot, touched);
     }
-    for (const PartName* name : ignored)
-        m_knownFiles.remove({name->location, name->locationHash});
     // Both halves of a joined set are made again when either changes.
     const auto isTouched = [this](int slot) {
         return slot >= 0 && m_slots[std::size_t(slot)].touchedAt >= 0;
@@ -50,13 +44,17 @@ qsizetype HeldGroups::add(const QList<QUrl>& locations, QSet<QString>& joinKeys)
     }
 
     std::vector<QList<ZipFileGroup>> regrouped(touched.size());
+    ZipFileGroup* const groups = m_groups.data(); // detached here, before the shares
     inShares(qsizetype(touched.size()), [&](qsizetype begin, qsizetype end) {
-        for (qsizetype i = begin; i < end; ++i)
-            regrouped[std::size_t(i)] = groupKeyParts(m_slots[std::size_t(touched[i])].parts);
+        for (qsizetype i = begin; i < end; ++i) {
+            KeySlot& held = m_slots[std::size_t(touched[i])];
+            const std::span previous(groups + held.first, std::size_t(held.groupCount));
+            regrouped[std::size_t(i)] = groupKeyParts(held.parts, previous);
+        }
     });
     joinTouched(regrouped, joinKeys);
     place(touched, regrouped);
-    return qsizetype(ignored.size());
+    return ignored.size();
 }
 
 void HeldGroups::regroupAll(const QList<QUrl>& files, QSet<QString>& joinKeys) {
@@ -84,8 +82,7 @@ qsizetype HeldGroups::findId(const QUuid& id) const {
 }
 
 void HeldGroups::removeAt(qsizetype position) {
-    for (const QUrl& file : m_groups[position].files)
-        eraseFile(file);
+    releaseFiles(m_groups[position].files);
     --m_slots[std::size_t(m_slotAt[std::size_t(position)])].groupCount;
     m_groups.removeAt(position);
     m_slotAt.erase(m_slotAt.begin() + position);
@@ -93,7 +90,7 @@ void HeldGroups::removeAt(qsizetype position) {
 }
 
 void HeldGroups::removeFile(qsizetype position, const QUrl& file, ZipFileGroup updated) {
-    eraseFile(file);
+    releaseFiles({file});
     m_groups[position] = std::move(updated);
     const int slot = m_slotAt[std::size_t(position)];
     if (!std::exchange(m_slots[std::size_t(slot)].isStale, true))
@@ -109,7 +106,7 @@ int HeldGroups::slotFor(const PartName& name) {
     auto found = m_slotOfKey.constFind(key);
     if (found == m_slotOfKey.constEnd()) {
         found = m_slotOfKey.insert(key, int(m_slots.size()));
-        m_slots.push_back(KeySlot{name.key, {}});
+        m_slots.emplace_back().key = name.key;
     }
     return *found;
 }
@@ -296,14 +293,56 @@ qsizetype HeldGroups::insertionPoint(const QString& key) const {
     return position - m_slotAt.cbegin();
 }
 
-void HeldGroups::eraseFile(const QUrl& file) {
-    const PartName name = readPartName(file, LocationHashing::Include);
-    m_knownFiles.remove({file, name.locationHash});
-    const int slot = slotOf(name.key);
-    if (slot < 0)
-        return;
-    std::erase_if(m_slots[std::size_t(slot)].parts,
-                  [&file](const PartName& part) { return part.location == file; });
+// A joined group's files belong to two keys; any other group's to one.
+void HeldGroups::releaseFiles(const QList<QUrl>& files) {
+    QSet<Hashed<QUrl>> leaving;
+    leaving.reserve(files.size());
+    std::vector<int> keySlots;
+    for (const QUrl& file : files) {
+        const PartName name = readPartName(file, LocationHashing::Include);
+        leaving.insert({file, name.locationHash});
+        const int slot = slotOf(name.key);
+        if (slot >= 0 && std::find(keySlots.cbegin(), keySlots.cend(), slot) == keySlots.cend())
+            keySlots.push_back(slot);
+    }
+    for (const int slot : keySlots)
+        m_slots[std::size_t(slot)].release(leaving);
+}
+
+bool HeldGroups::KeySlot::hold(PartName&& part) {
+    // A key has a handful of parts as a rule, whose hashes lie side by side.
+    constexpr std::size_t lookThroughLimit = 32;
+    const Hashed<QUrl> file{part.location, part.locationHash};
+    if (files.isEmpty() && parts.size() < lookThroughLimit) {
+        const bool isHeld =
+            std::any_of(parts.cbegin(), parts.cend(), [&file](const PartName& held) {
+                return held.locationHash == file.hash && held.location == file.key;
+            });
+        if (isHeld)
+            return false;
+    } else {
+        if (files.isEmpty()) {
+            files.reserve(qsizetype(parts.size()) * 2);
+            for (const PartName& held : parts)
+                files.insert({held.location, held.locationHash});
+        }
+        const qsizetype heldCount = files.size();
+        files.insert(file);
+        if (files.size() == heldCount)
+            return false;
+    }
+    parts.push_back(std::move(part));
+    return true;
+}
+
+void HeldGroups::KeySlot::release(const QSet<Hashed<QUrl>>& leaving) {
+    std::erase_if(parts, [&leaving](const PartName& part) {
+        return leaving.contains({part.location, part.locationHash});
+    });
+    if (!files.isEmpty()) {
+        for (const Hashed<QUrl>& file : leaving)
+            files.remove(file);
+    }
 }
 
 void HeldGroups::reindexFrom(qsizetype position) {

@@ -16,7 +16,10 @@
 // those files (the held ones in their groups' order, then the new ones), kept
 // from drop to drop. A drop regroups only the names its files have: it costs
 // what those names hold, not all that is held, and every other group keeps
-// its value and id. Each file's name is read once, when it arrives.
+// its value and id. Each file's name is read once, when it arrives. A file
+// already held is among its own key's parts, so that is where a drop looks
+// for it. A regrouped name's files mostly stay where they are in memory:
+// its new groups take over the file lists of its old ones.
 class HeldGroups {
 public:
     const QList<ZipFileGroup>& groups() const { return m_groups; }
@@ -54,10 +57,18 @@ private:
     struct KeySlot {
         QString key;
         std::vector<PartName> parts;
+        // The parts' files, once there are too many to look through one by
+        // one; empty until then.
+        QSet<Hashed<QUrl>> files;
         qsizetype first = 0;
         qsizetype groupCount = 0;
         qsizetype touchedAt = -1; // its place among the slots the drop under way regroups
         bool isStale = false;
+
+        // Holds the part unless its file is held already; says which.
+        bool hold(PartName&& part);
+        // Lets go of the parts whose files are among `leaving`.
+        void release(const QSet<Hashed<QUrl>>& leaving);
     };
 
     int slotFor(const PartName& name);
@@ -76,7 +87,7 @@ private:
     void spreadOut(const std::vector<int>& touched, std::vector<QList<ZipFileGroup>>& regrouped);
     void rebuild(const std::vector<int>& touched, std::vector<QList<ZipFileGroup>>& regrouped);
     qsizetype insertionPoint(const QString& key) const;
-    void eraseFile(const QUrl& file);
+    void releaseFiles(const QList<QUrl>& files);
     void reindexFrom(qsizetype position);
 
     QList<ZipFileGroup> m_groups;
@@ -84,6 +95,4 @@ private:
     std::vector<KeySlot> m_slots;
     QHash<Hashed<QString>, int> m_slotOfKey;
     std::vector<int> m_staleSlots;
-    // Every file held, so a drop finds its new files at once.
-    QSet<Hashed<QUrl>> m_knownFiles;
 };

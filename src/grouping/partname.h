@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -28,6 +29,9 @@ struct PartName {
     // "archive.zip": part 0, or the last segment of a spanned set when
     // archive.z01 or its like is among its key's parts.
     bool isBareZip = false;
+    // Its file is in the groups its key's parts made last time; false for
+    // a part that has come since.
+    bool isGrouped = false;
 };
 
 // Whether reading a name also hashes the file's whole location, which only
@@ -46,7 +50,14 @@ std::vector<PartName> readPartNames(const QList<QUrl>& locations,
 // given in the order the files came, is left in the groups' file order, so
 // that grouping it again with later parts appended gives what grouping all
 // of them in that order would.
-QList<ZipFileGroup> groupKeyParts(std::vector<PartName>& parts);
+//
+// `previous` are the groups these parts made last time, which the new ones
+// replace: a group whose grouped parts are still its own hands its file
+// list over, so the files stay where they are in memory rather than each
+// being copied and let go again. Only a list nothing else shares is taken
+// apart; a shared one is copied.
+QList<ZipFileGroup> groupKeyParts(std::vector<PartName>& parts,
+                                  std::span<ZipFileGroup> previous = {});
 
 // Calls work(begin, end) on consecutive shares of [0, count), one per core
 // when there is enough to do, the first on the calling thread, and returns

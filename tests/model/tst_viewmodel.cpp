@@ -95,6 +95,28 @@ private Q_SLOTS:
         QCOMPARE(model().groups().first().files.size(), 1);
     }
 
+    // A file dropped again is held once, however many parts its name has,
+    // and a file removed is held again when it is dropped again.
+    void aFileIsHeldOnce_data() {
+        QTest::addColumn<int>("partCount");
+        QTest::addRow("a few parts") << 5;
+        QTest::addRow("many parts") << 100;
+    }
+    void aFileIsHeldOnce() {
+        QFETCH(int, partCount);
+        QStringList names{"a.zip"};
+        for (int part = 1; part < partCount; ++part)
+            names << QStringLiteral("a(%1).zip").arg(part);
+        drop(names.mid(0, partCount / 2));
+        drop(names);
+        drop(names.mid(partCount / 2 - 1));
+        QCOMPARE(fileNames(model().groups().first()), names);
+        model().removeFile(qsizetype(1));
+        drop(names);
+        QCOMPARE(model().groups().size(), 1);
+        QCOMPARE(fileNames(model().groups().first()), names);
+    }
+
     // Positions and files that are not in the shown group change nothing.
     void removeFileIgnoresWhatIsNotShown() {
         QSignalSpy willChange(&model(), &ExtractionViewModel::objectWillChange);
@@ -152,6 +174,7 @@ private Q_SLOTS:
         QFETCH(int, seed);
         std::mt19937 random(seed);
         const QList<QUrl> pool = mixedLocations();
+        QList<QUrl> held; // every part dropped and not removed since, kept apart from the model
         for (int step = 0; step < 20; ++step) {
             QList<QUrl> all;
             for (const ZipFileGroup& group : model().groups())
@@ -162,22 +185,36 @@ private Q_SLOTS:
             for (const QUrl& location : std::as_const(drop)) {
                 if (!all.contains(location))
                     all << location;
+                if (partIndexOf(location) && !held.contains(location))
+                    held << location;
             }
 
             model().addFiles(drop);
             QCOMPARE(withoutIds(model().groups()), withoutIds(groupFiles(all)));
+            QList<QUrl> shown;
+            for (const ZipFileGroup& group : model().groups())
+                shown += group.files;
+            std::sort(shown.begin(), shown.end());
+            std::sort(held.begin(), held.end());
+            QCOMPARE(shown, held);
             QCOMPARE(model().selectedGroup().has_value(), !model().groups().isEmpty());
             if (!model().selectedGroup())
                 continue;
             QVERIFY(model().groups().contains(*model().selectedGroup()));
 
-            if (random() % 3 == 0)
-                model().removeFile(qsizetype(random() % model().selectedGroup()->files.size()));
+            if (random() % 3 == 0) {
+                const auto position = qsizetype(random() % model().selectedGroup()->files.size());
+                held.removeOne(model().selectedGroup()->files[position]);
+                model().removeFile(position);
+            }
             if (random() % 4 == 0 && !model().groups().isEmpty())
                 model().selectGroup(
                     model().groups()[qsizetype(random() % model().groups().size())].id);
-            if (random() % 6 == 0 && model().selectedGroup())
+            if (random() % 6 == 0 && model().selectedGroup()) {
+                for (const QUrl& file : model().selectedGroup()->files)
+                    held.removeOne(file);
                 model().removeGroup(*model().selectedGroup());
+            }
         }
     }
 
