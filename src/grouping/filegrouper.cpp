@@ -327,7 +327,7 @@ std::vector<PartName> readPartNames(const QList<QUrl>& locations, LocationHashin
     return names;
 }
 
-QList<ZipFileGroup> groupKeyParts(std::vector<PartName>& parts, std::span<ZipFileGroup> previous) {
+KeyGroups groupKeyParts(std::vector<PartName>& parts, std::span<ZipFileGroup> previous) {
     assignLastSegments(parts);
     // Each naming's group is spelled as its first file in the order given.
     std::array<QString, 3> spellings;
@@ -353,7 +353,7 @@ QList<ZipFileGroup> groupKeyParts(std::vector<PartName>& parts, std::span<ZipFil
             lent[naming] = std::move(group.files);
     }
     sortByPart(parts);
-    QList<ZipFileGroup> groups;
+    KeyGroups groups;
     for (auto begin = parts.cbegin(); begin != parts.cend();) {
         const PartNaming naming = begin->naming;
         const auto end = std::find_if(
@@ -406,7 +406,7 @@ QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations) {
         return compareCodePoints(a.front().key, b.front().key) < 0;
     });
 
-    std::vector<QList<ZipFileGroup>> built(partsByKey.size());
+    std::vector<KeyGroups> built(partsByKey.size());
     inShares(qsizetype(partsByKey.size()),
              [parts = partsByKey.data(), built = built.data()](qsizetype begin, qsizetype end) {
                  for (qsizetype i = begin; i < end; ++i)
@@ -414,7 +414,7 @@ QList<ZipFileGroup> groupFiles(const QList<QUrl>& locations) {
              });
     QList<ZipFileGroup> groups;
     groups.reserve(qsizetype(partsByKey.size()));
-    for (QList<ZipFileGroup>& keyGroups : built) {
+    for (KeyGroups& keyGroups : built) {
         for (ZipFileGroup& group : keyGroups)
             groups.append(std::move(group));
     }

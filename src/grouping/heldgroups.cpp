@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <utility>
 
@@ -43,7 +44,7 @@ qsizetype HeldGroups::add(const QList<QUrl>& locations, QSet<QString>& joinKeys)
         }
     }
 
-    std::vector<QList<ZipFileGroup>> regrouped(touched.size());
+    std::vector<KeyGroups> regrouped(touched.size());
     ZipFileGroup* const groups = m_groups.data(); // detached here, before the shares
     inShares(qsizetype(touched.size()), [&](qsizetype begin, qsizetype end) {
         for (qsizetype i = begin; i < end; ++i) {
@@ -121,23 +122,25 @@ void HeldGroups::touch(int slot, std::vector<int>& touched) {
 // Joins again the sets asked for whose halves were made again, or lets go of
 // the join where they no longer plainly make one set. The joined group takes
 // the base half's place; the spaced half then has none.
-void HeldGroups::joinTouched(std::vector<QList<ZipFileGroup>>& regrouped, QSet<QString>& joinKeys) {
-    const auto groupsOf = [&](int slot) -> QList<ZipFileGroup>* {
+void HeldGroups::joinTouched(std::vector<KeyGroups>& regrouped, QSet<QString>& joinKeys) {
+    const auto groupsOf = [&](int slot) -> KeyGroups* {
         const qsizetype at = slot < 0 ? -1 : m_slots[std::size_t(slot)].touchedAt;
         return at < 0 ? nullptr : &regrouped[std::size_t(at)];
     };
     for (const QString& joinKey : QSet<QString>(joinKeys)) {
-        QList<ZipFileGroup>* base = groupsOf(slotOf(joinKey));
-        QList<ZipFileGroup>* spaced = groupsOf(slotOf(joinKey + u' '));
+        KeyGroups* base = groupsOf(slotOf(joinKey));
+        KeyGroups* spaced = groupsOf(slotOf(joinKey + u' '));
         if (!base && !spaced)
             continue;
-        QList<ZipFileGroup> halves = base ? *base : QList<ZipFileGroup>();
-        if (spaced)
-            halves += *spaced;
+        QList<ZipFileGroup> halves;
+        for (const KeyGroups* half : {base, spaced}) {
+            if (half)
+                std::copy(half->cbegin(), half->cend(), std::back_inserter(halves));
+        }
         JoinedGroups joined = joinSpaceNamedGroups(std::move(halves), {joinKey});
         if (joined.joinKeys.isEmpty())
             joinKeys.remove(joinKey);
-        for (QList<ZipFileGroup>* half : {base, spaced}) {
+        for (KeyGroups* half : {base, spaced}) {
             if (half)
                 half->clear();
         }
@@ -148,8 +151,7 @@ void HeldGroups::joinTouched(std::vector<QList<ZipFileGroup>>& regrouped, QSet<Q
 
 // Puts the regrouped names' groups in the list: in the places of their old
 // ones where there are as many, otherwise by moving the others aside.
-void HeldGroups::place(const std::vector<int>& touched,
-                       std::vector<QList<ZipFileGroup>>& regrouped) {
+void HeldGroups::place(const std::vector<int>& touched, std::vector<KeyGroups>& regrouped) {
     bool isReshaped = false;
     bool shrinks = false;
     for (std::size_t i = 0; i < touched.size(); ++i) {
@@ -195,8 +197,7 @@ std::vector<HeldGroups::Change> HeldGroups::changes(const std::vector<int>& touc
 // add, as one block, and those before the first change stay where they are.
 // Groups are relocatable (see zipfilegroup.h): a block moves by memmove, and
 // the places it leaves own nothing until a new group is made in them.
-void HeldGroups::spreadOut(const std::vector<int>& touched,
-                           std::vector<QList<ZipFileGroup>>& regrouped) {
+void HeldGroups::spreadOut(const std::vector<int>& touched, std::vector<KeyGroups>& regrouped) {
     const std::vector<Change> moves = changes(touched);
     const qsizetype oldSize = m_groups.size();
     qsizetype newSize = oldSize;
@@ -229,7 +230,7 @@ void HeldGroups::spreadOut(const std::vector<int>& touched,
         std::destroy(groups + change->position, groups + keep);
         read = change->position;
 
-        QList<ZipFileGroup>& made = regrouped[std::size_t(held.touchedAt)];
+        KeyGroups& made = regrouped[std::size_t(held.touchedAt)];
         write -= made.size();
         for (qsizetype k = 0; k < made.size(); ++k) {
             new (groups + write + k) ZipFileGroup(std::move(made[k]));
@@ -242,8 +243,7 @@ void HeldGroups::spreadOut(const std::vector<int>& touched,
 }
 
 // Otherwise the list is made anew, going through the old one once.
-void HeldGroups::rebuild(const std::vector<int>& touched,
-                         std::vector<QList<ZipFileGroup>>& regrouped) {
+void HeldGroups::rebuild(const std::vector<int>& touched, std::vector<KeyGroups>& regrouped) {
     const std::vector<Change> moves = changes(touched);
     QList<ZipFileGroup> groups;
     std::vector<int> slotAt;
@@ -251,7 +251,7 @@ void HeldGroups::rebuild(const std::vector<int>& touched,
     slotAt.reserve(std::size_t(groups.capacity()));
     const auto placeRegrouped = [&](int slot) {
         KeySlot& held = m_slots[std::size_t(slot)];
-        QList<ZipFileGroup>& made = regrouped[std::size_t(held.touchedAt)];
+        KeyGroups& made = regrouped[std::size_t(held.touchedAt)];
         held.first = groups.size();
         held.groupCount = made.size();
         held.touchedAt = -1;

@@ -74,7 +74,7 @@ private:
     int slotFor(const PartName& name);
     int slotOf(const QString& key) const { return m_slotOfKey.value({key, seededHash(key)}, -1); }
     void touch(int slot, std::vector<int>& touched);
-    void joinTouched(std::vector<QList<ZipFileGroup>>& regrouped, QSet<QString>& joinKeys);
+    void joinTouched(std::vector<KeyGroups>& regrouped, QSet<QString>& joinKeys);
     // A name whose number of groups changes: where its groups go, and
     // whether it had none.
     struct Change {
@@ -82,10 +82,10 @@ private:
         int slot;
         bool isEntering;
     };
-    void place(const std::vector<int>& touched, std::vector<QList<ZipFileGroup>>& regrouped);
+    void place(const std::vector<int>& touched, std::vector<KeyGroups>& regrouped);
     std::vector<Change> changes(const std::vector<int>& touched) const;
-    void spreadOut(const std::vector<int>& touched, std::vector<QList<ZipFileGroup>>& regrouped);
-    void rebuild(const std::vector<int>& touched, std::vector<QList<ZipFileGroup>>& regrouped);
+    void spreadOut(const std::vector<int>& touched, std::vector<KeyGroups>& regrouped);
+    void rebuild(const std::vector<int>& touched, std::vector<KeyGroups>& regrouped);
     qsizetype insertionPoint(const QString& key) const;
     void releaseFiles(const QList<QUrl>& files);
     void reindexFrom(qsizetype position);

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QUrl>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <span>
@@ -46,6 +47,9 @@ PartName readPartName(const QUrl& location, LocationHashing hashing = LocationHa
 std::vector<PartName> readPartNames(const QList<QUrl>& locations,
                                     LocationHashing hashing = LocationHashing::Skip);
 
+// The groups of one key: one per naming, and most keys have one naming.
+using KeyGroups = QVarLengthArray<ZipFileGroup, 1>;
+
 // The groups that the parts of one key make, in PartNaming order. `parts`,
 // given in the order the files came, is left in the groups' file order, so
 // that grouping it again with later parts appended gives what grouping all
@@ -56,8 +60,7 @@ std::vector<PartName> readPartNames(const QList<QUrl>& locations,
 // list over, so the files stay where they are in memory rather than each
 // being copied and let go again. Only a list nothing else shares is taken
 // apart; a shared one is copied.
-QList<ZipFileGroup> groupKeyParts(std::vector<PartName>& parts,
-                                  std::span<ZipFileGroup> previous = {});
+KeyGroups groupKeyParts(std::vector<PartName>& parts, std::span<ZipFileGroup> previous = {});
 
 // Calls work(begin, end) on consecutive shares of [0, count), one per core
 // when there is enough to do, the first on the calling thread, and returns
