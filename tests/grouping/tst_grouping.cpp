@@ -1,9 +1,12 @@
 #include "grouping/filegrouper.h"
+#include "grouping/heldgroups.h"
 #include "grouping/zipfilegroup.h"
 #include "groupnames.h"
 
 #include <QTest>
 
+#include <algorithm>
+#include <iterator>
 #include <limits>
 #include <random>
 
@@ -219,10 +222,19 @@ private Q_SLOTS:
         QCOMPARE(actual, expected);
     }
 
+    // Grouped at once, or held from two drops that each bring a part of
+    // every archive, so that the second makes all its groups again.
+    void largeDropsGroupLikeSmallOnes_data() {
+        QTest::addColumn<bool>("inTwoDrops");
+        QTest::addRow("at once") << false;
+        QTest::addRow("in two drops") << true;
+    }
     void largeDropsGroupLikeSmallOnes() {
-        // Enough files to be read on several threads. Every archive has parts
-        // 0-3 but every seventh lacks part 2; the parts come shuffled.
-        constexpr int archives = 6000;
+        QFETCH(bool, inTwoDrops);
+        // Enough files to be read, and names to be grouped, on several
+        // threads. Every archive has parts 0-3 but every seventh lacks part
+        // 2; the parts come shuffled.
+        constexpr int archives = 9000;
         QStringList names;
         for (int archive = 0; archive < archives; ++archive) {
             const QString base = QStringLiteral("a%1").arg(archive, 5, 10, QLatin1Char('0'));
@@ -236,7 +248,19 @@ private Q_SLOTS:
         names.prepend(QString::fromUtf8("caf\u00E9(0).zip"));
         names.append(QString::fromUtf8("cafe\u0301.zip"));
 
-        const QList<ZipFileGroup> groups = groupFiles(files(names));
+        HeldGroups held;
+        if (inTwoDrops) {
+            QSet<QString> noJoins;
+            const auto isLater = [](const QString& name) {
+                return name.endsWith(u"(1).zip") || name.endsWith(u"(3).zip");
+            };
+            QStringList later;
+            std::copy_if(names.cbegin(), names.cend(), std::back_inserter(later), isLater);
+            names.removeIf(isLater);
+            held.add(files(names), noJoins);
+            held.add(files(later), noJoins);
+        }
+        const QList<ZipFileGroup> groups = inTwoDrops ? held.groups() : groupFiles(files(names));
 
         QCOMPARE(groups.size(), archives + 1);
         for (int archive = 0; archive < archives; ++archive) {
