@@ -310,7 +310,8 @@ void HeldGroups::releaseFiles(const QList<QUrl>& files) {
 }
 
 bool HeldGroups::KeySlot::hold(PartName&& part) {
-    // A key has a handful of parts as a rule, whose hashes lie side by side.
+    // A key has a handful of parts as a rule, and comparing their hashes
+    // costs less than keeping a set.
     constexpr std::size_t lookThroughLimit = 32;
     const Hashed<QUrl> file{part.location, part.locationHash};
     if (files.isEmpty() && parts.size() < lookThroughLimit) {
