@@ -164,7 +164,8 @@ private Q_SLOTS:
     // However the files arrive, in drops of any size, with files removed
     // between them, the groups after a drop are those that grouping all held
     // and dropped files at once gives: held files before new ones, a file
-    // dropped twice where it first came, claimants of one part in that order.
+    // dropped twice where it first came, claimants of one part in that order;
+    // and they hold every part dropped and not removed since, each once.
     void dropsEndAsGroupingEverythingAtOnce_data() {
         QTest::addColumn<int>("seed");
         for (int seed = 1; seed <= 20; ++seed)
