@@ -36,7 +36,7 @@ struct PartName {
 };
 
 // Whether reading a name also hashes the file's whole location, which only
-// the set of held files looks files up by.
+// files held from drop to drop are looked up by.
 enum class LocationHashing { Skip, Include };
 
 // The location, and its hash when asked for, are filled in for every file;
